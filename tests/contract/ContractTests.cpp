@@ -1,0 +1,3 @@
+#include <gtest/gtest.h>
+#include "VtlDrvUsb.h"
+TEST(Contract, Sizes) { EXPECT_EQ(280u, sizeof(BoardInfo)); }
