@@ -1,0 +1,306 @@
+// SimBoard.cpp - board object core: faults, journal, locking, progress and the flash operations.
+#include "SimBoard.h"
+
+#include "SimEeprom.h"
+#include "SimJournal.h"
+#include "SimShared.h"
+#include "SimText.h"
+
+#include <cstring>
+
+namespace vtlsim
+{
+
+CSimBoard::CSimBoard(std::uint32_t nSection) : m_nSection(nSection)
+{
+    InitializeCriticalSection(&m_cs);
+}
+
+void CSimBoard::Configure(const DriverConfig &drv, const BoardConfig &cfg, const std::string &scope,
+                          std::uint32_t nIndex)
+{
+    EnterCriticalSection(&m_cs);
+    const std::string identity = drv.path + "\n" + cfg.identity;
+    if (identity != m_identity)
+    {
+        m_identity = identity;
+        for (int f = 0; f < 2; ++f)
+        {
+            m_flash[f] = cfg.flash[f];
+            m_bUseText[f] = cfg.bHasText[f];
+        }
+        m_eeprom = cfg.eeprom;
+        m_eeprom.resize(kEepromSize, 0xFF);
+        m_error.clear();
+        m_pfnProgress = nullptr;
+        m_pContext = nullptr;
+    }
+    m_cfg = cfg;
+    m_scope = scope;
+    m_configPath = drv.path;
+    m_configPlugged.clear();
+    for (const BoardConfig &b : drv.boards)
+        m_configPlugged.push_back(!b.bUnplugged);
+    m_nIndex = nIndex;
+    m_nProgressMs = drv.nProgressMs;
+    m_nStepMs = drv.nProgressStepMs;
+    if (!cfg.eepromStore.empty())
+    {
+        // The store file is the EEPROM shared by every process: read it, or start it.
+        std::vector<std::uint8_t> bytes;
+        std::string err;
+        if (ReadWholeFile(cfg.eepromStore, kEepromSize, bytes, err))
+        {
+            m_eeprom = bytes;
+            m_eeprom.resize(kEepromSize, 0xFF);
+        }
+        else
+        {
+            m_eeprom = cfg.eeprom;
+            m_eeprom.resize(kEepromSize, 0xFF);
+            StoreEeprom();
+        }
+    }
+    LeaveCriticalSection(&m_cs);
+}
+
+bool CSimBoard::IsPlugged() const
+{
+    const std::vector<bool> plugged = ReadPlugged(m_configPath, m_configPlugged);
+    return m_nSection >= plugged.size() || plugged[m_nSection];
+}
+
+bool CSimBoard::Acquire()
+{
+    EnterCriticalSection(&m_cs);
+    if (!m_hLock && m_cfg.bOpenable)
+        m_hLock = TryLockBoard(m_scope, m_nSection);
+    const bool bHeld = m_hLock != nullptr;
+    LeaveCriticalSection(&m_cs);
+    return bHeld;
+}
+
+void CSimBoard::Release()
+{
+    EnterCriticalSection(&m_cs);
+    HANDLE h = m_hLock;
+    m_hLock = nullptr;
+    const std::string scope = m_scope;
+    LeaveCriticalSection(&m_cs);
+    UnlockBoard(scope, h);
+}
+
+void CSimBoard::DropLockAtUnload()
+{
+    if (m_hLock)
+        CloseHandle(m_hLock);
+    m_hLock = nullptr;
+}
+
+std::string CSimBoard::FillInfo(BoardInfo &info)
+{
+    EnterCriticalSection(&m_cs);
+    info.dwUsable = m_cfg.nUsable;
+    info.dwIoAddress = m_cfg.nIoAddress;
+    std::string type = m_cfg.type;
+    if (m_cfg.bTypeUnterminated)
+    {
+        // Deliberately no terminator, to test callers' bounds.
+        const std::string fill = type.empty() ? std::string("X") : type;
+        for (std::size_t i = 0; i < sizeof info.szBoardType; ++i)
+            info.szBoardType[i] = fill[i % fill.size()];
+        type = std::string(info.szBoardType, sizeof info.szBoardType);
+    }
+    else
+        CopyText(info.szBoardType, sizeof info.szBoardType, type);
+    LeaveCriticalSection(&m_cs);
+    return "usable=" + std::to_string(info.dwUsable) + " type=" + Quote(type) +
+           " io=" + Hex(info.dwIoAddress);
+}
+
+std::string CSimBoard::Prefix() const
+{
+    return "board" + std::to_string(m_nIndex) + ".";
+}
+
+int CSimBoard::Error(int status, const std::string &text)
+{
+    EnterCriticalSection(&m_cs);
+    m_error = text;
+    LeaveCriticalSection(&m_cs);
+    return status;
+}
+
+int CSimBoard::Enter(int op, const std::string &call, bool bNeedLock)
+{
+    EnterCriticalSection(&m_cs);
+    const bool bHeld = m_hLock != nullptr;
+    const Fault f = m_cfg.faults[op];
+    LeaveCriticalSection(&m_cs);
+    if (bNeedLock && !bHeld)
+        return Error(8, "The board was released or the library was closed");
+    if (bNeedLock && !IsPlugged())
+        return Error(9, "The board was unplugged");
+    if (f.nDelayMs)
+        Sleep(f.nDelayMs);
+    if (f.bThrow)
+    {
+        Journal(Prefix() + call + " = throw " + std::to_string(f.nThrowCode) + " " +
+                Quote(f.throwText));
+        VTLExc e;
+        std::memset(&e, 0, sizeof e);
+        e.m_nCode = f.nThrowCode;
+        e.m_nLine = __LINE__;
+        CopyText(e.m_szFile, sizeof e.m_szFile, FileNameOf(__FILE__));
+        CopyText(e.m_szMessage, sizeof e.m_szMessage, f.throwText);
+        throw e;
+    }
+    if (f.bFail)
+        return Error(f.nFailStatus, f.failText);
+    return -1;
+}
+
+int CSimBoard::Leave(const std::string &call, int status, const std::string &detail)
+{
+    std::string line = Prefix() + call + " = " + std::to_string(status);
+    if (status != 0)
+    {
+        EnterCriticalSection(&m_cs);
+        line += " " + Quote(m_error);
+        LeaveCriticalSection(&m_cs);
+    }
+    else if (!detail.empty())
+        line += " " + detail;
+    Journal(line);
+    return status;
+}
+
+int CSimBoard::CheckPath(const char *pszPath, std::string &path)
+{
+    if (!pszPath || !*pszPath)
+        return Error(1, "No file name was given");
+    const std::size_t n = strnlen(pszPath, 32768);
+    if (n >= MAX_PATH)
+        return Error(1, "The file path is too long (" + std::to_string(n) +
+                            " characters, at most " + std::to_string(MAX_PATH - 1) + ")");
+    path.assign(pszPath, n);
+    return 0;
+}
+
+int CSimBoard::Reserved(int slot)
+{
+    char name[16];
+    std::snprintf(name, sizeof name, "Reserved%02d()", slot);
+    Journal(Prefix() + name + " = 0");
+    return 0;
+}
+
+int CSimBoard::Reserved00()
+{
+    return Reserved(0);
+}
+int CSimBoard::Reserved01()
+{
+    return Reserved(1);
+}
+int CSimBoard::Reserved02()
+{
+    return Reserved(2);
+}
+int CSimBoard::Reserved03()
+{
+    return Reserved(3);
+}
+int CSimBoard::Reserved04()
+{
+    return Reserved(4);
+}
+int CSimBoard::Reserved05()
+{
+    return Reserved(5);
+}
+int CSimBoard::Reserved06()
+{
+    return Reserved(6);
+}
+int CSimBoard::Reserved07()
+{
+    return Reserved(7);
+}
+int CSimBoard::Reserved08()
+{
+    return Reserved(8);
+}
+int CSimBoard::Reserved09()
+{
+    return Reserved(9);
+}
+int CSimBoard::Reserved10()
+{
+    return Reserved(10);
+}
+int CSimBoard::Reserved11()
+{
+    return Reserved(11);
+}
+int CSimBoard::Reserved12()
+{
+    return Reserved(12);
+}
+int CSimBoard::Reserved13()
+{
+    return Reserved(13);
+}
+int CSimBoard::Reserved14()
+{
+    return Reserved(14);
+}
+int CSimBoard::Reserved15()
+{
+    return Reserved(15);
+}
+int CSimBoard::Reserved16()
+{
+    return Reserved(16);
+}
+int CSimBoard::Reserved17()
+{
+    return Reserved(17);
+}
+int CSimBoard::Reserved18()
+{
+    return Reserved(18);
+}
+int CSimBoard::Reserved23()
+{
+    return Reserved(23);
+}
+int CSimBoard::Reserved33()
+{
+    return Reserved(33);
+}
+int CSimBoard::Reserved34()
+{
+    return Reserved(34);
+}
+
+const char *CSimBoard::GetErrorText()
+{
+    const std::string call = "GetErrorText()";
+    Enter(OpGetErrorText, call, false); // a configured failure becomes the text returned
+    EnterCriticalSection(&m_cs);
+    const char *psz = m_error.c_str();
+    Journal(Prefix() + call + " = " + Quote(m_error));
+    LeaveCriticalSection(&m_cs);
+    return psz;
+}
+
+int CSimBoard::ReleaseBoard()
+{
+    const std::string call = "ReleaseBoard()";
+    int st = Enter(OpReleaseBoard, call, false);
+    Release();
+    return Leave(call, st >= 0 ? st : 0);
+}
+
+} // namespace vtlsim

@@ -1,0 +1,181 @@
+// SimBoardEeprom.cpp - the EEPROM operations of a simulated board.
+#include "SimBoard.h"
+
+#include "SimEeprom.h"
+#include "SimJournal.h"
+#include "SimText.h"
+
+#include <cstdio>
+
+namespace vtlsim
+{
+
+namespace
+{
+std::string Version(int nMajor, int nMinor)
+{
+    return std::to_string(nMajor) + "." + std::to_string(nMinor);
+}
+
+std::string PathCall(const char *pszOp, const char *pszPath)
+{
+    return std::string(pszOp) + "(" + (pszPath ? Quote(pszPath) : std::string("null")) + ")";
+}
+} // namespace
+
+void CSimBoard::StoreEeprom()
+{
+    if (m_cfg.eepromStore.empty())
+        return;
+    std::string err;
+    WriteWholeFile(m_cfg.eepromStore, m_eeprom, err); // the in-memory copy stays right either way
+}
+
+int CSimBoard::SaveEeprom(const char *pszPath)
+{
+    const std::string call = PathCall("SaveEeprom", pszPath);
+    int st = Enter(OpSaveEeprom, call);
+    if (st >= 0)
+        return Leave(call, st);
+    std::string path, err;
+    if ((st = CheckPath(pszPath, path)) != 0)
+        return Leave(call, st);
+    EnterCriticalSection(&m_cs);
+    std::vector<std::uint8_t> bytes = m_eeprom;
+    LeaveCriticalSection(&m_cs);
+    const std::size_t n = EepromImageLength(bytes, false);
+    if (n > 0)
+        bytes.resize(n); // a blank or garbled EEPROM is saved whole
+    if (!WriteWholeFile(path, bytes, err))
+        return Leave(call, Error(2, err));
+    return Leave(call, 0);
+}
+
+int CSimBoard::ProgramEeprom(const char *pszPath)
+{
+    const std::string call = PathCall("ProgramEeprom", pszPath);
+    int st = Enter(OpProgramEeprom, call);
+    if (st >= 0)
+        return Leave(call, st);
+    std::string path, err;
+    if ((st = CheckPath(pszPath, path)) != 0)
+        return Leave(call, st);
+    std::vector<std::uint8_t> bytes;
+    if (!ReadWholeFile(path, kEepromSize, bytes, err))
+        return Leave(call, Error(2, err));
+    if (EepromImageLength(bytes, true) == 0)
+        return Leave(call, Error(2, path + ": not a valid EEPROM image"));
+    bytes.resize(kEepromSize, 0xFF);
+    EnterCriticalSection(&m_cs);
+    m_eeprom = bytes;
+    StoreEeprom();
+    LeaveCriticalSection(&m_cs);
+    return Leave(call, 0);
+}
+
+int CSimBoard::GetEepromVersion(int *pnMajor, int *pnMinor)
+{
+    const std::string call = "GetEepromVersion()";
+    if (!pnMajor || !pnMinor)
+        return Leave(call, Error(1, "No place for the version"));
+    int st = Enter(OpGetEepromVersion, call);
+    if (st >= 0)
+        return Leave(call, st);
+    int nMajor = 0, nMinor = 0;
+    EnterCriticalSection(&m_cs);
+    const bool bOk = EepromImageVersion(m_eeprom, nMajor, nMinor);
+    LeaveCriticalSection(&m_cs);
+    if (!bOk)
+        return Leave(call, Error(5, "The EEPROM holds no valid image"));
+    *pnMajor = nMajor;
+    *pnMinor = nMinor;
+    return Leave(call, 0, Version(nMajor, nMinor));
+}
+
+int CSimBoard::GetFileVersion(const char *pszPath, int *pnMajor, int *pnMinor)
+{
+    const std::string call = PathCall("GetFileVersion", pszPath);
+    if (!pnMajor || !pnMinor)
+        return Leave(call, Error(1, "No place for the version"));
+    int st = Enter(OpGetFileVersion, call);
+    if (st >= 0)
+        return Leave(call, st);
+    std::string path, err;
+    if ((st = CheckPath(pszPath, path)) != 0)
+        return Leave(call, st);
+    std::vector<std::uint8_t> bytes;
+    if (!ReadWholeFile(path, kEepromSize, bytes, err))
+        return Leave(call, Error(2, err));
+    int nMajor = 0, nMinor = 0;
+    if (EepromImageLength(bytes, true) == 0 || !EepromImageVersion(bytes, nMajor, nMinor))
+        return Leave(call, Error(2, path + ": not a valid EEPROM image"));
+    *pnMajor = nMajor;
+    *pnMinor = nMinor;
+    return Leave(call, 0, Version(nMajor, nMinor));
+}
+
+int CSimBoard::VerifyEeprom(const char *pszPath)
+{
+    const std::string call = PathCall("VerifyEeprom", pszPath);
+    int st = Enter(OpVerifyEeprom, call);
+    if (st >= 0)
+        return Leave(call, st);
+    std::string path, err;
+    if ((st = CheckPath(pszPath, path)) != 0)
+        return Leave(call, st);
+    std::vector<std::uint8_t> bytes;
+    if (!ReadWholeFile(path, kEepromSize, bytes, err))
+    {
+        // A file larger than the EEPROM cannot match it.
+        const bool bTooLarge = err.find("too large") != std::string::npos;
+        return Leave(call, Error(bTooLarge ? 6 : 2, err));
+    }
+    if (bytes.empty())
+        return Leave(call, Error(2, path + ": file is empty"));
+    EnterCriticalSection(&m_cs);
+    std::size_t i = 0;
+    while (i < bytes.size() && bytes[i] == m_eeprom[i])
+        ++i;
+    LeaveCriticalSection(&m_cs);
+    if (i < bytes.size())
+    {
+        char buf[64];
+        std::snprintf(buf, sizeof buf, " at offset 0x%X", static_cast<unsigned>(i));
+        return Leave(call, Error(6, "The EEPROM differs from " + path + buf));
+    }
+    return Leave(call, 0);
+}
+
+bool CSimBoard::IsValidEepromFile(const char *pszPath)
+{
+    const std::string call = PathCall("IsValidEepromFile", pszPath);
+    bool bValid = false;
+    std::string path, err;
+    if (Enter(OpIsValidEepromFile, call, false) < 0 && CheckPath(pszPath, path) == 0)
+    {
+        std::vector<std::uint8_t> bytes;
+        if (!ReadWholeFile(path, kEepromSize, bytes, err))
+            Error(2, err);
+        else if (EepromImageLength(bytes, true) == 0)
+            Error(2, path + ": not a valid EEPROM image");
+        else
+            bValid = true;
+    }
+    Journal(Prefix() + call + " = " + (bValid ? "true" : "false"));
+    return bValid;
+}
+
+int CSimBoard::EraseEeprom()
+{
+    const std::string call = "EraseEeprom()";
+    int st = Enter(OpEraseEeprom, call);
+    if (st >= 0)
+        return Leave(call, st);
+    EnterCriticalSection(&m_cs);
+    m_eeprom.assign(kEepromSize, 0xFF);
+    StoreEeprom();
+    LeaveCriticalSection(&m_cs);
+    return Leave(call, 0);
+}
+
+} // namespace vtlsim

@@ -1,0 +1,91 @@
+// SimConfig.h - the simulator's configuration model and its parser.
+#pragma once
+
+#include "SimFlash.h"
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace vtlsim
+{
+
+// Board operations that can be made to fail, wait or throw.
+enum Op
+{
+    OpEraseFlash,
+    OpEraseBitstream,
+    OpProgramFlash,
+    OpSetProgressCallback,
+    OpGetFlashInfo,
+    OpGetErrorText,
+    OpSaveEeprom,
+    OpProgramEeprom,
+    OpGetEepromVersion,
+    OpGetFileVersion,
+    OpVerifyEeprom,
+    OpIsValidEepromFile,
+    OpEraseEeprom,
+    OpReleaseBoard,
+    OpCount
+};
+const char *OpName(int op);
+
+// What one operation is told to do besides its normal work.
+struct Fault
+{
+    std::uint32_t nDelayMs = 0;
+    bool bFail = false;
+    std::int32_t nFailStatus = 0;
+    std::string failText;
+    bool bThrow = false;
+    std::int32_t nThrowCode = 0;
+    std::string throwText;
+};
+
+struct BoardConfig
+{
+    std::uint32_t nUsable = 1;
+    std::string type = "VTL4410";
+    bool bTypeUnterminated = false;
+    std::uint32_t nIoAddress = 0x300;
+    bool bOpenable = true;
+    bool bUnplugged = false;
+    FlashFamily flash[2];
+    bool bHasText[2] = {false, false};
+    std::string text[2];
+    std::int32_t nFlashStatus[2] = {0, 0};
+    bool bFlashUnterminated = false;
+    std::vector<std::uint8_t> eeprom; // initial EEPROM bytes (image, or 0xFF when erased)
+    std::string eepromStore;
+    Fault faults[OpCount];
+    std::string identity; // the section's text: per-process state is kept while it is unchanged
+};
+
+struct DriverConfig
+{
+    std::string path; // empty: built-in defaults
+    std::uint32_t nProgressMs = 3000;
+    std::uint32_t nProgressStepMs = 30;
+    Fault open;
+    std::map<std::uint32_t, std::string> errorTexts;
+    std::vector<BoardConfig> boards;
+};
+
+constexpr std::uint32_t kMaxBoards = 32;
+constexpr std::uint32_t kConfigError = 1000;
+
+BoardConfig DefaultBoard(std::uint32_t index);
+DriverConfig DefaultConfig();
+
+// Parses the whole file into out. On failure out is untouched and error reads
+// "<path>(<line>): <problem>" (line 0 when the file itself cannot be read).
+bool LoadConfig(const std::string &path, DriverConfig &out, std::string &error);
+bool ParseConfigText(const std::string &path, const std::string &text, DriverConfig &out,
+                     std::string &error);
+
+// The configuration named by VTLSIM_CONFIG, or the defaults when it is unset.
+bool LoadCurrentConfig(DriverConfig &out, std::string &error);
+
+} // namespace vtlsim

@@ -1,0 +1,278 @@
+// SimDriver.cpp - the eleven exported functions: sessions, board table and error texts.
+#include "SimBoard.h"
+#include "SimConfig.h"
+#include "SimJournal.h"
+#include "SimShared.h"
+#include "SimText.h"
+#include "SimWatcher.h"
+
+#include "VtlDrvUsb.h"
+
+#include <cstring>
+#include <map>
+
+using namespace vtlsim;
+
+namespace
+{
+
+// Guards the tables below; never held while a board operation or a callback runs.
+struct CDriverLock
+{
+    CDriverLock() { InitializeCriticalSection(&cs); }
+    CRITICAL_SECTION cs;
+} g_lock;
+
+struct CHold
+{
+    CHold() { EnterCriticalSection(&g_lock.cs); }
+    ~CHold() { LeaveCriticalSection(&g_lock.cs); }
+};
+
+CSimBoard *g_boards[kMaxBoards];      // by board section; created once, never freed
+std::vector<std::uint32_t> g_present; // presented index -> board section
+std::map<std::uint32_t, std::string> g_errorTexts;
+// Returned texts rotate through these, so each stays valid well past the next call
+// (no thread-local storage: its destructors would outlive a freed library).
+char g_returned[8][1024];
+unsigned g_nReturned = 0;
+
+// Ends the current session: every board is released and the watcher told to stop.
+void EndSession()
+{
+    std::vector<CSimBoard *> held;
+    {
+        CHold hold;
+        for (std::uint32_t s : g_present)
+            held.push_back(g_boards[s]);
+        g_present.clear();
+    }
+    for (CSimBoard *b : held)
+        b->Release();
+    StopWatcher();
+}
+
+CSimBoard *BoardAt(std::uint32_t nIndex)
+{
+    CHold hold;
+    return nIndex < g_present.size() ? g_boards[g_present[nIndex]] : nullptr;
+}
+
+bool IsOurBoard(UsbBoard *pBoard)
+{
+    CHold hold;
+    for (CSimBoard *b : g_boards)
+        if (b && static_cast<UsbBoard *>(b) == pBoard)
+            return true;
+    return false;
+}
+
+std::string BoardName(UsbBoard *pBoard)
+{
+    if (!pBoard)
+        return "null";
+    if (!IsOurBoard(pBoard))
+        return Hex(reinterpret_cast<std::uintptr_t>(pBoard));
+    return "board" + std::to_string(static_cast<CSimBoard *>(pBoard)->Index());
+}
+
+} // namespace
+
+VTLDRVUSB_API std::uint32_t VtlUsbOpen(std::uint32_t hWnd)
+{
+    const std::string call = "VtlUsbOpen(" + Hex(hWnd) + ")";
+    DriverConfig config;
+    std::string error;
+    const bool bParsed = LoadCurrentConfig(config, error);
+    EndSession();
+    if (!bParsed)
+    {
+        const std::string text = "Simulator configuration error: " + error;
+        {
+            CHold hold;
+            g_errorTexts[kConfigError] = text;
+        }
+        Journal(call + " = " + std::to_string(kConfigError) + " " + Quote(text));
+        return kConfigError;
+    }
+    {
+        CHold hold;
+        g_errorTexts = config.errorTexts;
+    }
+    const Fault &f = config.open;
+    if (f.nDelayMs)
+        Sleep(f.nDelayMs);
+    if (f.bThrow)
+    {
+        Journal(call + " = throw " + std::to_string(f.nThrowCode) + " " + Quote(f.throwText));
+        VTLExc e;
+        std::memset(&e, 0, sizeof e);
+        e.m_nCode = f.nThrowCode;
+        e.m_nLine = __LINE__;
+        std::strncpy(e.m_szFile, FileNameOf(__FILE__).c_str(), sizeof e.m_szFile - 1);
+        std::strncpy(e.m_szMessage, f.throwText.c_str(), sizeof e.m_szMessage - 1);
+        throw e;
+    }
+    if (f.bFail)
+    {
+        {
+            CHold hold;
+            g_errorTexts[static_cast<std::uint32_t>(f.nFailStatus)] = f.failText;
+        }
+        Journal(call + " = " + std::to_string(static_cast<std::uint32_t>(f.nFailStatus)) + " " +
+                Quote(f.failText));
+        return static_cast<std::uint32_t>(f.nFailStatus);
+    }
+    const std::string scope = ScopeOf(config.path);
+    const std::vector<bool> plugged = ReadPlugged(config);
+    std::vector<std::uint32_t> present;
+    for (std::uint32_t s = 0; s < config.boards.size(); ++s)
+        if (plugged[s])
+            present.push_back(s);
+    {
+        CHold hold;
+        for (std::uint32_t i = 0; i < present.size(); ++i)
+        {
+            const std::uint32_t s = present[i];
+            if (!g_boards[s])
+                g_boards[s] = new CSimBoard(s);
+        }
+    }
+    for (std::uint32_t i = 0; i < present.size(); ++i)
+        g_boards[present[i]]->Configure(config, config.boards[present[i]], scope, i);
+    {
+        CHold hold;
+        g_present = present;
+    }
+    if (hWnd != 0)
+        StartWatcher(reinterpret_cast<HWND>(static_cast<ULONG_PTR>(hWnd)), config, plugged);
+    Journal(call + " = 0");
+    return 0;
+}
+
+VTLDRVUSB_API int VtlUsbClose()
+{
+    EndSession();
+    Journal("VtlUsbClose() = 0");
+    return 0;
+}
+
+VTLDRVUSB_API UsbBoard *VtlUsbOpenBoard(std::uint32_t nIndex)
+{
+    const std::string call = "VtlUsbOpenBoard(" + std::to_string(nIndex) + ")";
+    CSimBoard *b = BoardAt(nIndex);
+    UsbBoard *p = b && b->Acquire() ? b : nullptr;
+    Journal(call + " = " + (p ? "board" + std::to_string(nIndex) : std::string("null")));
+    return p;
+}
+
+VTLDRVUSB_API int VtlUsbCloseBoard(UsbBoard *pBoard)
+{
+    const std::string name = BoardName(pBoard);
+    int r = 1;
+    if (pBoard && IsOurBoard(pBoard))
+    {
+        static_cast<CSimBoard *>(pBoard)->Release();
+        r = 0;
+    }
+    Journal("VtlUsbCloseBoard(" + name + ") = " + std::to_string(r));
+    return r;
+}
+
+VTLDRVUSB_API std::uint32_t VtlUsbGetBoardCount()
+{
+    std::uint32_t n;
+    {
+        CHold hold;
+        n = static_cast<std::uint32_t>(g_present.size());
+    }
+    Journal("VtlUsbGetBoardCount() = " + std::to_string(n));
+    return n;
+}
+
+VTLDRVUSB_API int VtlUsbGetBoardIndex(UsbBoard *pBoard)
+{
+    int r = -1;
+    if (pBoard && IsOurBoard(pBoard))
+    {
+        CHold hold;
+        CSimBoard *b = static_cast<CSimBoard *>(pBoard);
+        const std::uint32_t i = b->Index();
+        if (i < g_present.size() && g_present[i] == b->Section())
+            r = static_cast<int>(i);
+    }
+    Journal("VtlUsbGetBoardIndex(" + BoardName(pBoard) + ") = " + std::to_string(r));
+    return r;
+}
+
+VTLDRVUSB_API int VtlUsbGetBoardInfo(std::uint32_t nIndex, BoardInfo *pInfo)
+{
+    const std::string call = "VtlUsbGetBoardInfo(" + std::to_string(nIndex) + ")";
+    if (!pInfo)
+    {
+        Journal(call + " = 1");
+        return 1;
+    }
+    std::memset(pInfo, 0, sizeof *pInfo);
+    CSimBoard *b = BoardAt(nIndex);
+    if (!b)
+    {
+        Journal(call + " = 1");
+        return 1;
+    }
+    const std::string detail = b->FillInfo(*pInfo);
+    Journal(call + " = 0 " + detail);
+    return 0;
+}
+
+VTLDRVUSB_API const char *VtlUsbGetError(std::uint32_t nCode)
+{
+    std::string text;
+    const char *psz;
+    {
+        CHold hold;
+        const auto it = g_errorTexts.find(nCode);
+        if (it != g_errorTexts.end())
+            text = it->second;
+        else if (nCode == 0)
+            text = "No error";
+        else
+            text = "Unknown error";
+        char *slot = g_returned[g_nReturned++ % 8];
+        CopyText(slot, sizeof g_returned[0], text);
+        psz = slot;
+    }
+    Journal("VtlUsbGetError(" + std::to_string(nCode) + ") = " + Quote(text));
+    return psz;
+}
+
+VTLDRVUSB_API int VtlUsbSetRefreshCallback(VtlRefreshCallback pfn, void *pContext)
+{
+    Journal("VtlUsbSetRefreshCallback(" + Hex(reinterpret_cast<std::uintptr_t>(pfn)) + ", " +
+            Hex(reinterpret_cast<std::uintptr_t>(pContext)) + ") = 0");
+    return 0;
+}
+
+VTLDRVUSB_API int VtlUsbSetHWStatusCallback(VtlHWStatusCallback pfn, void *pContext)
+{
+    Journal("VtlUsbSetHWStatusCallback(" + Hex(reinterpret_cast<std::uintptr_t>(pfn)) + ", " +
+            Hex(reinterpret_cast<std::uintptr_t>(pContext)) + ") = 0");
+    return 0;
+}
+
+VTLDRVUSB_API std::uint32_t VtlUsbGetDLLVer()
+{
+    const std::uint32_t v = 0x00010200;
+    Journal("VtlUsbGetDLLVer() = " + Hex(v));
+    return v;
+}
+
+BOOL WINAPI DllMain(HINSTANCE, DWORD dwReason, LPVOID pReserved)
+{
+    // On FreeLibrary give the board locks back; at process exit the system does it.
+    if (dwReason == DLL_PROCESS_DETACH && pReserved == nullptr)
+        for (CSimBoard *b : g_boards)
+            if (b)
+                b->DropLockAtUnload();
+    return TRUE;
+}

@@ -1,0 +1,240 @@
+// ProcessTests.cpp - board locks between processes and hot-plug notifications from vtlsim.
+#include "SimTestUtil.h"
+
+#include "VtlDrvUsb.h"
+
+#include <dbt.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+using namespace simtest;
+
+namespace
+{
+
+HANDLE Event(const std::string &name)
+{
+    return CreateEventA(nullptr, FALSE, FALSE, name.c_str());
+}
+
+// Starts simholder; the handle of the process, or NULL.
+HANDLE StartHolder(const std::string &args)
+{
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    std::string cmd = "\"" + TestsDir() + "\\simholder.exe\" " + args;
+    if (!CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return nullptr;
+    CloseHandle(pi.hThread);
+    return pi.hProcess;
+}
+
+// Waits for either the event or the process's end; true only for the event.
+bool WaitReady(HANDLE hReady, HANDLE hProcess)
+{
+    HANDLE hs[2] = {hReady, hProcess};
+    return WaitForMultipleObjects(2, hs, FALSE, 20000) == WAIT_OBJECT_0;
+}
+
+std::string Prefix(const char *tag)
+{
+    return "Local\\vtlsimtest-" + std::to_string(GetCurrentProcessId()) + "-" + tag;
+}
+
+class BoardLock : public ::testing::TestWithParam<const char *>
+{
+};
+
+} // namespace
+
+// Another process holds board 0: we get null for it but board 1 is free; once the
+// holder releases it (or ends, or is killed), we get it.
+TEST_P(BoardLock, SecondProcessWaitsForTheHolder)
+{
+    const std::string mode = GetParam();
+    CScratch dir;
+    CSimEnv env(dir.Write("sim.ini", "[driver]\nboards = 2\n"), dir.Path("journal.txt"));
+    const std::string prefix = Prefix(mode.c_str());
+    HANDLE hReady = Event(prefix + "-ready"), hGo = Event(prefix + "-go");
+    HANDLE hProc = StartHolder("0 " + prefix + " " + mode);
+    ASSERT_NE(nullptr, hProc);
+    ASSERT_TRUE(WaitReady(hReady, hProc)) << "holder did not take the board";
+    const DWORD holderPid = GetProcessId(hProc);
+
+    ASSERT_EQ(0u, VtlUsbOpen(0));
+    EXPECT_EQ(nullptr, VtlUsbOpenBoard(0));
+    EXPECT_NE(nullptr, VtlUsbOpenBoard(1));
+    BoardInfo bi;
+    EXPECT_EQ(0, VtlUsbGetBoardInfo(0, &bi)) << "the record is there for a locked board";
+    EXPECT_EQ(1u, bi.dwUsable);
+
+    if (mode == "release")
+    {
+        SetEvent(hGo);
+        ASSERT_TRUE(WaitReady(hReady, hProc)) << "holder did not release";
+        EXPECT_NE(nullptr, VtlUsbOpenBoard(0));
+        SetEvent(hGo);
+    }
+    else if (mode == "exit")
+        SetEvent(hGo);
+    else
+        TerminateProcess(hProc, 1);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(hProc, 20000));
+    EXPECT_NE(nullptr, VtlUsbOpenBoard(0)) << "free after the holder is gone";
+    VtlUsbClose();
+    CloseHandle(hProc);
+    // Both processes wrote whole lines into the one journal.
+    const std::string journal = dir.Path("journal.txt");
+    EXPECT_TRUE(HasLine(JournalLines(journal, holderPid), "VtlUsbOpenBoard(0) = board0"));
+    EXPECT_TRUE(HasLine(JournalLines(journal), "VtlUsbOpenBoard(0) = null"));
+    EXPECT_TRUE(HasLine(JournalLines(journal), "VtlUsbOpenBoard(1) = board1"));
+    CloseHandle(hReady);
+    CloseHandle(hGo);
+
+    // Our close gave the boards back: another process can take them now.
+    const std::string prefix2 = Prefix((mode + "2").c_str());
+    HANDLE hReady2 = Event(prefix2 + "-ready");
+    HANDLE hProc2 = StartHolder("0 " + prefix2 + " hang");
+    ASSERT_NE(nullptr, hProc2);
+    EXPECT_TRUE(WaitReady(hReady2, hProc2));
+    TerminateProcess(hProc2, 1);
+    WaitForSingleObject(hProc2, 20000);
+    CloseHandle(hProc2);
+    CloseHandle(hReady2);
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, BoardLock, ::testing::Values("release", "exit", "hang"));
+
+// ---------------------------------------------------------------------------
+
+namespace
+{
+
+struct Note
+{
+    WPARAM wParam;
+    DWORD devType; // of the DEV_BROADCAST_HDR behind lParam, 0 when lParam is 0
+};
+
+std::vector<Note> g_notes;
+
+LRESULT CALLBACK RecorderProc(HWND h, UINT msg, WPARAM wp, LPARAM lp)
+{
+    if (msg == WM_DEVICECHANGE)
+    {
+        // The record lives only while the message is being sent: read it now.
+        const DEV_BROADCAST_HDR *p = reinterpret_cast<const DEV_BROADCAST_HDR *>(lp);
+        g_notes.push_back({wp, p ? p->dbch_devicetype : 0});
+        return TRUE;
+    }
+    return DefWindowProcA(h, msg, wp, lp);
+}
+
+HWND MakeRecorder()
+{
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = RecorderProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "VtlSimRecorder";
+    RegisterClassA(&wc);
+    return CreateWindowA("VtlSimRecorder", "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                         wc.hInstance, nullptr);
+}
+
+// Pumps this thread's messages until n notes arrived or the time is up.
+bool WaitNotes(std::size_t n, DWORD timeoutMs)
+{
+    const DWORD t0 = GetTickCount();
+    while (g_notes.size() < n && GetTickCount() - t0 < timeoutMs)
+    {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        MSG m;
+        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&m);
+    }
+    return g_notes.size() >= n;
+}
+
+int Vtlsim(const std::string &args, std::string *pOut = nullptr)
+{
+    return RunProcess("\"" + BinDir() + "\\vtlsim.exe\" " + args, 20000, pOut);
+}
+
+} // namespace
+
+TEST(HotPlug, UnplugAndPlugSendTheNotificationsAndChangeTheNextOpen)
+{
+    CScratch dir;
+    const std::string journal = dir.Path("journal.txt");
+    CSimEnv env(dir.Write("sim.ini", "[board 0]\ntype = FIRST\n[board 1]\ntype = SECOND\n"),
+                journal);
+    HWND hwnd = MakeRecorder();
+    ASSERT_NE(nullptr, hwnd);
+    g_notes.clear();
+    ASSERT_EQ(0u, VtlUsbOpen(static_cast<std::uint32_t>(reinterpret_cast<ULONG_PTR>(hwnd))));
+    ASSERT_EQ(2u, VtlUsbGetBoardCount());
+    UsbBoard *first = VtlUsbOpenBoard(0);
+    ASSERT_NE(nullptr, first);
+
+    std::string out;
+    ASSERT_EQ(0, Vtlsim("unplug 0", &out)) << out;
+    EXPECT_NE(std::string::npos, out.find("1 process(es) notified")) << out;
+    ASSERT_TRUE(WaitNotes(2, 10000)) << g_notes.size();
+    EXPECT_EQ(static_cast<WPARAM>(DBT_DEVNODES_CHANGED), g_notes[0].wParam);
+    EXPECT_EQ(0u, g_notes[0].devType);
+    EXPECT_EQ(static_cast<WPARAM>(DBT_DEVICEREMOVECOMPLETE), g_notes[1].wParam);
+    EXPECT_EQ(static_cast<DWORD>(DBT_DEVTYP_HANDLE), g_notes[1].devType);
+    EXPECT_EQ(9, first->EraseEeprom()) << "an unplugged board fails until the next open";
+    EXPECT_STREQ("The board was unplugged", first->GetErrorText());
+
+    VtlUsbClose();
+    ASSERT_EQ(0u, VtlUsbOpen(static_cast<std::uint32_t>(reinterpret_cast<ULONG_PTR>(hwnd))));
+    ASSERT_EQ(1u, VtlUsbGetBoardCount());
+    BoardInfo bi;
+    VtlUsbGetBoardInfo(0, &bi);
+    EXPECT_STREQ("SECOND", bi.szBoardType);
+
+    out.clear();
+    ASSERT_EQ(0, Vtlsim("list", &out));
+    EXPECT_NE(std::string::npos, out.find("0 unplugged FIRST 0x300")) << out;
+    EXPECT_NE(std::string::npos, out.find("1 plugged SECOND 0x310")) << out;
+
+    g_notes.clear();
+    ASSERT_EQ(0, Vtlsim("plug 0"));
+    ASSERT_TRUE(WaitNotes(2, 10000)) << g_notes.size();
+    EXPECT_EQ(static_cast<WPARAM>(DBT_DEVICEARRIVAL), g_notes[0].wParam);
+    EXPECT_EQ(static_cast<DWORD>(DBT_DEVTYP_DEVICEINTERFACE), g_notes[0].devType);
+    EXPECT_EQ(static_cast<WPARAM>(DBT_DEVNODES_CHANGED), g_notes[1].wParam);
+    VtlUsbClose();
+    ASSERT_EQ(0u, VtlUsbOpen(0));
+    EXPECT_EQ(2u, VtlUsbGetBoardCount());
+    VtlUsbClose();
+
+    EXPECT_TRUE(HasLine(JournalLines(journal), "WM_DEVICECHANGE DBT_DEVICEREMOVECOMPLETE board0"));
+
+    // After VtlUsbClose nobody listens in this process any more.
+    g_notes.clear();
+    out.clear();
+    ASSERT_EQ(0, Vtlsim("unplug 1", &out));
+    EXPECT_NE(std::string::npos, out.find("0 process(es) notified")) << out;
+    EXPECT_FALSE(WaitNotes(1, 300));
+    DestroyWindow(hwnd);
+}
+
+TEST(HotPlug, CommandReportsBadUseAndBadConfiguration)
+{
+    CScratch dir;
+    CSimEnv env(dir.Write("sim.ini", "[driver]\nboards = 1\n"));
+    std::string out;
+    EXPECT_EQ(1, Vtlsim("unplug 5", &out));
+    EXPECT_NE(std::string::npos, out.find("no board 5")) << out;
+    EXPECT_EQ(2, Vtlsim("unplug x"));
+    EXPECT_EQ(2, Vtlsim("dance"));
+    EXPECT_EQ(0, Vtlsim("check"));
+    dir.Write("sim.ini", "[driver]\nboards = lots\n");
+    out.clear();
+    EXPECT_EQ(1, Vtlsim("check", &out));
+    EXPECT_NE(std::string::npos, out.find("sim.ini(2): bad number \"lots\" for boards")) << out;
+}
