@@ -1,0 +1,67 @@
+// afxcmn.h - common-control wrappers: progress bar and list view, one message per call.
+#pragma once
+
+#include "afxwin.h"
+
+class CProgressCtrl : public CWnd
+{
+public:
+    // Returns the previous position.
+    int SetPos(int nPos) { return static_cast<int>(::SendMessageA(m_hWnd, PBM_SETPOS, nPos, 0)); }
+    int GetPos() const { return static_cast<int>(::SendMessageA(m_hWnd, PBM_GETPOS, 0, 0)); }
+    void SetRange(short nLower, short nUpper)
+    {
+        ::SendMessageA(m_hWnd, PBM_SETRANGE, 0, MAKELPARAM(nLower, nUpper));
+    }
+    void SetRange32(int nLower, int nUpper)
+    {
+        ::SendMessageA(m_hWnd, PBM_SETRANGE32, nLower, nUpper);
+    }
+    void GetRange(int &nLower, int &nUpper) const;
+};
+
+class CListCtrl : public CWnd
+{
+public:
+    int InsertColumn(int nCol, LPCSTR lpszColumnHeading, int nFormat = LVCFMT_LEFT, int nWidth = -1,
+                     int nSubItem = -1);
+    int GetColumnWidth(int nCol) const
+    {
+        return static_cast<int>(::SendMessageA(m_hWnd, LVM_GETCOLUMNWIDTH, nCol, 0));
+    }
+    int InsertItem(int nItem, LPCSTR lpszItem);
+    BOOL SetItemText(int nItem, int nSubItem, LPCSTR lpszText);
+    // Whole text of any length; empty when the row or column does not exist.
+    CString GetItemText(int nItem, int nSubItem) const;
+    BOOL DeleteItem(int nItem)
+    {
+        return static_cast<BOOL>(::SendMessageA(m_hWnd, LVM_DELETEITEM, nItem, 0));
+    }
+    BOOL DeleteAllItems()
+    {
+        return static_cast<BOOL>(::SendMessageA(m_hWnd, LVM_DELETEALLITEMS, 0, 0));
+    }
+    int GetItemCount() const
+    {
+        return static_cast<int>(::SendMessageA(m_hWnd, LVM_GETITEMCOUNT, 0, 0));
+    }
+    // Mask 0 in wParam, as the framework sends it: every extended style is replaced.
+    DWORD SetExtendedStyle(DWORD dwNewStyle)
+    {
+        return static_cast<DWORD>(
+            ::SendMessageA(m_hWnd, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, dwNewStyle));
+    }
+    DWORD GetExtendedStyle() const
+    {
+        return static_cast<DWORD>(::SendMessageA(m_hWnd, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
+    }
+    BOOL SetItemState(int nItem, UINT nState, UINT nMask);
+    UINT GetItemState(int nItem, UINT nMask) const
+    {
+        return static_cast<UINT>(::SendMessageA(m_hWnd, LVM_GETITEMSTATE, nItem, nMask));
+    }
+    int GetNextItem(int nItem, int nFlags) const
+    {
+        return static_cast<int>(::SendMessageA(m_hWnd, LVM_GETNEXTITEM, nItem, nFlags));
+    }
+};

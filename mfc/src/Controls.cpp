@@ -1,0 +1,79 @@
+// Controls.cpp - the list view and progress bar calls that need a record.
+#include "afxcmn.h"
+
+void CProgressCtrl::GetRange(int &nLower, int &nUpper) const
+{
+    PBRANGE range = {0, 0};
+    ::SendMessageA(m_hWnd, PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
+    nLower = range.iLow;
+    nUpper = range.iHigh;
+}
+
+int CListCtrl::InsertColumn(int nCol, LPCSTR lpszColumnHeading, int nFormat, int nWidth,
+                            int nSubItem)
+{
+    LVCOLUMNA col = {};
+    col.mask = LVCF_FMT | LVCF_TEXT;
+    col.fmt = nFormat;
+    col.pszText = const_cast<LPSTR>(lpszColumnHeading != NULL ? lpszColumnHeading : "");
+    if (nWidth != -1)
+    {
+        col.mask |= LVCF_WIDTH;
+        col.cx = nWidth;
+    }
+    if (nSubItem != -1)
+    {
+        col.mask |= LVCF_SUBITEM;
+        col.iSubItem = nSubItem;
+    }
+    return static_cast<int>(
+        ::SendMessageA(m_hWnd, LVM_INSERTCOLUMNA, nCol, reinterpret_cast<LPARAM>(&col)));
+}
+
+int CListCtrl::InsertItem(int nItem, LPCSTR lpszItem)
+{
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT;
+    item.iItem = nItem;
+    item.pszText = const_cast<LPSTR>(lpszItem != NULL ? lpszItem : "");
+    return static_cast<int>(
+        ::SendMessageA(m_hWnd, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+}
+
+BOOL CListCtrl::SetItemText(int nItem, int nSubItem, LPCSTR lpszText)
+{
+    LVITEMA item = {};
+    item.iSubItem = nSubItem;
+    item.pszText = const_cast<LPSTR>(lpszText != NULL ? lpszText : "");
+    return static_cast<BOOL>(
+        ::SendMessageA(m_hWnd, LVM_SETITEMTEXTA, nItem, reinterpret_cast<LPARAM>(&item)));
+}
+
+CString CListCtrl::GetItemText(int nItem, int nSubItem) const
+{
+    CString str;
+    // The control copies at most the buffer less one; a full buffer may mean more text.
+    for (int nSize = 256; nSize <= (1 << 20); nSize *= 2)
+    {
+        LVITEMA item = {};
+        item.iSubItem = nSubItem;
+        item.cchTextMax = nSize;
+        item.pszText = str.GetBuffer(nSize);
+        item.pszText[0] = '\0';
+        int n = static_cast<int>(
+            ::SendMessageA(m_hWnd, LVM_GETITEMTEXTA, nItem, reinterpret_cast<LPARAM>(&item)));
+        str.ReleaseBuffer(-1);
+        if (n < nSize - 1)
+            break;
+    }
+    return str;
+}
+
+BOOL CListCtrl::SetItemState(int nItem, UINT nState, UINT nMask)
+{
+    LVITEMA item = {};
+    item.state = nState;
+    item.stateMask = nMask;
+    return static_cast<BOOL>(
+        ::SendMessageA(m_hWnd, LVM_SETITEMSTATE, nItem, reinterpret_cast<LPARAM>(&item)));
+}

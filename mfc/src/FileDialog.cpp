@@ -1,0 +1,186 @@
+// FileDialog.cpp - CFileDialog over the COM file dialog (IFileOpenDialog / IFileSaveDialog).
+#include "afxdlgs.h"
+
+#include "FileFilter.h"
+
+#include <string>
+#include <vector>
+
+namespace
+{
+
+std::wstring Widen(LPCSTR psz)
+{
+    if (psz == NULL || *psz == '\0')
+        return std::wstring();
+    int n = ::MultiByteToWideChar(CP_ACP, 0, psz, -1, NULL, 0);
+    if (n <= 0)
+        return std::wstring();
+    std::wstring w(static_cast<size_t>(n), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, psz, -1, &w[0], n);
+    w.resize(static_cast<size_t>(n - 1));
+    return w;
+}
+
+// FALSE when some character has no exact form in the ANSI code page: a best-fit or default
+// character would name another file.
+BOOL Narrow(LPCWSTR pwsz, CString &str)
+{
+    str.Empty();
+    if (pwsz == NULL || *pwsz == L'\0')
+        return TRUE;
+    const bool bUtf8 = ::GetACP() == CP_UTF8; // flags and the default-char test are not allowed
+    const DWORD dwFlags = bUtf8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    BOOL bUsedDefault = FALSE;
+    int n = ::WideCharToMultiByte(CP_ACP, dwFlags, pwsz, -1, NULL, 0, NULL,
+                                  bUtf8 ? NULL : &bUsedDefault);
+    if (n <= 0 || bUsedDefault)
+        return FALSE;
+    LPSTR p = str.GetBuffer(n);
+    n = ::WideCharToMultiByte(CP_ACP, dwFlags, pwsz, -1, p, n, NULL, bUtf8 ? NULL : &bUsedDefault);
+    str.ReleaseBuffer(-1);
+    return n > 0 && !bUsedDefault;
+}
+
+struct FlagMap
+{
+    DWORD dwOfn;
+    DWORD dwFos;
+};
+const FlagMap kFlagMap[] = {
+    {OFN_OVERWRITEPROMPT, FOS_OVERWRITEPROMPT},
+    {OFN_NOCHANGEDIR, FOS_NOCHANGEDIR},
+    {OFN_FILEMUSTEXIST, FOS_FILEMUSTEXIST},
+    {OFN_PATHMUSTEXIST, FOS_PATHMUSTEXIST},
+    {OFN_ALLOWMULTISELECT, FOS_ALLOWMULTISELECT},
+    {OFN_CREATEPROMPT, FOS_CREATEPROMPT},
+    {OFN_NOVALIDATE, FOS_NOVALIDATE},
+    {OFN_NOREADONLYRETURN, FOS_NOREADONLYRETURN},
+    {OFN_NOTESTFILECREATE, FOS_NOTESTFILECREATE},
+    {OFN_SHAREAWARE, FOS_SHAREAWARE},
+    {OFN_NODEREFERENCELINKS, FOS_NODEREFERENCELINKS},
+    {OFN_DONTADDTORECENT, FOS_DONTADDTORECENT},
+    {OFN_FORCESHOWHIDDEN, FOS_FORCESHOWHIDDEN},
+};
+
+} // namespace
+
+CFileDialog::CFileDialog(BOOL bOpenFileDialog, LPCSTR lpszDefExt, LPCSTR lpszFileName,
+                         DWORD dwFlags, LPCSTR lpszFilter, CWnd *pParentWnd, DWORD, BOOL)
+    : m_dwFlags(dwFlags), m_bOpenFileDialog(bOpenFileDialog), m_strDefExt(lpszDefExt),
+      m_strFileName(lpszFileName), m_strFilter(lpszFilter), m_pParentWnd(pParentWnd)
+{
+}
+
+DWORD CFileDialog::OptionsFromFlags(DWORD dwOfnFlags)
+{
+    DWORD dwFos = FOS_FORCEFILESYSTEM;
+    for (const FlagMap &m : kFlagMap)
+        if (dwOfnFlags & m.dwOfn)
+            dwFos |= m.dwFos;
+    return dwFos;
+}
+
+CString CFileDialog::GetFileName() const
+{
+    LPCSTR psz = m_strPathName.GetString();
+    LPCSTR pszName = psz;
+    for (LPCSTR p = psz; *p; ++p)
+        if (*p == '\\' || *p == '/')
+            pszName = p + 1;
+    return CString(pszName);
+}
+
+HWND CFileDialog::GetOwnerWindow() const
+{
+    HWND hOwner = m_pParentWnd != NULL ? m_pParentWnd->m_hWnd : NULL;
+    if (hOwner == NULL && AfxGetMainWnd() != NULL)
+        hOwner = AfxGetMainWnd()->m_hWnd;
+    return hOwner != NULL && ::IsWindow(hOwner) ? hOwner : NULL;
+}
+
+INT_PTR CFileDialog::DoModal()
+{
+    m_strPathName.Empty();
+    HRESULT hrInit = ::CoInitializeEx(NULL, COINIT_APARTMENTTHREADED);
+    IFileDialog *pDialog = NULL;
+    HRESULT hr = m_bOpenFileDialog
+                     ? ::CoCreateInstance(CLSID_FileOpenDialog, NULL, CLSCTX_INPROC_SERVER,
+                                          IID_IFileOpenDialog, reinterpret_cast<void **>(&pDialog))
+                     : ::CoCreateInstance(CLSID_FileSaveDialog, NULL, CLSCTX_INPROC_SERVER,
+                                          IID_IFileSaveDialog, reinterpret_cast<void **>(&pDialog));
+    INT_PTR nResult = IDCANCEL;
+    if (SUCCEEDED(hr) && pDialog != NULL)
+    {
+        nResult = ShowDialog(pDialog);
+        pDialog->Release();
+    }
+    else
+    {
+        ::MessageBoxA(GetOwnerWindow(), "The file dialog could not be opened.", AfxGetAppName(),
+                      MB_OK | MB_ICONERROR);
+    }
+    if (SUCCEEDED(hrInit))
+        ::CoUninitialize();
+    return nResult;
+}
+
+INT_PTR CFileDialog::ShowDialog(IFileDialog *pDialog)
+{
+    DWORD dwOptions = 0;
+    pDialog->GetOptions(&dwOptions);
+    pDialog->SetOptions(dwOptions | OptionsFromFlags(m_dwFlags));
+
+    const auto types = afx::ParseFileFilter(m_strFilter);
+    if (!types.empty())
+    {
+        std::vector<std::wstring> texts;
+        texts.reserve(types.size() * 2);
+        for (const auto &t : types)
+        {
+            texts.push_back(Widen(t.first.c_str()));
+            texts.push_back(Widen(t.second.c_str()));
+        }
+        std::vector<COMDLG_FILTERSPEC> specs;
+        for (size_t i = 0; i < types.size(); ++i)
+            specs.push_back({texts[2 * i].c_str(), texts[2 * i + 1].c_str()});
+        pDialog->SetFileTypes(static_cast<UINT>(specs.size()), specs.data());
+        pDialog->SetFileTypeIndex(1);
+    }
+    LPCSTR pszExt = m_strDefExt.GetString();
+    while (*pszExt == '.')
+        ++pszExt;
+    if (*pszExt != '\0')
+        pDialog->SetDefaultExtension(Widen(pszExt).c_str());
+    if (!m_strFileName.IsEmpty())
+        pDialog->SetFileName(Widen(m_strFileName).c_str());
+
+    OnPrepareDialog(pDialog);
+    HWND hOwner = GetOwnerWindow();
+    if (FAILED(pDialog->Show(hOwner)))
+        return IDCANCEL;
+
+    IShellItem *pItem = NULL;
+    if (FAILED(pDialog->GetResult(&pItem)) || pItem == NULL)
+        return IDCANCEL;
+    LPWSTR pwszPath = NULL;
+    HRESULT hr = pItem->GetDisplayName(SIGDN_FILESYSPATH, &pwszPath);
+    pItem->Release();
+    if (FAILED(hr) || pwszPath == NULL)
+        return IDCANCEL;
+
+    CString strPath;
+    BOOL bAnsi = Narrow(pwszPath, strPath);
+    if (!bAnsi)
+    {
+        std::wstring text = L"The path \"";
+        text += pwszPath;
+        text += L"\" cannot be used: it contains characters outside the system code page.";
+        ::MessageBoxW(hOwner, text.c_str(), Widen(AfxGetAppName()).c_str(), MB_OK | MB_ICONERROR);
+    }
+    ::CoTaskMemFree(pwszPath);
+    if (!bAnsi)
+        return IDCANCEL;
+    m_strPathName = strPath;
+    return IDOK;
+}

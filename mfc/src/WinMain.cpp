@@ -1,0 +1,7 @@
+// WinMain.cpp - the programs' entry point, kept out of the library for test programs.
+#include "afxwin.h"
+
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow)
+{
+    return AfxWinMain(hInstance, hPrevInstance, lpCmdLine, nCmdShow);
+}

@@ -1,0 +1,20 @@
+// Splash.h - the waiting window shown while a main dialog initialises.
+#pragma once
+
+#include <afxwin.h>
+
+#include "resource.h"
+
+// Binds the program's splash template; the caller creates it modeless and its window goes
+// with the object.
+class CSplash : public CDialog
+{
+public:
+    enum
+    {
+        IDD = IDD_SPLASH
+    };
+    explicit CSplash(CWnd *pParent = NULL);
+
+    DECLARE_MESSAGE_MAP()
+};

@@ -1,0 +1,59 @@
+// StartupWindows.cpp - start-up steps both main dialogs share.
+#include "StartupWindows.h"
+
+POINT SplashOrigin(const RECT &rcDesktop, const RECT &rcWnd)
+{
+    // 64-bit intermediates: the differences of extreme rectangles do not fit 32 bits.
+    long long dx = (static_cast<long long>(rcDesktop.right) - rcDesktop.left) -
+                   (static_cast<long long>(rcWnd.right) - rcWnd.left);
+    long long dy = (static_cast<long long>(rcDesktop.bottom) - rcDesktop.top) -
+                   (static_cast<long long>(rcWnd.bottom) - rcWnd.top);
+    POINT pt;
+    pt.x = static_cast<LONG>(dx / 2);
+    pt.y = static_cast<LONG>(dy / 2);
+    return pt;
+}
+
+void DrainMessageQueue()
+{
+    MSG msg;
+    while (::PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
+    {
+        if (msg.message == WM_QUIT)
+        {
+            // Not ours to eat: the modal loop or the application must still see it.
+            ::PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    }
+}
+
+BOOL ShowSplash(CDialog &splash, UINT nIDTemplate, CWnd *pParent)
+{
+    CRect rcDesktop;
+    CWnd::GetDesktopWindow()->GetWindowRect(&rcDesktop);
+    if (!splash.Create(nIDTemplate, pParent))
+        return FALSE;
+    CRect rcSplash;
+    splash.GetWindowRect(&rcSplash);
+    POINT pt = SplashOrigin(rcDesktop, rcSplash);
+    splash.MoveWindow(pt.x, pt.y, rcSplash.Width(), rcSplash.Height(), TRUE);
+    splash.ShowWindow(SW_SHOW);
+    DrainMessageQueue();
+    return TRUE;
+}
+
+BOOL AppendAboutItem(CWnd &wnd)
+{
+    CMenu *pSysMenu = wnd.GetSystemMenu(FALSE);
+    if (pSysMenu == NULL)
+        return FALSE;
+    CString strAboutMenu;
+    if (!strAboutMenu.LoadString(IDS_ABOUTBOX_TEXT) || strAboutMenu.IsEmpty())
+        return FALSE;
+    pSysMenu->AppendMenu(MF_SEPARATOR);
+    pSysMenu->AppendMenu(MF_STRING, IDM_ABOUTBOX, strAboutMenu);
+    return TRUE;
+}

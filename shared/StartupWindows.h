@@ -1,0 +1,29 @@
+// StartupWindows.h - start-up steps both main dialogs share: splash placement, the About item.
+#pragma once
+
+#include <afxwin.h>
+
+// System-menu command of the About item and the string resource holding its text.
+const UINT IDM_ABOUTBOX = 0x0010;
+const UINT IDS_ABOUTBOX_TEXT = 101;
+
+// Top-left corner that centres a window of rcWnd's size on rcDesktop, in signed 32-bit
+// arithmetic with division truncating toward zero (803 wide on 800 gives x = -1).
+POINT SplashOrigin(const RECT &rcDesktop, const RECT &rcWnd);
+
+// Creates splash from nIDTemplate owned by pParent, centres it on the whole desktop, shows it
+// and drains the thread's queue so it paints before the slow steps. FALSE if not created.
+BOOL ShowSplash(CDialog &splash, UINT nIDTemplate, CWnd *pParent);
+
+// Removes, translates and dispatches every message waiting for any window of this thread.
+void DrainMessageQueue();
+
+// Appends a separator and the About item (string 101, id 16) to pWnd's system menu when the
+// menu exists and the string is not empty. TRUE when appended.
+BOOL AppendAboutItem(CWnd &wnd);
+
+// System commands 16 to 31 are the About item: the low four bits belong to the system.
+inline bool IsAboutCommand(UINT nID)
+{
+    return (nID & 0xFFF0) == IDM_ABOUTBOX;
+}
