@@ -1,0 +1,16 @@
+// DriverText.h - bounded copies of texts that the driver library owns.
+#pragma once
+
+#include <cstddef>
+#include <cstring>
+#include <string>
+
+#include "Messages.h"
+
+// Copies a driver text up to its NUL but never past nMax bytes; null gives the empty text.
+inline std::string CopyDriverText(const char *psz, size_t nMax = kMaxDriverText)
+{
+    if (psz == nullptr)
+        return std::string();
+    return std::string(psz, strnlen(psz, nMax));
+}

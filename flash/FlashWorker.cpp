@@ -1,0 +1,141 @@
+// FlashWorker.cpp - the command worker: one flash command at a time under the dialog's lock.
+#include "TorvaneDlg.h"
+
+#include <cstdio>
+
+#include "DriverText.h"
+#include "Messages.h"
+
+using namespace TorvaneText;
+
+namespace
+{
+enum WaitIndex
+{
+    kErase = 0,
+    kProgram = 1,
+    kEraseBitstream = 2,
+    kQuit = 3
+};
+
+struct CommandTexts
+{
+    const char *pszStart;
+    const char *pszError;
+    const char *pszEnd;
+};
+
+const CommandTexts kCommandTexts[] = {
+    {kEraseStart, kEraseError, kEraseEnd},
+    {kProgramStart, kProgramError, kProgramEnd},
+    {kEraseBitstreamStart, kEraseBitstreamError, kEraseBitstreamEnd},
+};
+
+// Leaves the lock on every way out of a command, exceptions included.
+class CLockGuard
+{
+public:
+    explicit CLockGuard(CRITICAL_SECTION &cs) : m_cs(cs) { EnterCriticalSection(&m_cs); }
+    ~CLockGuard() { LeaveCriticalSection(&m_cs); }
+    CLockGuard(const CLockGuard &) = delete;
+    CLockGuard &operator=(const CLockGuard &) = delete;
+
+private:
+    CRITICAL_SECTION &m_cs;
+};
+} // namespace
+
+DWORD WINAPI CTorvaneDlg::WorkerThreadProc(LPVOID pParam)
+{
+    return static_cast<DWORD>(static_cast<CTorvaneDlg *>(pParam)->WorkerThread());
+}
+
+int CTorvaneDlg::WorkerThread()
+{
+    const HANDLE ahEvents[4] = {m_hEraseEvent, m_hProgramEvent, m_hEraseBitstreamEvent,
+                                m_hQuitEvent};
+    for (;;)
+    {
+        DWORD dw = WaitForMultipleObjects(4, ahEvents, FALSE, INFINITE);
+        if (dw == WAIT_OBJECT_0 + kQuit)
+            return 0;
+        if (dw >= WAIT_OBJECT_0 && dw < WAIT_OBJECT_0 + kQuit)
+            RunCommand(static_cast<int>(dw - WAIT_OBJECT_0));
+        else if (dw == WAIT_FAILED)
+            return 0; // the events are unusable; waiting again would only spin
+    }
+}
+
+void CTorvaneDlg::RunCommand(int nIndex)
+{
+    const CommandTexts &texts = kCommandTexts[nIndex];
+    try
+    {
+        CLockGuard guard(m_cs);
+        ResetProgress();
+        EnableButtons(false);
+        m_edtInfo.SetWindowText(texts.pszStart);
+        if (RunBoardOperation(nIndex) != 0)
+        {
+            CString strText;
+            strText.Format(texts.pszError, CopyDriverText(m_pBoard->GetErrorText()).c_str());
+            ShowMessage(strText, kErrorCaption, MB_OK);
+        }
+        m_edtInfo.SetWindowText(texts.pszEnd);
+        // The refresh runs before the inputs come back, so a family switch cannot overlap it.
+        if (nIndex == kProgram)
+            RefreshFlashInfo();
+        EnableButtons(true);
+    }
+    catch (VTLExc &e)
+    {
+        // The board's state is unknown now: the buttons stay disabled and only closing is left.
+        ShowMessage(CopyDriverText(e.m_szMessage, sizeof e.m_szMessage).c_str(), kErrorCaption,
+                    MB_OK | MB_ICONERROR);
+    }
+}
+
+int CTorvaneDlg::RunBoardOperation(int nIndex)
+{
+    switch (nIndex)
+    {
+    case kErase:
+        return m_pBoard->EraseFlash();
+    case kEraseBitstream:
+        return m_pBoard->EraseBitstream(m_nFamily);
+    default:
+        break;
+    }
+    CString strFile = GetFileCopy();
+    int nMajor = 1;
+    int nMinor = 0;
+    ReadVersion(m_edtVerMajor, "1", nMajor);
+    ReadVersion(m_edtVerMinor, "0", nMinor);
+    return m_pBoard->ProgramFlash(strFile.GetString(), m_nFamily, nMajor, nMinor);
+}
+
+// Reads the path box again and hands the worker its own copy of the path.
+CString CTorvaneDlg::GetFileCopy()
+{
+    CString strFile;
+    m_edtFile.GetWindowText(strFile);
+    EnterCriticalSection(&m_csFile);
+    m_strFile = strFile;
+    LeaveCriticalSection(&m_csFile);
+    return strFile;
+}
+
+// An empty box shows its default; text that does not begin with a number keeps the default.
+void CTorvaneDlg::ReadVersion(CEdit &edt, LPCSTR pszDefault, int &nValue)
+{
+    CString strText;
+    edt.GetWindowText(strText);
+    if (strText.IsEmpty())
+    {
+        edt.SetWindowText(pszDefault);
+        return;
+    }
+    int n = 0;
+    if (sscanf(strText.GetString(), "%d", &n) == 1)
+        nValue = n;
+}

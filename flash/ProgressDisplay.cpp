@@ -1,0 +1,74 @@
+// ProgressDisplay.cpp - the progress bar, percentage and elapsed time fed by the driver's reports.
+#include "TorvaneDlg.h"
+
+#include "Messages.h"
+
+using namespace TorvaneText;
+
+namespace
+{
+constexpr LONGLONG kTicksPerSecond = 10000000;
+constexpr int kClockSetBack = -1; // last seconds after a negative elapsed time was shown
+} // namespace
+
+ULONGLONG CTorvaneDlg::GetCurrentTime64() const
+{
+    SYSTEMTIME st;
+    GetSystemTime(&st);
+    FILETIME ft;
+    SystemTimeToFileTime(&st, &ft);
+    return (static_cast<ULONGLONG>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+}
+
+void CTorvaneDlg::ResetProgress()
+{
+    m_progress.SetPos(0);
+    ::SetWindowTextA(m_edtPercent.GetSafeHwnd(), "");
+    m_nLastPercent = 0;
+    m_nLastSeconds = 0;
+    ::SetWindowTextA(m_edtTime.GetSafeHwnd(), "");
+    m_ftStart = GetCurrentTime64();
+}
+
+int CTorvaneDlg::ProgressProc(std::uint32_t, int nPercent, std::uint32_t, void *pContext)
+{
+    static_cast<CTorvaneDlg *>(pContext)->OnProgress(nPercent);
+    return 0;
+}
+
+// Runs on the worker: each report costs one window message, plus one per text that changes.
+int CTorvaneDlg::OnProgress(int nPercent)
+{
+    ::SendMessageA(m_progress.GetSafeHwnd(), PBM_SETPOS, static_cast<WPARAM>(nPercent), 0);
+    if (nPercent != m_nLastPercent)
+    {
+        CString strText;
+        strText.Format(kPercent, nPercent);
+        ::SetWindowTextA(m_edtPercent.GetSafeHwnd(), strText.GetString());
+        m_nLastPercent = nPercent;
+    }
+
+    LONGLONG nElapsed = static_cast<LONGLONG>(GetCurrentTime64() - m_ftStart) / kTicksPerSecond;
+    int nSeconds = static_cast<int>(static_cast<std::uint32_t>(nElapsed));
+    // A clock set back (or an elapsed time beyond 32 bits) shows as "0 sec", not as a wrapped
+    // count.
+    int nKey = nSeconds;
+    if (nElapsed < 0 || nSeconds < 0)
+    {
+        nSeconds = 0;
+        nKey = kClockSetBack;
+    }
+    if (nKey != m_nLastSeconds)
+    {
+        m_nLastSeconds = nKey;
+        unsigned nMin = static_cast<unsigned>(nSeconds) / 60;
+        unsigned nSec = static_cast<unsigned>(nSeconds) - 60 * nMin;
+        CString strText;
+        if (nMin == 0)
+            strText.Format(kSeconds, static_cast<int>(nSec));
+        else
+            strText.Format(kMinutesSeconds, static_cast<int>(nMin), static_cast<int>(nSec));
+        ::SetWindowTextA(m_edtTime.GetSafeHwnd(), strText.GetString());
+    }
+    return 0;
+}

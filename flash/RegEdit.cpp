@@ -1,0 +1,95 @@
+// RegEdit.cpp - CRegEdit on the ANSI registry functions.
+#include "RegEdit.h"
+
+#include <cstring>
+#include <vector>
+
+CRegEdit::CRegEdit(CString strKeyPath, CString strSubKey)
+    : m_hKey(NULL), m_strKeyPath(), m_dwDisposition(0), m_bWritable(false)
+{
+    m_strKeyPath = strKeyPath;
+    m_strKeyPath += "\\";
+    m_strKeyPath += strSubKey;
+    LONG l =
+        RegCreateKeyExA(HKEY_LOCAL_MACHINE, m_strKeyPath.GetString(), 0, NULL,
+                        REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, NULL, &m_hKey, &m_dwDisposition);
+    if (l == ERROR_SUCCESS)
+    {
+        m_bWritable = true;
+        return;
+    }
+    m_hKey = NULL;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, m_strKeyPath.GetString(), 0, NULL,
+                        REG_OPTION_NON_VOLATILE, KEY_READ, NULL, &m_hKey,
+                        &m_dwDisposition) != ERROR_SUCCESS)
+        m_hKey = NULL;
+}
+
+CRegEdit::~CRegEdit()
+{
+    if (m_hKey != NULL)
+        RegCloseKey(m_hKey);
+    m_hKey = NULL;
+}
+
+int CRegEdit::ReadDword(CString strName, DWORD &dwValue)
+{
+    if (m_hKey == NULL)
+        return kQueryFailed;
+    DWORD dwType = 0;
+    DWORD dwSize = sizeof(DWORD);
+    DWORD dwData = 0;
+    // Read into a local so that a value of the wrong type leaves the caller's variable alone.
+    if (RegQueryValueExA(m_hKey, strName.GetString(), NULL, &dwType,
+                         reinterpret_cast<BYTE *>(&dwData), &dwSize) != ERROR_SUCCESS)
+        return kQueryFailed;
+    if (dwType != REG_DWORD || dwSize != sizeof(DWORD))
+        return kWrongType;
+    dwValue = dwData;
+    return kOk;
+}
+
+int CRegEdit::ReadString(CString strName, CString &strValue)
+{
+    if (m_hKey == NULL)
+        return kQueryFailed;
+    DWORD dwType = 0;
+    DWORD dwSize = 0;
+    if (RegQueryValueExA(m_hKey, strName.GetString(), NULL, &dwType, NULL, &dwSize) !=
+        ERROR_SUCCESS)
+        return kQueryFailed;
+    std::vector<char> buffer(dwSize + 1, '\0');
+    // A value that grew between the two queries cannot be read whole.
+    if (RegQueryValueExA(m_hKey, strName.GetString(), NULL, &dwType,
+                         reinterpret_cast<BYTE *>(buffer.data()), &dwSize) != ERROR_SUCCESS)
+        return kQueryFailed;
+    if (dwType != REG_SZ)
+        return kWrongType;
+    // The stored data may lack its NUL: read no further than the size reported.
+    size_t n = dwSize < buffer.size() ? dwSize : buffer.size() - 1;
+    strValue = CString(std::string(buffer.data(), strnlen(buffer.data(), n)).c_str());
+    return kOk;
+}
+
+int CRegEdit::WriteDword(CString strName, DWORD dwValue)
+{
+    if (!m_bWritable)
+        return kReadOnly;
+    if (RegSetValueExA(m_hKey, strName.GetString(), 0, REG_DWORD,
+                       reinterpret_cast<const BYTE *>(&dwValue), sizeof(DWORD)) != ERROR_SUCCESS)
+        return kWriteRefused;
+    return kOk;
+}
+
+int CRegEdit::WriteString(CString strName, CString strValue)
+{
+    if (!m_bWritable)
+        return kReadOnly;
+    DWORD n = static_cast<DWORD>(strValue.GetLength()) + 1;
+    std::vector<char> buffer(n, '\0');
+    memcpy(buffer.data(), strValue.GetString(), n - 1);
+    if (RegSetValueExA(m_hKey, strName.GetString(), 0, REG_SZ,
+                       reinterpret_cast<const BYTE *>(buffer.data()), n) != ERROR_SUCCESS)
+        return kWriteRefused;
+    return kOk;
+}

@@ -1,0 +1,61 @@
+// Settings.cpp - the four settings of the main dialog, kept in the registry.
+#include "TorvaneDlg.h"
+
+#include <cstdio>
+
+#include "Messages.h"
+#include "RegEdit.h"
+
+using namespace TorvaneText;
+
+namespace
+{
+// A box without a number stores the default that Program would use.
+DWORD ParseVersion(CEdit &edt, int nDefault)
+{
+    CString strText;
+    edt.GetWindowText(strText);
+    int n = nDefault;
+    if (sscanf(strText.GetString(), "%d", &n) != 1)
+        n = nDefault;
+    return static_cast<DWORD>(n);
+}
+
+void ShowNumber(CEdit &edt, DWORD dwValue)
+{
+    CString strText;
+    strText.Format("%d", static_cast<int>(dwValue));
+    edt.SetWindowText(strText);
+}
+} // namespace
+
+void CTorvaneDlg::LoadSettings()
+{
+    CRegEdit reg(kRegKey, kRegSubKey);
+    CString strFile;
+    if (reg.ReadString(kRegAppFile, strFile) == CRegEdit::kOk)
+        m_edtFile.SetWindowText(strFile);
+    DWORD dwValue = 0;
+    if (reg.ReadDword(kRegVerMaj, dwValue) == CRegEdit::kOk)
+        ShowNumber(m_edtVerMajor, dwValue);
+    if (reg.ReadDword(kRegVerMin, dwValue) == CRegEdit::kOk)
+        ShowNumber(m_edtVerMinor, dwValue);
+    if (reg.ReadDword(kRegSpartan, dwValue) == CRegEdit::kOk)
+    {
+        // Any non-zero value means Spartan: the button is checked, not set to a stray state.
+        m_btnSpartan.SetCheck(dwValue != 0 ? BST_CHECKED : BST_UNCHECKED);
+        m_btnVirtex.SetCheck(dwValue == 0 ? BST_CHECKED : BST_UNCHECKED);
+        m_nFamily = dwValue == 0 ? FAMILY_VIRTEX : FAMILY_SPARTAN;
+    }
+}
+
+void CTorvaneDlg::SaveSettings()
+{
+    CRegEdit reg(kRegKey, kRegSubKey);
+    CString strFile;
+    m_edtFile.GetWindowText(strFile);
+    reg.WriteString(kRegAppFile, strFile);
+    reg.WriteDword(kRegVerMaj, ParseVersion(m_edtVerMajor, 1));
+    reg.WriteDword(kRegVerMin, ParseVersion(m_edtVerMinor, 0));
+    reg.WriteDword(kRegSpartan, m_btnSpartan.GetCheck() == BST_CHECKED ? 1 : 0);
+}

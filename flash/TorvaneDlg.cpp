@@ -1,0 +1,291 @@
+// TorvaneDlg.cpp - construction, start-up, teardown and the GUI-thread handlers of the main dialog.
+#include "TorvaneDlg.h"
+
+#include <afxdlgs.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "AboutDlg.h"
+#include "DriverText.h"
+#include "Messages.h"
+#include "Splash.h"
+#include "StartupWindows.h"
+
+using namespace TorvaneText;
+
+namespace
+{
+constexpr std::uint32_t kFlashInfoSize = 1024;
+constexpr int kFlashQueryNoAccess = 3;
+} // namespace
+
+CTorvaneDlg::CTorvaneDlg(CWnd *pParent)
+    : CDialog(IDD_TORVANE_DIALOG, pParent), m_hIcon(NULL), m_pBoard(NULL), m_hThread(NULL),
+      m_hQuitEvent(NULL), m_hEraseEvent(NULL), m_hEraseBitstreamEvent(NULL), m_hProgramEvent(NULL),
+      m_nLastPercent(0), m_ftStart(0), m_nLastSeconds(0), m_nFamily(FAMILY_SPARTAN)
+{
+    InitializeCriticalSection(&m_cs);
+    InitializeCriticalSection(&m_csFile);
+    m_hIcon = AfxGetApp() ? AfxGetApp()->LoadIcon(IDR_MAINFRAME)
+                          : ::LoadIcon(AfxGetResourceHandle(), MAKEINTRESOURCE(IDR_MAINFRAME));
+    m_hQuitEvent = CreateEvent(NULL, FALSE, FALSE, NULL);
+    m_hEraseEvent = CreateEvent(NULL, FALSE, FALSE, NULL);
+    m_hEraseBitstreamEvent = CreateEvent(NULL, FALSE, FALSE, NULL);
+    m_hProgramEvent = CreateEvent(NULL, FALSE, FALSE, NULL);
+    m_hThread = CreateThread(NULL, 0, WorkerThreadProc, this, 0, NULL);
+    m_ftStart = 0;
+}
+
+CTorvaneDlg::~CTorvaneDlg()
+{
+    SetEvent(m_hQuitEvent);
+    // The worker finishes its command first; window calls it sent before the window went away
+    // are still answered here, so it cannot stall on this thread.
+    if (m_hThread != NULL)
+    {
+        for (;;)
+        {
+            DWORD dw = MsgWaitForMultipleObjects(1, &m_hThread, FALSE, INFINITE, QS_SENDMESSAGE);
+            if (dw != WAIT_OBJECT_0 + 1)
+                break;
+            MSG msg;
+            PeekMessage(&msg, NULL, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        }
+    }
+    for (HANDLE h :
+         {m_hQuitEvent, m_hEraseEvent, m_hEraseBitstreamEvent, m_hProgramEvent, m_hThread})
+    {
+        if (h != NULL)
+            CloseHandle(h);
+    }
+    VtlUsbClose();
+    DeleteCriticalSection(&m_csFile);
+    DeleteCriticalSection(&m_cs);
+}
+
+void CTorvaneDlg::DoDataExchange(CDataExchange *pDX)
+{
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_VIRTEX, m_btnVirtex);
+    DDX_Control(pDX, IDC_SPARTAN, m_btnSpartan);
+    DDX_Control(pDX, IDC_VER_MINOR, m_edtVerMinor);
+    DDX_Control(pDX, IDC_VER_MAJOR, m_edtVerMajor);
+    DDX_Control(pDX, IDC_TIME, m_edtTime);
+    DDX_Control(pDX, IDC_PERCENT, m_edtPercent);
+    DDX_Control(pDX, IDC_PROGRESS, m_progress);
+    DDX_Control(pDX, IDC_ERASE_BITSTREAM, m_btnEraseBitstream);
+    DDX_Control(pDX, IDOK, m_btnOK);
+    DDX_Control(pDX, IDCANCEL, m_btnCancel);
+    DDX_Control(pDX, IDC_INFO, m_edtInfo);
+    DDX_Control(pDX, IDC_FILE, m_edtFile);
+    DDX_Control(pDX, IDC_PROGRAM, m_btnProgram);
+    DDX_Control(pDX, IDC_BROWSE, m_btnBrowse);
+    DDX_Control(pDX, IDC_ERASE, m_btnErase);
+}
+
+BEGIN_MESSAGE_MAP(CTorvaneDlg, CDialog)
+ON_WM_SYSCOMMAND()
+ON_WM_PAINT()
+ON_WM_QUERYDRAGICON()
+ON_BN_CLICKED(IDC_ERASE, &CTorvaneDlg::OnErase)
+ON_BN_CLICKED(IDC_BROWSE, &CTorvaneDlg::OnBrowse)
+ON_BN_CLICKED(IDC_PROGRAM, &CTorvaneDlg::OnProgram)
+ON_BN_CLICKED(IDC_ERASE_BITSTREAM, &CTorvaneDlg::OnEraseBitstream)
+ON_BN_CLICKED(IDC_SPARTAN, &CTorvaneDlg::OnSpartan)
+ON_BN_CLICKED(IDC_VIRTEX, &CTorvaneDlg::OnVirtex)
+END_MESSAGE_MAP()
+
+BOOL CTorvaneDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+
+    AppendAboutItem(*this);
+    SetIcon(m_hIcon, TRUE);
+    SetIcon(m_hIcon, FALSE);
+
+    CSplash splash(NULL);
+    ShowSplash(splash, IDD_SPLASH, this);
+
+    LoadSettings();
+
+    // A failing or throwing driver ends start-up with its text; the splash goes first.
+    auto fail = [&](const CString &strText, bool bClose) {
+        splash.ShowWindow(SW_HIDE);
+        ShowMessage(strText, kErrorCaption, MB_OK);
+        if (bClose)
+            VtlUsbClose();
+        EndDialog(IDCANCEL);
+        return FALSE;
+    };
+    try
+    {
+        std::uint32_t nCode = VtlUsbOpen(0);
+        if (nCode != 0)
+        {
+            CString strText;
+            strText.Format(kOpenLibraryFailed, CopyDriverText(VtlUsbGetError(nCode)).c_str());
+            return fail(strText, false);
+        }
+        if (VtlUsbGetBoardCount() == 0)
+            return fail(kNoBoards, true);
+        m_pBoard = VtlUsbOpenBoard(0);
+        if (m_pBoard == NULL)
+            return fail(kNoInterface, true);
+        m_pBoard->SetProgressCallback(ProgressProc, this);
+    }
+    catch (VTLExc &e)
+    {
+        m_pBoard = NULL;
+        splash.ShowWindow(SW_HIDE);
+        ShowMessage(CopyDriverText(e.m_szMessage, sizeof e.m_szMessage).c_str(), kErrorCaption,
+                    MB_OK | MB_ICONERROR);
+        EndDialog(IDCANCEL);
+        return FALSE;
+    }
+
+    if (RefreshFlashInfo() == kFlashQueryNoAccess)
+    {
+        splash.ShowWindow(SW_HIDE);
+        ShowMessage(kFlashNotAccessible, NULL, MB_OK | MB_ICONERROR);
+        EndDialog(IDCANCEL);
+    }
+    splash.ShowWindow(SW_HIDE);
+    return TRUE;
+}
+
+int CTorvaneDlg::RefreshFlashInfo()
+{
+    if (m_pBoard == NULL)
+        return 1;
+    std::vector<char> buffer(kFlashInfoSize, '\0');
+    std::uint32_t nSize = kFlashInfoSize;
+    int nResult;
+    try
+    {
+        nResult = m_pBoard->GetFlashInfo(m_nFamily, buffer.data(), &nSize);
+    }
+    catch (VTLExc &e)
+    {
+        m_edtInfo.SetWindowText("");
+        ShowMessage(CopyDriverText(e.m_szMessage, sizeof e.m_szMessage).c_str(), kErrorCaption,
+                    MB_OK | MB_ICONERROR);
+        return -1;
+    }
+    if (nResult != 0)
+    {
+        m_edtInfo.SetWindowText("");
+        return nResult;
+    }
+    // The driver may fill the whole buffer without a terminating NUL.
+    m_edtInfo.SetWindowText(CopyDriverText(buffer.data(), buffer.size()).c_str());
+    return 0;
+}
+
+int CTorvaneDlg::ShowMessage(LPCSTR pszText, LPCSTR pszCaption, UINT nType)
+{
+    return ::MessageBoxA(GetSafeHwnd(), pszText, pszCaption ? pszCaption : AfxGetAppName(), nType);
+}
+
+void CTorvaneDlg::OnOK()
+{
+    SaveSettings();
+    CDialog::OnOK();
+}
+
+void CTorvaneDlg::OnSysCommand(UINT nID, LPARAM lParam)
+{
+    if (IsAboutCommand(nID))
+    {
+        CAboutDlg dlgAbout;
+        dlgAbout.DoModal();
+    }
+    else
+    {
+        CDialog::OnSysCommand(nID, lParam);
+    }
+}
+
+void CTorvaneDlg::OnPaint()
+{
+    if (IsIconic())
+    {
+        CPaintDC dc(this);
+        SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), 0);
+        int cxIcon = GetSystemMetrics(SM_CXICON);
+        int cyIcon = GetSystemMetrics(SM_CYICON);
+        CRect rect;
+        GetClientRect(&rect);
+        int x = (rect.Width() - cxIcon + 1) / 2;
+        int y = (rect.Height() - cyIcon + 1) / 2;
+        dc.DrawIcon(x, y, m_hIcon);
+    }
+    else
+    {
+        CDialog::OnPaint();
+    }
+}
+
+HCURSOR CTorvaneDlg::OnQueryDragIcon()
+{
+    return static_cast<HCURSOR>(m_hIcon);
+}
+
+void CTorvaneDlg::OnBrowse()
+{
+    CFileDialog dlg(TRUE, NULL, NULL, OFN_OVERWRITEPROMPT, kFileFilter, NULL, 0, TRUE);
+    if (dlg.DoModal() == IDOK)
+        m_edtFile.SetWindowText(dlg.GetPathName());
+}
+
+// The inputs go grey before the event is set, so no query or path copy can overlap the command.
+void CTorvaneDlg::OnErase()
+{
+    EnableButtons(false);
+    SetEvent(m_hEraseEvent);
+}
+
+void CTorvaneDlg::OnProgram()
+{
+    CString strFile;
+    m_edtFile.GetWindowText(strFile);
+    EnterCriticalSection(&m_csFile);
+    m_strFile = strFile;
+    LeaveCriticalSection(&m_csFile);
+    EnableButtons(false);
+    SetEvent(m_hProgramEvent);
+}
+
+void CTorvaneDlg::OnEraseBitstream()
+{
+    EnableButtons(false);
+    SetEvent(m_hEraseBitstreamEvent);
+}
+
+void CTorvaneDlg::OnSpartan()
+{
+    m_nFamily = m_btnSpartan.GetCheck() == BST_CHECKED ? FAMILY_SPARTAN : FAMILY_VIRTEX;
+    RefreshFlashInfo();
+}
+
+void CTorvaneDlg::OnVirtex()
+{
+    m_nFamily = m_btnVirtex.GetCheck() == BST_CHECKED ? FAMILY_VIRTEX : FAMILY_SPARTAN;
+    RefreshFlashInfo();
+}
+
+void CTorvaneDlg::EnableButtons(bool bEnable)
+{
+    BOOL b = bEnable ? TRUE : FALSE;
+    m_btnErase.EnableWindow(b);
+    m_btnEraseBitstream.EnableWindow(b);
+    m_btnProgram.EnableWindow(b);
+    m_btnOK.EnableWindow(b);
+    m_btnSpartan.EnableWindow(b);
+    m_btnVirtex.EnableWindow(b);
+    m_btnBrowse.EnableWindow(b);
+    m_edtFile.EnableWindow(b);
+    m_edtVerMajor.EnableWindow(b);
+    m_edtVerMinor.EnableWindow(b);
+}

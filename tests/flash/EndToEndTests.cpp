@@ -1,0 +1,89 @@
+// EndToEndTests.cpp - the built Torvane.exe driven from this process, as a user would.
+#include <gtest/gtest.h>
+
+#include "FlashTestHelpers.h"
+
+using namespace flashtest;
+using vtltest::CMsgBoxCatcher;
+using vtltest::CProcessDriver;
+
+namespace
+{
+const char kSettings[] = "SOFTWARE\\Veltrane\\VTL4410\\settings";
+
+std::vector<std::pair<std::string, std::string>> SimEnv(const CSimSession &sim)
+{
+    return {{"VTLSIM_CONFIG", sim.ConfigPath()}, {"VTLSIM_JOURNAL", sim.JournalPath()}};
+}
+} // namespace
+
+TEST(TorvaneProgram, ProgramsASampleFileAndSavesTheSettingsOnOk)
+{
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, kSettings);
+    CSimSession sim("[driver]\nprogress_ms = 400\nprogress_step_ms = 10\n");
+    CProcessDriver torvane;
+    ASSERT_TRUE(torvane.Start("Torvane.exe", SimEnv(sim))) << torvane.LastError();
+    ASSERT_NE(torvane.WaitForMainWindow(15000, "Torvane"), (HWND)NULL) << torvane.LastError();
+    EXPECT_NE(torvane.Text(IDC_INFO).find("3s1500fg456"), std::string::npos);
+
+    std::string path = SamplePath("sample.bit");
+    ASSERT_TRUE(torvane.Click(IDC_BROWSE));
+    ASSERT_TRUE(torvane.AnswerFileDialog(path, 15000)) << torvane.LastError();
+    ASSERT_TRUE(vtltest::WaitForCondition([&] { return torvane.Text(IDC_FILE) == path; }, 10000))
+        << torvane.Text(IDC_FILE);
+    torvane.SetText(IDC_VER_MAJOR, "2");
+    torvane.SetText(IDC_VER_MINOR, "3");
+    ASSERT_TRUE(torvane.Click(IDC_VIRTEX));
+    ASSERT_TRUE(vtltest::WaitForCondition(
+        [&] { return torvane.Text(IDC_INFO).find("2vp30ff896") != std::string::npos; }, 10000));
+    ASSERT_TRUE(torvane.Click(IDC_PROGRAM));
+    EXPECT_TRUE(vtltest::WaitForCondition(
+        [&] { return torvane.Text(IDC_INFO).find("sample.ncd") != std::string::npos; }, 15000))
+        << torvane.Text(IDC_INFO);
+    EXPECT_TRUE(vtltest::WaitForCondition([&] { return torvane.IsEnabled(IDOK); }, 10000));
+    EXPECT_EQ(torvane.Text(IDC_PERCENT), "100% completed");
+    EXPECT_EQ(torvane.ProgressPos(IDC_PROGRESS), 100);
+    EXPECT_TRUE(torvane.MessageBoxes().empty());
+
+    ASSERT_TRUE(torvane.Click(IDOK));
+    DWORD dwExit = 1;
+    ASSERT_TRUE(torvane.WaitForExit(15000, &dwExit));
+    EXPECT_EQ(dwExit, 0u);
+
+    std::string file;
+    DWORD maj = 0, min = 0, spartan = 9;
+    EXPECT_TRUE(vtltest::RegReadString(HKEY_LOCAL_MACHINE, kSettings, "AppFile", file));
+    EXPECT_TRUE(vtltest::RegReadDword(HKEY_LOCAL_MACHINE, kSettings, "VerMaj", maj));
+    EXPECT_TRUE(vtltest::RegReadDword(HKEY_LOCAL_MACHINE, kSettings, "VerMin", min));
+    EXPECT_TRUE(vtltest::RegReadDword(HKEY_LOCAL_MACHINE, kSettings, "Spartan", spartan));
+    EXPECT_EQ(file, path);
+    EXPECT_EQ(maj, 2u);
+    EXPECT_EQ(min, 3u);
+    EXPECT_EQ(spartan, 0u);
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, kSettings);
+}
+
+// The simulator hands a board to one process: the second Torvane gets none.
+TEST(TorvaneProgram, BoardHeldByAnotherProcessGivesNoInterface)
+{
+    CSimSession sim;
+    CProcessDriver holder;
+    ASSERT_TRUE(holder.Start("Torvane.exe", SimEnv(sim))) << holder.LastError();
+    ASSERT_NE(holder.WaitForMainWindow(15000, "Torvane"), (HWND)NULL) << holder.LastError();
+
+    CMsgBoxCatcher boxes;
+    {
+        CTestTorvaneDlg dlg;
+        EXPECT_EQ(RunDialog(
+                      dlg, [](HWND) {}, 5000),
+                  IDCANCEL);
+    }
+    ASSERT_EQ(boxes.Count(), 1u);
+    EXPECT_EQ(boxes.Record(0).text, "No Interface to the carrier board.");
+    EXPECT_EQ(boxes.Record(0).caption, "Error");
+    EXPECT_EQ(sim.Count("VtlUsbClose"), 2);
+
+    ASSERT_TRUE(holder.PostCommand(IDCANCEL));
+    DWORD dwExit = 1;
+    EXPECT_TRUE(holder.WaitForExit(15000, &dwExit));
+}

@@ -1,0 +1,156 @@
+// ResourceTests.cpp - the built dialog templates: ids unique, tab order, texts and styles.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "TestSupport.h"
+#include "resource.h"
+
+namespace
+{
+INT_PTR CALLBACK NullProc(HWND, UINT, WPARAM, LPARAM)
+{
+    return FALSE;
+}
+
+struct Child
+{
+    int id;
+    std::string cls;
+    std::string text;
+    LONG style;
+};
+
+// Creates the template hidden from this program's resources and lists its controls in order.
+std::vector<Child> Controls(UINT nTemplate, std::string *pCaption = nullptr)
+{
+    std::vector<Child> out;
+    HWND h =
+        CreateDialogParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(nTemplate), NULL, NullProc, 0);
+    if (h == NULL)
+        return out;
+    if (pCaption)
+        *pCaption = vtltest::GetText(h);
+    for (HWND c = GetWindow(h, GW_CHILD); c != NULL; c = GetWindow(c, GW_HWNDNEXT))
+        out.push_back({static_cast<int>(static_cast<short>(GetDlgCtrlID(c))), vtltest::GetClass(c),
+                       vtltest::GetText(c), GetWindowLongA(c, GWL_STYLE)});
+    DestroyWindow(h);
+    return out;
+}
+} // namespace
+
+TEST(TorvaneResources, ControlIdsAreUniqueWithinEachDialog)
+{
+    for (UINT nTemplate : {IDD_TORVANE_DIALOG, IDD_SPLASH, IDD_ABOUTBOX})
+    {
+        std::vector<Child> children = Controls(nTemplate);
+        ASSERT_FALSE(children.empty()) << "template " << nTemplate;
+        std::set<int> seen;
+        for (const Child &c : children)
+        {
+            if (c.id == -1)
+                continue;
+            EXPECT_TRUE(seen.insert(c.id).second)
+                << "template " << nTemplate << " repeats id " << c.id;
+        }
+    }
+}
+
+TEST(TorvaneResources, MainDialogControlsComeInTabOrderWithTheirTextsAndStyles)
+{
+    std::string caption;
+    std::vector<Child> c = Controls(IDD_TORVANE_DIALOG, &caption);
+    EXPECT_EQ(caption, "Torvane");
+    const int ids[] = {1000, 1001, 1009, 1010, 1012, 1013, 1002, 1005, 1003, 2,
+                       1,    -1,   1004, -1,   1006, 1007, 1008, -1,   -1};
+    ASSERT_EQ(c.size(), sizeof ids / sizeof ids[0]);
+    for (size_t i = 0; i < c.size(); ++i)
+        EXPECT_EQ(c[i].id, ids[i]) << "control " << i;
+    std::map<int, const Child *> byId;
+    for (const Child &x : c)
+        byId[x.id] = &x;
+    EXPECT_EQ(byId[1001]->text, "...");
+    EXPECT_EQ(byId[1012]->text, "SPARTAN");
+    EXPECT_EQ(byId[1013]->text, "VIRTEX");
+    EXPECT_EQ(byId[1002]->text, "Erase");
+    EXPECT_EQ(byId[1005]->text, "Erase Bitstream");
+    EXPECT_EQ(byId[1003]->text, "Program");
+    EXPECT_EQ(byId[2]->text, "Cancel");
+    EXPECT_EQ(byId[2]->style & WS_VISIBLE, 0) << "Cancel exists but is never shown";
+    EXPECT_EQ(byId[1]->style & 0xF, BS_DEFPUSHBUTTON);
+    EXPECT_EQ(byId[1012]->style & (0xF | WS_GROUP), BS_AUTORADIOBUTTON | WS_GROUP);
+    EXPECT_EQ(byId[1009]->style & (ES_NUMBER | ES_RIGHT), ES_NUMBER | ES_RIGHT);
+    EXPECT_EQ(byId[1004]->style & (ES_MULTILINE | ES_READONLY | WS_TABSTOP),
+              ES_MULTILINE | ES_READONLY);
+    EXPECT_EQ(byId[1007]->style & (ES_READONLY | WS_BORDER), ES_READONLY);
+    EXPECT_EQ(byId[1008]->style & (ES_READONLY | ES_RIGHT), ES_READONLY | ES_RIGHT);
+    EXPECT_EQ(byId[1006]->cls, "msctls_progress32");
+    EXPECT_EQ(c[11].text, "Bitstream:");
+    EXPECT_EQ(c[17].text, "Version:");
+    EXPECT_EQ(c[18].text, ".");
+}
+
+TEST(TorvaneResources, SplashAboutStringIconBitmapAndVersion)
+{
+    std::string caption;
+    std::vector<Child> splash = Controls(IDD_SPLASH, &caption);
+    EXPECT_EQ(caption, "Flash Programming Utility");
+    ASSERT_EQ(splash.size(), 2u);
+    EXPECT_EQ(splash[0].id, 1008);
+    EXPECT_EQ(splash[0].style & SS_TYPEMASK, SS_BITMAP);
+    EXPECT_EQ(splash[1].text, "Please wait while the Flash Programming Utility starts.");
+
+    std::vector<Child> about = Controls(IDD_ABOUTBOX, &caption);
+    EXPECT_EQ(caption, "About Torvane");
+    ASSERT_EQ(about.size(), 3u);
+    EXPECT_EQ(about[1].text, "Torvane Version 1.0");
+    EXPECT_EQ(about[2].id, IDOK);
+
+    char sz[64] = "";
+    LoadStringA(GetModuleHandleA(NULL), IDS_ABOUTBOX, sz, sizeof sz);
+    EXPECT_STREQ(sz, "&About Torvane...");
+
+    HBITMAP hBmp = static_cast<HBITMAP>(
+        LoadImageA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDB_SPLASH), IMAGE_BITMAP, 0, 0, 0));
+    ASSERT_NE(hBmp, (HBITMAP)NULL);
+    BITMAP bm{};
+    GetObjectA(hBmp, sizeof bm, &bm);
+    EXPECT_EQ(bm.bmWidth, 72);
+    EXPECT_EQ(bm.bmHeight, 72);
+    DeleteObject(hBmp);
+
+    // Icon group 128: 16, 32, 48 and 72 pixels at 8 and 32 bits per pixel.
+    HRSRC hRes = FindResourceA(NULL, MAKEINTRESOURCEA(IDR_MAINFRAME), RT_GROUP_ICON);
+    ASSERT_NE(hRes, (HRSRC)NULL);
+    const BYTE *p = static_cast<const BYTE *>(LockResource(LoadResource(NULL, hRes)));
+    WORD nCount = *reinterpret_cast<const WORD *>(p + 4);
+    std::set<std::pair<int, int>> images;
+    for (WORD i = 0; i < nCount; ++i)
+    {
+        const BYTE *e = p + 6 + 14 * i;
+        int n = e[0] == 0 ? 256 : e[0];
+        images.insert({n, *reinterpret_cast<const WORD *>(e + 6)});
+    }
+    std::set<std::pair<int, int>> want = {{16, 8}, {16, 32}, {32, 8}, {32, 32},
+                                          {48, 8}, {48, 32}, {72, 8}, {72, 32}};
+    EXPECT_EQ(images, want);
+
+    char path[MAX_PATH];
+    GetModuleFileNameA(NULL, path, MAX_PATH);
+    DWORD dwHandle = 0;
+    std::vector<BYTE> ver(GetFileVersionInfoSizeA(path, &dwHandle));
+    ASSERT_FALSE(ver.empty());
+    ASSERT_TRUE(GetFileVersionInfoA(path, 0, static_cast<DWORD>(ver.size()), ver.data()));
+    VS_FIXEDFILEINFO *pInfo = nullptr;
+    UINT nLen = 0;
+    ASSERT_TRUE(VerQueryValueA(ver.data(), "\\", reinterpret_cast<void **>(&pInfo), &nLen));
+    EXPECT_EQ(pInfo->dwFileVersionMS, 0x00010002u);
+    EXPECT_EQ(pInfo->dwFileVersionLS, 0u);
+    EXPECT_NE(FindResourceA(NULL, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24)), (HRSRC)NULL)
+        << "manifest";
+}

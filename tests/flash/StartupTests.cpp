@@ -1,0 +1,362 @@
+// StartupTests.cpp - start-up order, its four failures, family switching and the About box.
+#include <gtest/gtest.h>
+
+#include "FlashTestHelpers.h"
+#include "Messages.h"
+#include "StartupWindows.h"
+
+using namespace flashtest;
+using vtltest::CMsgBoxCatcher;
+
+namespace
+{
+// Calls of one start-up, up to the first flash query, in order.
+std::vector<std::string> StartupCalls(const CSimSession &sim)
+{
+    std::vector<std::string> out;
+    for (const std::string &c : sim.Calls())
+    {
+        std::string name = c.substr(0, c.find('('));
+        out.push_back(name);
+    }
+    return out;
+}
+
+size_t IndexOf(const std::vector<std::string> &v, const std::string &s)
+{
+    for (size_t i = 0; i < v.size(); ++i)
+        if (v[i] == s)
+            return i;
+    return std::string::npos;
+}
+} // namespace
+
+TEST(TorvaneStartup, OpensLibraryAndBoardInOrderAndShowsSpartanFlash)
+{
+    CSimSession sim;
+    CMsgBoxCatcher boxes;
+    std::string info;
+    {
+        CTestTorvaneDlg dlg;
+        INT_PTR r = RunDialog(dlg, [&](HWND h) {
+            info = Text(h, IDC_INFO);
+            EXPECT_EQ(Checked(h, IDC_SPARTAN), BST_UNCHECKED);
+            EXPECT_EQ(Checked(h, IDC_VIRTEX), BST_UNCHECKED);
+            EXPECT_EQ(Text(h, IDC_FILE), "");
+            EXPECT_EQ(Text(h, IDC_VER_MAJOR), "");
+            PostMessageA(h, WM_COMMAND, IDCANCEL, 0);
+        });
+        EXPECT_EQ(r, IDCANCEL);
+        EXPECT_EQ(sim.Count("VtlUsbClose"), 0) << "closed before the teardown";
+    }
+    EXPECT_EQ(boxes.Count(), 0u);
+    std::vector<std::string> calls = StartupCalls(sim);
+    size_t open = IndexOf(calls, "VtlUsbOpen"), count = IndexOf(calls, "VtlUsbGetBoardCount"),
+           board = IndexOf(calls, "VtlUsbOpenBoard"),
+           cb = IndexOf(calls, "board0.SetProgressCallback"),
+           query = IndexOf(calls, "board0.GetFlashInfo"), close = IndexOf(calls, "VtlUsbClose");
+    ASSERT_NE(close, std::string::npos);
+    EXPECT_LT(open, count);
+    EXPECT_LT(count, board);
+    EXPECT_LT(board, cb);
+    EXPECT_LT(cb, query);
+    EXPECT_LT(query, close);
+    EXPECT_EQ(sim.Count("VtlUsbOpen(0x0) = 0"), 1);
+    EXPECT_EQ(sim.Count("VtlUsbOpenBoard(0) = board0"), 1);
+    EXPECT_EQ(sim.Count("board0.GetFlashInfo(0, 1024) = 0"), 1) << "first query asks for Spartan";
+    EXPECT_EQ(sim.Count("VtlUsbClose"), 1);
+    EXPECT_NE(info.find("3s1500fg456"), std::string::npos) << info;
+}
+
+struct StartupFailure
+{
+    const char *pszConfig;
+    const char *pszText;
+    int nCloses;
+};
+
+class TorvaneStartupFailure : public ::testing::TestWithParam<StartupFailure>
+{
+};
+
+TEST_P(TorvaneStartupFailure, ShowsItsBoxEndsAndClosesTheLibrary)
+{
+    const StartupFailure &f = GetParam();
+    CSimSession sim(f.pszConfig);
+    CMsgBoxCatcher boxes;
+    bool bShown = false;
+    {
+        CTestTorvaneDlg dlg;
+        INT_PTR r = RunDialog(
+            dlg, [&](HWND) { bShown = true; }, 5000);
+        EXPECT_EQ(r, IDCANCEL);
+    }
+    EXPECT_FALSE(bShown) << "the dialog closes without appearing";
+    ASSERT_EQ(boxes.Count(), 1u);
+    vtltest::MsgBoxRecord box = boxes.Record(0);
+    EXPECT_EQ(box.text, f.pszText);
+    EXPECT_EQ(box.caption, "Error");
+    EXPECT_EQ(box.icon, 0u);
+    EXPECT_NE(box.owner, (HWND)NULL);
+    EXPECT_EQ(sim.Count("VtlUsbClose"), f.nCloses);
+    EXPECT_EQ(sim.Count("board0.SetProgressCallback"), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Failures, TorvaneStartupFailure,
+    ::testing::Values(
+        StartupFailure{"[driver]\nfail.VtlUsbOpen = 5 USB driver not loaded\n",
+                       "Could not open VtlDrvUsb library.\n The error was USB driver not loaded\n",
+                       1},
+        StartupFailure{"[driver]\nboards = 0\n", "No Veltrane carrier boards found.", 2},
+        StartupFailure{"[board 0]\nopenable = 0\n", "No Interface to the carrier board.", 2}));
+
+TEST(TorvaneStartup, FlashQueryCode3ClosesAfterAnErrorBoxCaptionedWithTheAppName)
+{
+    CSimSession sim("[board 0]\nflash_status = 3\n");
+    CMsgBoxCatcher boxes;
+    bool bShown = false;
+    {
+        CTestTorvaneDlg dlg;
+        INT_PTR r = RunDialog(
+            dlg, [&](HWND) { bShown = true; }, 5000);
+        EXPECT_EQ(r, IDCANCEL);
+    }
+    EXPECT_FALSE(bShown);
+    ASSERT_EQ(boxes.Count(), 1u);
+    EXPECT_EQ(boxes.Record(0).text,
+              "The flash cannot be accessed.\r\nPlease check your settings on the board.");
+    EXPECT_EQ(boxes.Record(0).caption, AfxGetAppName());
+    EXPECT_EQ(boxes.Record(0).icon, static_cast<UINT>(MB_ICONERROR));
+    EXPECT_EQ(sim.Count("VtlUsbClose"), 1);
+}
+
+TEST(TorvaneStartup, OtherFlashQueryCodeLeavesTheDialogOpenWithAnEmptyBox)
+{
+    CSimSession sim("[board 0]\nflash_status = 7\n");
+    CMsgBoxCatcher boxes;
+    bool bShown = false;
+    std::string info = "unread";
+    {
+        CTestTorvaneDlg dlg;
+        EXPECT_EQ(RunDialog(dlg,
+                            [&](HWND h) {
+                                bShown = true;
+                                info = Text(h, IDC_INFO);
+                            }),
+                  IDCANCEL);
+    }
+    EXPECT_TRUE(bShown);
+    EXPECT_EQ(info, "");
+    EXPECT_EQ(boxes.Count(), 0u);
+}
+
+TEST(TorvaneStartup, UnterminatedFlashTextIsReadWithinTheBuffer)
+{
+    CSimSession sim("[board 0]\nflash_unterminated = 1\n");
+    CMsgBoxCatcher boxes;
+    std::string info;
+    {
+        CTestTorvaneDlg dlg;
+        RunDialog(dlg, [&](HWND h) { info = Text(h, IDC_INFO); });
+    }
+    EXPECT_EQ(info.size(), 1024u);
+    EXPECT_EQ(boxes.Count(), 0u);
+}
+
+TEST(TorvaneStartup, FamilyButtonsRequeryTheFlashForTheirFamily)
+{
+    CSimSession sim;
+    CMsgBoxCatcher boxes;
+    std::string spartan, virtex, back;
+    FpgaFamily familyVirtex = FAMILY_SPARTAN, familySpartan = FAMILY_VIRTEX;
+    {
+        CTestTorvaneDlg dlg;
+        RunDialog(dlg, [&](HWND h) {
+            Click(h, IDC_VIRTEX);
+            virtex = Text(h, IDC_INFO);
+            familyVirtex = dlg.Family();
+            Click(h, IDC_SPARTAN);
+            spartan = Text(h, IDC_INFO);
+            familySpartan = dlg.Family();
+        });
+    }
+    std::vector<std::string> queries = sim.CallsStartingWith("board0.GetFlashInfo(");
+    ASSERT_EQ(queries.size(), 3u);
+    EXPECT_EQ(queries[0].substr(0, 24), "board0.GetFlashInfo(0, 1");
+    EXPECT_EQ(queries[1].substr(0, 24), "board0.GetFlashInfo(1, 1");
+    EXPECT_EQ(queries[2].substr(0, 24), "board0.GetFlashInfo(0, 1");
+    EXPECT_EQ(familyVirtex, FAMILY_VIRTEX);
+    EXPECT_EQ(familySpartan, FAMILY_SPARTAN);
+    EXPECT_NE(virtex.find("2vp30ff896"), std::string::npos) << virtex;
+    EXPECT_NE(spartan.find("3s1500fg456"), std::string::npos) << spartan;
+}
+
+TEST(TorvaneStartup, FailingFamilyQueryOnlyEmptiesTheBox)
+{
+    CSimSession sim("[board 0]\nvirtex_status = 3\n");
+    CMsgBoxCatcher boxes;
+    std::string virtex = "unread";
+    bool bOpen = false;
+    {
+        CTestTorvaneDlg dlg;
+        RunDialog(dlg, [&](HWND h) {
+            Click(h, IDC_VIRTEX);
+            virtex = Text(h, IDC_INFO);
+            bOpen = IsWindowVisible(h) != FALSE;
+        });
+    }
+    EXPECT_EQ(virtex, "");
+    EXPECT_TRUE(bOpen);
+    EXPECT_EQ(boxes.Count(), 0u);
+}
+
+TEST(TorvaneStartup, AboutOpensForSystemCommands16To31Only)
+{
+    CSimSession sim;
+    CMsgBoxCatcher boxes;
+    int nOpened = 0;
+    bool bOpenedFor32 = true;
+    std::string menuText;
+    {
+        CTestTorvaneDlg dlg;
+        RunDialog(
+            dlg,
+            [&](HWND h) {
+                char sz[64] = "";
+                GetMenuStringA(GetSystemMenu(h, FALSE), 16, sz, sizeof sz, MF_BYCOMMAND);
+                menuText = sz;
+                vtltest::WindowQuery q;
+                q.className = "#32770";
+                q.title = "About Torvane";
+                q.pid = GetCurrentProcessId();
+                for (UINT id = 16; id <= 31; ++id)
+                {
+                    PostMessageA(h, WM_SYSCOMMAND, id, 0);
+                    HWND hAbout = vtltest::WaitForWindow(q, 5000);
+                    if (hAbout == NULL)
+                        continue;
+                    ++nOpened;
+                    PostMessageA(hAbout, WM_COMMAND, IDOK, 0);
+                    vtltest::WaitForCondition([&] { return !IsWindow(hAbout); }, 5000);
+                }
+                // Handled synchronously: a modal About box would keep the call from returning.
+                DWORD_PTR res = 0;
+                BOOL bDone = SendMessageTimeoutA(h, WM_SYSCOMMAND, 32, 0, SMTO_NORMAL, 3000, &res);
+                bOpenedFor32 = !bDone || vtltest::FindTopWindow(q) != NULL;
+                HWND hStray = vtltest::FindTopWindow(q);
+                if (hStray)
+                    PostMessageA(hStray, WM_COMMAND, IDOK, 0);
+            },
+            60000);
+    }
+    EXPECT_EQ(menuText, "&About Torvane...");
+    EXPECT_EQ(nOpened, 16);
+    EXPECT_FALSE(bOpenedFor32);
+}
+
+// The window's icons are the program's icon 128, big and small.
+TEST(TorvaneStartup, SetsTheIconsAndPaintsThemWhenMinimised)
+{
+    CSimSession sim;
+    CMsgBoxCatcher boxes;
+    HICON hBig = NULL, hSmall = NULL, hDrag = NULL;
+    bool bIconic = false, bAlive = false;
+    {
+        CTestTorvaneDlg dlg;
+        RunDialog(dlg, [&](HWND h) {
+            hBig = reinterpret_cast<HICON>(SendMessageA(h, WM_GETICON, ICON_BIG, 0));
+            hSmall = reinterpret_cast<HICON>(SendMessageA(h, WM_GETICON, ICON_SMALL, 0));
+            hDrag = reinterpret_cast<HICON>(SendMessageA(h, WM_QUERYDRAGICON, 0, 0));
+            // Minimised, the dialog paints its icon itself.
+            SendMessageA(h, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+            bIconic = IsIconic(h) != FALSE;
+            RedrawWindow(h, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+            SendMessageA(h, WM_SYSCOMMAND, SC_RESTORE, 0);
+            bAlive = IsWindowVisible(h) && !IsIconic(h);
+        });
+    }
+    EXPECT_NE(hBig, (HICON)NULL);
+    EXPECT_NE(hSmall, (HICON)NULL);
+    EXPECT_EQ(hDrag, hBig) << "the drag cursor is the icon";
+    EXPECT_TRUE(bIconic);
+    EXPECT_TRUE(bAlive);
+}
+
+TEST(TorvaneStartup, SplashIsCentredOnTheDesktopWhileTheLibraryOpensAndGoneAfterwards)
+{
+    RECT rcDesk{0, 0, 800, 600}, rcSplash{0, 0, 300, 121};
+    POINT pt = SplashOrigin(rcDesk, rcSplash);
+    EXPECT_EQ(pt.x, 250);
+    EXPECT_EQ(pt.y, 239);
+    rcSplash.right = 803;
+    EXPECT_EQ(SplashOrigin(rcDesk, rcSplash).x, -1);
+
+    CSimSession sim("[driver]\ndelay.VtlUsbOpen = 1500\n");
+    CMsgBoxCatcher boxes;
+    RECT rc{}, rcDesktop{};
+    bool bFound = false, bGone = false;
+    HWND hSplash = NULL;
+    HANDLE hWatch = NULL;
+    struct Watch
+    {
+        HWND *ph;
+        RECT *prc;
+        bool *pbFound;
+    } watch{&hSplash, &rc, &bFound};
+    // The GUI thread is busy in start-up: a second thread looks for the splash meanwhile.
+    hWatch = CreateThread(
+        NULL, 0,
+        [](LPVOID p) -> DWORD {
+            auto *w = static_cast<Watch *>(p);
+            vtltest::WindowQuery q;
+            q.pid = GetCurrentProcessId();
+            // The GUI thread is busy opening the library: read the caption without asking it.
+            q.pred = [](HWND h) {
+                WCHAR sz[64] = L"";
+                InternalGetWindowText(h, sz, 64);
+                return wcscmp(sz, L"Flash Programming Utility") == 0;
+            };
+            *w->ph = vtltest::WaitForWindow(q, 10000);
+            if (*w->ph)
+            {
+                GetWindowRect(*w->ph, w->prc);
+                *w->pbFound = true;
+            }
+            return 0;
+        },
+        &watch, 0, NULL);
+    {
+        CTestTorvaneDlg dlg;
+        RunDialog(dlg, [&](HWND) {
+            WaitForSingleObject(hWatch, 10000);
+            bGone = !IsWindow(hSplash);
+        });
+    }
+    WaitForSingleObject(hWatch, 10000);
+    CloseHandle(hWatch);
+    GetWindowRect(GetDesktopWindow(), &rcDesktop);
+    ASSERT_TRUE(bFound);
+    POINT want = SplashOrigin(rcDesktop, rc);
+    EXPECT_EQ(rc.left, want.x);
+    EXPECT_EQ(rc.top, want.y);
+    EXPECT_TRUE(bGone) << "the splash goes when start-up ends";
+    EXPECT_EQ(boxes.Count(), 0u);
+}
+
+TEST(TorvaneStartup, RecordThrownByTheLibraryIsShownAndEndsStartUp)
+{
+    CSimSession sim("[driver]\nthrow.VtlUsbOpen = 42 Driver exploded\n");
+    CMsgBoxCatcher boxes;
+    {
+        CTestTorvaneDlg dlg;
+        EXPECT_EQ(RunDialog(
+                      dlg, [](HWND) {}, 5000),
+                  IDCANCEL);
+    }
+    ASSERT_EQ(boxes.Count(), 1u);
+    EXPECT_EQ(boxes.Record(0).text, "Driver exploded");
+    EXPECT_EQ(boxes.Record(0).caption, "Error");
+    EXPECT_EQ(boxes.Record(0).icon, static_cast<UINT>(MB_ICONERROR));
+    EXPECT_EQ(sim.Count("VtlUsbClose"), 1);
+}

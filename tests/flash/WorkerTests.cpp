@@ -1,0 +1,258 @@
+// WorkerTests.cpp - the flash commands on the worker thread against the simulator.
+#include <gtest/gtest.h>
+
+#include "FlashTestHelpers.h"
+
+using namespace flashtest;
+using vtltest::CMsgBoxCatcher;
+
+namespace
+{
+const char kFast[] = "[driver]\nprogress_ms = 60\nprogress_step_ms = 5\n";
+const DWORD kWait = 10000;
+
+std::string Config(const std::string &board0 = std::string())
+{
+    return std::string(kFast) + "[board 0]\n" + board0;
+}
+} // namespace
+
+TEST(TorvaneWorker, ProgramWithEmptyVersionBoxesPassesAndShowsTheDefaults)
+{
+    CSimSession sim(Config());
+    CMsgBoxCatcher boxes;
+    std::string path = SamplePath("sample.bit"), major, minor, info;
+    bool bIdle = false, bDisabledInputs = false;
+    {
+        CTestTorvaneDlg dlg;
+        boxes.Rearm();
+        RunDialog(dlg, [&](HWND h) {
+            SetText(h, IDC_FILE, path);
+            Click(h, IDC_PROGRAM);
+            bDisabledInputs = !Enabled(h, IDC_SPARTAN) && !Enabled(h, IDC_VIRTEX) &&
+                              !Enabled(h, IDC_BROWSE) && !Enabled(h, IDC_FILE) &&
+                              !Enabled(h, IDC_VER_MAJOR) && !Enabled(h, IDC_VER_MINOR);
+            bIdle = WaitForIdle(h, kWait);
+            major = Text(h, IDC_VER_MAJOR);
+            minor = Text(h, IDC_VER_MINOR);
+            info = Text(h, IDC_INFO);
+            EXPECT_TRUE(Enabled(h, IDC_SPARTAN) && Enabled(h, IDC_FILE) && Enabled(h, IDC_BROWSE));
+            EXPECT_EQ(Text(h, IDC_PERCENT), "100% completed");
+        });
+    }
+    EXPECT_TRUE(bDisabledInputs);
+    ASSERT_TRUE(bIdle);
+    EXPECT_EQ(major, "1");
+    EXPECT_EQ(minor, "0");
+    EXPECT_EQ(boxes.Count(), 0u);
+    std::string escaped;
+    for (char c : path)
+        escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
+    EXPECT_EQ(sim.Count("board0.ProgramFlash(\"" + escaped + "\", 0, 1, 0) = 0"), 1);
+    // The description after Program replaces "Flash programmed".
+    EXPECT_NE(info.find("sample.ncd"), std::string::npos) << info;
+}
+
+TEST(TorvaneWorker, VersionBoxWithoutLeadingNumberKeepsItsTextAndPassesTheDefault)
+{
+    CSimSession sim(Config());
+    CMsgBoxCatcher boxes;
+    std::string major, minor;
+    {
+        CTestTorvaneDlg dlg;
+        boxes.Rearm();
+        RunDialog(dlg, [&](HWND h) {
+            SetText(h, IDC_FILE, SamplePath("sample.app"));
+            SetText(h, IDC_VER_MAJOR, "v7");
+            SetText(h, IDC_VER_MINOR, "3b");
+            Click(h, IDC_VIRTEX);
+            Click(h, IDC_PROGRAM);
+            EXPECT_TRUE(WaitForIdle(h, kWait));
+            major = Text(h, IDC_VER_MAJOR);
+            minor = Text(h, IDC_VER_MINOR);
+        });
+    }
+    EXPECT_EQ(major, "v7");
+    EXPECT_EQ(minor, "3b");
+    std::vector<std::string> calls = sim.CallsStartingWith("board0.ProgramFlash(");
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_NE(calls[0].find("sample.app\", 1, 1, 3) = 0"), std::string::npos) << calls[0];
+}
+
+TEST(TorvaneWorker, FailingEraseShowsTheDriverTextThenTheEndText)
+{
+    CSimSession sim(Config("fail.EraseFlash = 7 Erase blew up at sector 3\n"));
+    CMsgBoxCatcher boxes;
+    std::string info;
+    bool bIdle = false;
+    {
+        CTestTorvaneDlg dlg;
+        boxes.Rearm();
+        RunDialog(dlg, [&](HWND h) {
+            Click(h, IDC_ERASE);
+            bIdle = WaitForIdle(h, kWait);
+            info = Text(h, IDC_INFO);
+        });
+    }
+    ASSERT_TRUE(bIdle);
+    ASSERT_EQ(boxes.Count(), 1u);
+    EXPECT_EQ(boxes.Record(0).text, "Error when erasing the flash:\r\nErase blew up at sector 3");
+    EXPECT_EQ(boxes.Record(0).caption, "Error");
+    EXPECT_NE(boxes.Record(0).threadId, GetCurrentThreadId()) << "raised by the worker";
+    EXPECT_EQ(info, "Flash erased!");
+}
+
+TEST(TorvaneWorker, FailingEraseBitstreamAndProgramShowTheirTexts)
+{
+    CSimSession sim(Config("virtex = empty\n"));
+    CMsgBoxCatcher boxes;
+    std::string afterBitstream, afterProgram;
+    {
+        CTestTorvaneDlg dlg;
+        boxes.Rearm();
+        RunDialog(dlg, [&](HWND h) {
+            Click(h, IDC_VIRTEX);
+            Click(h, IDC_ERASE_BITSTREAM);
+            EXPECT_TRUE(WaitForIdle(h, kWait));
+            afterBitstream = Text(h, IDC_INFO);
+            SetText(h, IDC_FILE, "");
+            Click(h, IDC_PROGRAM);
+            EXPECT_TRUE(WaitForIdle(h, kWait));
+            afterProgram = Text(h, IDC_INFO);
+        });
+    }
+    ASSERT_EQ(boxes.Count(), 2u);
+    EXPECT_EQ(boxes.Record(0).text.rfind("There is no bitstream in the flash to erase:\r\n", 0), 0u)
+        << boxes.Record(0).text;
+    EXPECT_NE(boxes.Record(0).text.find("Virtex"), std::string::npos);
+    EXPECT_EQ(boxes.Record(1).text.rfind("Error when programming the flash:\r\n", 0), 0u);
+    EXPECT_EQ(afterBitstream, "Bitstream erased!");
+    EXPECT_EQ(sim.Count("board0.ProgramFlash(\"\", 1, 1, 0)"), 1) << "an empty path is passed on";
+    EXPECT_NE(afterProgram, "Flash programmed") << "refreshed after Program";
+}
+
+TEST(TorvaneWorker, FailingRefreshAfterProgramEmptiesTheBox)
+{
+    CSimSession sim(Config("spartan_status = 9\n"));
+    CMsgBoxCatcher boxes;
+    std::string info = "unread";
+    {
+        CTestTorvaneDlg dlg;
+        boxes.Rearm();
+        RunDialog(dlg, [&](HWND h) {
+            SetText(h, IDC_FILE, SamplePath("sample.bit"));
+            Click(h, IDC_PROGRAM);
+            EXPECT_TRUE(WaitForIdle(h, kWait));
+            info = Text(h, IDC_INFO);
+        });
+    }
+    EXPECT_EQ(sim.Count("board0.ProgramFlash("), 1);
+    EXPECT_EQ(info, "");
+    EXPECT_EQ(boxes.Count(), 0u);
+}
+
+TEST(TorvaneWorker, EraseAndProgramSignalledTogetherRunEraseFirst)
+{
+    CSimSession sim(Config());
+    CMsgBoxCatcher boxes;
+    {
+        CTestTorvaneDlg dlg;
+        boxes.Rearm();
+        RunDialog(dlg, [&](HWND h) {
+            SetText(h, IDC_FILE, SamplePath("sample.bit"));
+            // Holding the lock keeps the worker inside its first command while both events are set.
+            EnterCriticalSection(&dlg.Lock());
+            SetEvent(dlg.EraseBitstreamEvent());
+            SetEvent(dlg.ProgramEvent());
+            SetEvent(dlg.EraseEvent());
+            LeaveCriticalSection(&dlg.Lock());
+            EXPECT_TRUE(sim.WaitForCall("board0.ProgramFlash(", kWait));
+            EXPECT_TRUE(WaitForIdle(h, kWait));
+        });
+    }
+    std::vector<std::string> ops;
+    for (const std::string &c : sim.Calls())
+        for (const char *op : {"board0.EraseBitstream", "board0.EraseFlash", "board0.ProgramFlash"})
+            if (c.rfind(op, 0) == 0)
+                ops.push_back(op);
+    std::vector<std::string> want = {"board0.EraseBitstream", "board0.EraseFlash",
+                                     "board0.ProgramFlash"};
+    EXPECT_EQ(ops, want);
+}
+
+TEST(TorvaneWorker, ClosingDuringACommandEndsOnlyAfterItAndTheSignalledOne)
+{
+    CSimSession sim("[driver]\nprogress_ms = 1500\nprogress_step_ms = 20\n");
+    CMsgBoxCatcher boxes;
+    HWND hDlg = NULL;
+    bool bGoneAtOnce = false;
+    int nClosesBeforeTeardown = -1;
+    {
+        CTestTorvaneDlg dlg;
+        boxes.Rearm();
+        INT_PTR r = RunDialog(dlg, [&](HWND h) {
+            hDlg = h;
+            Click(h, IDC_ERASE);
+            EXPECT_TRUE(vtltest::WaitForCondition([&] { return sim.Count("board0.Progress(") > 0; },
+                                                  kWait));
+            SetEvent(dlg.ProgramEvent());
+            PostMessageA(h, WM_COMMAND, IDCANCEL, 0);
+        });
+        EXPECT_EQ(r, IDCANCEL);
+        bGoneAtOnce = !IsWindow(hDlg) && sim.Count("board0.EraseFlash(") == 0;
+        nClosesBeforeTeardown = sim.Count("VtlUsbClose");
+    }
+    EXPECT_TRUE(bGoneAtOnce) << "the window goes while the erase still runs";
+    EXPECT_EQ(nClosesBeforeTeardown, 0);
+    std::vector<std::string> calls = sim.Calls();
+    size_t erase = std::string::npos, program = std::string::npos, close = std::string::npos;
+    for (size_t i = 0; i < calls.size(); ++i)
+    {
+        if (calls[i].rfind("board0.EraseFlash() = 0", 0) == 0)
+            erase = i;
+        if (calls[i].rfind("board0.ProgramFlash(", 0) == 0)
+            program = i;
+        if (calls[i].rfind("VtlUsbClose", 0) == 0)
+            close = i;
+    }
+    ASSERT_NE(erase, std::string::npos);
+    ASSERT_NE(program, std::string::npos);
+    ASSERT_NE(close, std::string::npos);
+    EXPECT_LT(erase, program);
+    EXPECT_LT(program, close);
+}
+
+TEST(TorvaneWorker, ThrownRecordIsShownAndLeavesTheButtonsDisabled)
+{
+    CSimSession sim(Config("throw.EraseFlash = 13 Flash controller crashed\n"));
+    CMsgBoxCatcher boxes;
+    std::string info;
+    bool bDisabled = false;
+    {
+        CTestTorvaneDlg dlg;
+        boxes.Rearm();
+        RunDialog(dlg, [&](HWND h) {
+            Click(h, IDC_ERASE);
+            EXPECT_TRUE(boxes.WaitForCount(1, kWait));
+            // The box was answered; the worker is back waiting once the lock is free.
+            EXPECT_TRUE(vtltest::WaitForCondition(
+                [&] {
+                    if (!TryEnterCriticalSection(&dlg.Lock()))
+                        return false;
+                    LeaveCriticalSection(&dlg.Lock());
+                    return true;
+                },
+                kWait));
+            info = Text(h, IDC_INFO);
+            bDisabled = !Enabled(h, IDC_ERASE) && !Enabled(h, IDC_ERASE_BITSTREAM) &&
+                        !Enabled(h, IDC_PROGRAM) && !Enabled(h, IDOK);
+        });
+    }
+    ASSERT_EQ(boxes.Count(), 1u);
+    EXPECT_EQ(boxes.Record(0).text, "Flash controller crashed");
+    EXPECT_EQ(boxes.Record(0).caption, "Error");
+    EXPECT_EQ(boxes.Record(0).icon, static_cast<UINT>(MB_ICONERROR));
+    EXPECT_EQ(info, "Erasing flash ...\r\nCan take 2 minutes!");
+    EXPECT_TRUE(bDisabled);
+    EXPECT_EQ(sim.Count("VtlUsbClose"), 1) << "a later quit still ends the thread";
+}
