@@ -1,0 +1,141 @@
+// VtlDrvUsbLoad.cpp - run-time binding of the driver library.
+#include "VtlDrvUsbLoad.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+namespace
+{
+const char kLibraryName[] = "VtlDrvUsb.dll";
+
+// Source lines that the records carry; fixed, so they survive reformatting.
+constexpr int kLineNotFound = 42;
+
+// One row per function, in lookup and check order (the count comes before the index,
+// the reverse of the members' order).
+struct EntryCheck
+{
+    const char *pszName;
+    int nLine;
+    const char *pszMessage;
+};
+
+const EntryCheck kChecks[] = {
+    {"VtlUsbOpen", 56, "Could not locate VtlUsbOpen() function."},
+    {"VtlUsbClose", 57, "Could not locate VtlUsbClose() function."},
+    {"VtlUsbOpenBoard", 58, "Could not locate VtlUsbOpenBoard() function."},
+    {"VtlUsbCloseBoard", 59, "Could not locate VtlUsbCloseBoard() function."},
+    {"VtlUsbGetBoardCount", 60, "Could not locate VtlUsbGetBoardCount() function."},
+    {"VtlUsbGetBoardIndex", 61, "Could not locate VtlUsbGetBoardIndex() function."},
+    {"VtlUsbGetBoardInfo", 62, "Could not locate VtlUsbGetBoardInfo() function."},
+    {"VtlUsbGetError", 63, "Could not locate VtlUsbGetError() function."},
+    {"VtlUsbSetRefreshCallback", 64, "Could not locate VtlUsbSetRefreshCallback() function."},
+    {"VtlUsbSetHWStatusCallback", 65, "Could not locate VtlUsbSetHWStatusCallback() function."},
+    {"VtlUsbGetDLLVer", 66, "Could not locate VtlUsbGetDLLVer() function."},
+};
+
+void FormatBounded(char *pszBuffer, size_t nSize, const char *pszFormat, ...)
+{
+    va_list args;
+    va_start(args, pszFormat);
+    vsprintf_s(pszBuffer, nSize, pszFormat, args);
+    va_end(args);
+}
+
+template <typename T> T As(FARPROC pfn)
+{
+    return reinterpret_cast<T>(reinterpret_cast<void *>(pfn));
+}
+} // namespace
+
+CVtlDrvUsbLoad::CVtlDrvUsbLoad()
+    : m_pfnOpen(nullptr), m_pfnClose(nullptr), m_pfnOpenBoard(nullptr), m_pfnCloseBoard(nullptr),
+      m_pfnGetBoardIndex(nullptr), m_pfnGetBoardCount(nullptr), m_pfnGetBoardInfo(nullptr),
+      m_pfnGetError(nullptr), m_pfnSetRefreshCallback(nullptr), m_pfnSetHWStatusCallback(nullptr),
+      m_pfnGetDLLVer(nullptr), m_hModule(nullptr)
+{
+    try
+    {
+        Load();
+    }
+    catch (VTLExc &e)
+    {
+        MessageBoxA(nullptr, e.m_szMessage, nullptr, MB_OK);
+        // Rethrown as the plain record: callers only ever catch VTLExc.
+        throw VTLExc(e);
+    }
+}
+
+CVtlDrvUsbLoad::~CVtlDrvUsbLoad()
+{
+    Unload();
+}
+
+void CVtlDrvUsbLoad::Throw(int nLine, const char *pszMessage)
+{
+    VtlExcept e;
+    e.m_nCode = kVtlLoadErrorCode;
+    e.m_nLine = nLine;
+    strncpy_s(e.m_szFile, sizeof(e.m_szFile), __FILE__, sizeof(e.m_szFile) - 1);
+    strcpy_s(e.m_szMessage, sizeof(e.m_szMessage), pszMessage);
+    throw e;
+}
+
+int CVtlDrvUsbLoad::Load()
+{
+    if (m_hModule)
+        return 0;
+
+    m_hModule = LoadLibraryA(kLibraryName);
+    const DWORD dwError = GetLastError();
+    if (!m_hModule)
+    {
+        char szCode[256];
+        FormatBounded(szCode, sizeof(szCode), "%x", static_cast<unsigned>(dwError));
+        MessageBoxA(nullptr, szCode, nullptr, MB_OK);
+        Throw(kLineNotFound, "Could not find VtlDrvUsb.dll");
+    }
+
+    // Every name is looked up, in table order, before the first one is checked.
+    constexpr size_t nEntries = sizeof(kChecks) / sizeof(kChecks[0]);
+    FARPROC procs[nEntries];
+    for (size_t i = 0; i < nEntries; ++i)
+        procs[i] = GetProcAddress(m_hModule, kChecks[i].pszName);
+    m_pfnOpen = As<PFN_VtlUsbOpen>(procs[0]);
+    m_pfnClose = As<PFN_VtlUsbClose>(procs[1]);
+    m_pfnOpenBoard = As<PFN_VtlUsbOpenBoard>(procs[2]);
+    m_pfnCloseBoard = procs[3];
+    m_pfnGetBoardCount = As<PFN_VtlUsbGetBoardCount>(procs[4]);
+    m_pfnGetBoardIndex = procs[5];
+    m_pfnGetBoardInfo = As<PFN_VtlUsbGetBoardInfo>(procs[6]);
+    m_pfnGetError = As<PFN_VtlUsbGetError>(procs[7]);
+    m_pfnSetRefreshCallback = procs[8];
+    m_pfnSetHWStatusCallback = procs[9];
+    m_pfnGetDLLVer = procs[10];
+
+    for (size_t i = 0; i < nEntries; ++i)
+    {
+        if (!procs[i])
+            Throw(kChecks[i].nLine, kChecks[i].pszMessage);
+    }
+    return 0;
+}
+
+void CVtlDrvUsbLoad::Unload()
+{
+    if (m_hModule)
+        FreeLibrary(m_hModule);
+    m_hModule = nullptr;
+    m_pfnOpen = nullptr;
+    m_pfnClose = nullptr;
+    m_pfnOpenBoard = nullptr;
+    m_pfnCloseBoard = nullptr;
+    m_pfnGetBoardIndex = nullptr;
+    m_pfnGetBoardCount = nullptr;
+    m_pfnGetBoardInfo = nullptr;
+    m_pfnGetError = nullptr;
+    m_pfnSetRefreshCallback = nullptr;
+    m_pfnSetHWStatusCallback = nullptr;
+    m_pfnGetDLLVer = nullptr;
+}

@@ -1,0 +1,57 @@
+// VtlDrvUsbLoad.h - run-time binding of "VtlDrvUsb.dll" for Ostrel.
+#pragma once
+
+#include "VtlDrvUsb.h"
+
+// The loader's error record; it adds nothing, so handlers catch VTLExc by reference.
+struct VtlExcept : public VTLExc
+{
+};
+
+// Error code of every record the loader builds.
+constexpr std::int32_t kVtlLoadErrorCode = 0x80009;
+
+// Loads the driver library by name and resolves all eleven functions, or throws.
+class CVtlDrvUsbLoad
+{
+public:
+    // Loads the library; on failure tells the user and throws a plain VTLExc.
+    CVtlDrvUsbLoad();
+    virtual ~CVtlDrvUsbLoad();
+
+    CVtlDrvUsbLoad(const CVtlDrvUsbLoad &) = delete;
+    CVtlDrvUsbLoad &operator=(const CVtlDrvUsbLoad &) = delete;
+
+    // 0 on success (also when already loaded); every failure throws VtlExcept.
+    int Load();
+    // Frees the library and clears every member.
+    void Unload();
+
+    std::uint32_t Open(std::uint32_t hWnd) { return m_pfnOpen(hWnd); }
+    int Close() { return m_pfnClose(); }
+    UsbBoard *OpenBoard(std::uint32_t nIndex) { return m_pfnOpenBoard(nIndex); }
+    std::uint32_t GetBoardCount() { return m_pfnGetBoardCount(); }
+    int GetBoardInfo(std::uint32_t nIndex, BoardInfo *pInfo)
+    {
+        return m_pfnGetBoardInfo(nIndex, pInfo);
+    }
+    const char *GetError(std::uint32_t nCode) { return m_pfnGetError(nCode); }
+
+    HMODULE GetModule() const { return m_hModule; }
+
+private:
+    [[noreturn]] static void Throw(int nLine, const char *pszMessage);
+
+    PFN_VtlUsbOpen m_pfnOpen;
+    PFN_VtlUsbClose m_pfnClose;
+    PFN_VtlUsbOpenBoard m_pfnOpenBoard;
+    FARPROC m_pfnCloseBoard;
+    FARPROC m_pfnGetBoardIndex;
+    PFN_VtlUsbGetBoardCount m_pfnGetBoardCount;
+    PFN_VtlUsbGetBoardInfo m_pfnGetBoardInfo;
+    PFN_VtlUsbGetError m_pfnGetError;
+    FARPROC m_pfnSetRefreshCallback;
+    FARPROC m_pfnSetHWStatusCallback;
+    FARPROC m_pfnGetDLLVer;
+    HMODULE m_hModule;
+};

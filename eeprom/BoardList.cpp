@@ -1,0 +1,209 @@
+// BoardList.cpp - Ostrel's board entries, their list rows and the selection.
+#include "OstrelDlg.h"
+
+#include "DialogLock.h"
+#include "Messages.h"
+
+#include <cstring>
+#include <new>
+
+namespace
+{
+// Longest library text taken over; the library does not promise a terminator.
+constexpr size_t kMaxLibraryText = 1024;
+
+CString BoundedText(const char *psz, size_t nMax)
+{
+    return psz ? CString(psz, static_cast<int>(strnlen(psz, nMax))) : CString();
+}
+} // namespace
+
+void COstrelDlg::OpenLibrary()
+{
+    const CString strError = OpenLibraryQuietly();
+    // Shown without the lock: on the refresh thread the box would otherwise keep the
+    // GUI thread from taking it until the user answers.
+    if (!strError.IsEmpty())
+        OstrelMessageBox(*this, strError, OstrelText::kErrorCaption, MB_OK | MB_ICONERROR);
+}
+
+// Opens the library and reads the board count; returns the text to show on failure.
+CString COstrelDlg::OpenLibraryQuietly()
+{
+    CDialogLock lock(m_cs, m_dwGuiThreadId);
+    m_nBoards = 0;
+    CString strError;
+    try
+    {
+        const std::uint32_t nCode =
+            m_loader.Open(static_cast<std::uint32_t>(reinterpret_cast<ULONG_PTR>(m_hWnd)));
+        if (nCode != 0)
+            strError.Format(OstrelText::kOpenFailed,
+                            BoundedText(m_loader.GetError(nCode), kMaxLibraryText).GetString(),
+                            static_cast<unsigned>(nCode));
+        else
+            m_nBoards = m_loader.GetBoardCount();
+    }
+    catch (VTLExc &e)
+    {
+        m_nBoards = 0;
+        strError = BoundedText(e.m_szMessage, sizeof(e.m_szMessage));
+    }
+    return strError;
+}
+
+void COstrelDlg::EnumerateBoards()
+{
+    CDialogLock lock(m_cs, m_dwGuiThreadId);
+    for (std::uint32_t i = 0; i < m_nBoards; ++i)
+    {
+        BoardEntry *pEntry = new (std::nothrow) BoardEntry;
+        if (!pEntry)
+            continue;
+        pEntry->nIndex = i;
+        try
+        {
+            pEntry->pBoard = m_loader.OpenBoard(i);
+            m_loader.GetBoardInfo(i, &pEntry->info);
+        }
+        catch (VTLExc &)
+        {
+            // A library that throws here gives no usable record for this index.
+            pEntry->info.dwUsable = 0;
+        }
+        if (pEntry->info.dwUsable == 0)
+        {
+            // Nobody would release a board handed out for a skipped index.
+            if (pEntry->pBoard)
+            {
+                try
+                {
+                    pEntry->pBoard->ReleaseBoard();
+                }
+                catch (VTLExc &)
+                {
+                }
+            }
+            delete pEntry;
+            continue;
+        }
+        try
+        {
+            m_boards.push_back(pEntry);
+        }
+        catch (...)
+        {
+            delete pEntry;
+            throw;
+        }
+    }
+}
+
+void COstrelDlg::FillBoardList()
+{
+    CDialogLock lock(m_cs, m_dwGuiThreadId);
+    m_lstBoards.DeleteAllItems();
+    int nRow = 0;
+    for (BoardEntry *pEntry : m_boards)
+    {
+        CString strAddress;
+        strAddress.Format("0x%X", static_cast<unsigned>(pEntry->info.dwIoAddress));
+        m_lstBoards.InsertItem(
+            nRow, BoundedText(pEntry->info.szBoardType, sizeof(pEntry->info.szBoardType)));
+        m_lstBoards.SetItemText(nRow, 1, strAddress);
+        m_lstBoards.SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_ONECLICKACTIVATE);
+
+        CString strVersion = OstrelText::kUnknownVersion;
+        int nMajor = 0;
+        int nMinor = 0;
+        try
+        {
+            if (pEntry->pBoard && pEntry->pBoard->GetEepromVersion(&nMajor, &nMinor) == 0)
+                strVersion.Format("Ver %d.%02d", nMajor, nMinor);
+        }
+        catch (VTLExc &)
+        {
+        }
+        m_lstBoards.SetItemText(nRow, 2, strVersion);
+        ++nRow;
+    }
+}
+
+void COstrelDlg::SelectBoard(std::uint32_t nPosition)
+{
+    CDialogLock lock(m_cs, m_dwGuiThreadId);
+    if (nPosition >= m_boards.size())
+        return;
+    auto it = m_boards.begin();
+    std::advance(it, nPosition);
+    m_pSelected = *it;
+    HighlightSelected();
+}
+
+// Marks the selected entry's row; its row is its position, which differs from its
+// board index once a lower index was skipped.
+void COstrelDlg::HighlightSelected()
+{
+    int nRow = 0;
+    for (BoardEntry *pEntry : m_boards)
+    {
+        if (pEntry == m_pSelected)
+        {
+            m_lstBoards.SetItemState(nRow, LVIS_SELECTED | LVIS_FOCUSED,
+                                     LVIS_SELECTED | LVIS_FOCUSED);
+            return;
+        }
+        ++nRow;
+    }
+}
+
+void COstrelDlg::OnClickBoardList(NMHDR *pNMHDR, LRESULT *pResult)
+{
+    *pResult = 0;
+    // A refresh holding the lock is rebuilding the list: the click has nothing to
+    // select, and waiting here would stall the messages that refresh sends.
+    if (!TryEnterCriticalSection(&m_cs))
+        return;
+    const int nRow = reinterpret_cast<NMITEMACTIVATE *>(pNMHDR)->iItem;
+    if (nRow >= 0 && static_cast<size_t>(nRow) < m_boards.size())
+    {
+        auto it = m_boards.begin();
+        std::advance(it, nRow);
+        m_pSelected = *it;
+    }
+    if (m_pSelected)
+        HighlightSelected();
+    LeaveCriticalSection(&m_cs);
+}
+
+void COstrelDlg::CloseBoards()
+{
+    CDialogLock lock(m_cs, m_dwGuiThreadId);
+    for (BoardEntry *pEntry : m_boards)
+    {
+        if (!pEntry->pBoard)
+            continue;
+        try
+        {
+            pEntry->pBoard->ReleaseBoard();
+        }
+        catch (VTLExc &)
+        {
+            // The board is dropped all the same; the others still get released.
+        }
+    }
+}
+
+void COstrelDlg::ClearBoardList()
+{
+    CDialogLock lock(m_cs, m_dwGuiThreadId);
+    if (::IsWindow(m_lstBoards.GetSafeHwnd()))
+        m_lstBoards.DeleteAllItems();
+    for (BoardEntry *&pEntry : m_boards)
+    {
+        delete pEntry;
+        pEntry = nullptr;
+    }
+    m_boards.clear();
+    m_pSelected = nullptr;
+}

@@ -1,0 +1,156 @@
+// EepromCommands.cpp - Update, Save, Verify and Erase on the selected board.
+#include "OstrelDlg.h"
+
+#include "DialogLock.h"
+#include "Messages.h"
+
+#include <afxdlgs.h>
+
+#include <cstring>
+
+using namespace OstrelText;
+
+bool COstrelDlg::CheckBoardLock()
+{
+    CDialogLock lock(m_cs, m_dwGuiThreadId);
+    if (m_pSelected && !m_pSelected->pBoard)
+    {
+        OstrelMessageBox(*this, kLockFailed, kLockFailedCaption, MB_OK | MB_ICONINFORMATION);
+        return false;
+    }
+    return true;
+}
+
+// Holds m_cs for the whole command, so a refresh cannot drop the board meanwhile. A
+// record thrown by the library is reported once the lock is given back.
+void COstrelDlg::RunCommand(void (COstrelDlg::*pfnBody)(UsbBoard *pBoard))
+{
+    VTLExc failure;
+    bool bFailed = false;
+    {
+        CDialogLock lock(m_cs, m_dwGuiThreadId);
+        if (!CheckBoardLock() || !m_pSelected)
+            return;
+        try
+        {
+            (this->*pfnBody)(m_pSelected->pBoard);
+        }
+        catch (VTLExc &e)
+        {
+            failure = e;
+            bFailed = true;
+        }
+    }
+    if (bFailed)
+    {
+        const CString strMessage(
+            failure.m_szMessage,
+            static_cast<int>(strnlen(failure.m_szMessage, sizeof(failure.m_szMessage))));
+        OstrelMessageBox(*this, strMessage, kErrorCaption, MB_OK | MB_ICONERROR);
+    }
+}
+
+bool COstrelDlg::ChooseFile(BOOL bOpen, DWORD dwFlags, CString &strPath)
+{
+    CFileDialog dlg(bOpen, kDefaultExtension, NULL, dwFlags, kFileFilter, this);
+    if (dlg.DoModal() != IDOK)
+        return false;
+    strPath = dlg.GetPathName();
+    return true;
+}
+
+void COstrelDlg::OnErase()
+{
+    RunCommand(&COstrelDlg::EraseEeprom);
+}
+
+void COstrelDlg::OnSave()
+{
+    RunCommand(&COstrelDlg::SaveEeprom);
+}
+
+void COstrelDlg::OnUpdate()
+{
+    RunCommand(&COstrelDlg::UpdateEeprom);
+}
+
+void COstrelDlg::OnVerify()
+{
+    RunCommand(&COstrelDlg::VerifyEeprom);
+}
+
+void COstrelDlg::EraseEeprom(UsbBoard *pBoard)
+{
+    if (pBoard->EraseEeprom() == 0)
+        OstrelMessageBox(*this, kEraseDone, kResetCaption, MB_OK | MB_ICONINFORMATION);
+    else
+        OstrelMessageBox(*this, kEraseFailed, kEraseFailedCaption, MB_OK | MB_ICONERROR);
+}
+
+void COstrelDlg::SaveEeprom(UsbBoard *pBoard)
+{
+    CString strPath;
+    if (!ChooseFile(FALSE, OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR, strPath))
+        return;
+    if (pBoard->SaveEeprom(strPath) != 0)
+        OstrelMessageBox(*this, kSaveFailed, kSaveFailedCaption, MB_OK | MB_ICONWARNING);
+}
+
+void COstrelDlg::UpdateEeprom(UsbBoard *pBoard)
+{
+    CString strPath;
+    if (!ChooseFile(TRUE, OFN_HIDEREADONLY | OFN_NOCHANGEDIR, strPath))
+        return;
+    if (!pBoard->IsValidEepromFile(strPath))
+    {
+        OstrelMessageBox(*this, kInvalidFile, kInvalidFileCaption, MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    // Repaints what the file dialog covered before the driver keeps the thread busy.
+    PumpMessages();
+
+    int nEepromMajor = 0;
+    int nEepromMinor = 0;
+    int nFileMajor = 0;
+    int nFileMinor = 0;
+    const int nEepromResult = pBoard->GetEepromVersion(&nEepromMajor, &nEepromMinor);
+    pBoard->GetFileVersion(strPath, &nFileMajor, &nFileMinor);
+    if (nEepromResult == 0)
+    {
+        const auto eMajor = static_cast<std::uint32_t>(nEepromMajor);
+        const auto eMinor = static_cast<std::uint32_t>(nEepromMinor);
+        const auto fMajor = static_cast<std::uint32_t>(nFileMajor);
+        const auto fMinor = static_cast<std::uint32_t>(nFileMinor);
+        const bool bFileNewer = fMajor > eMajor || (fMajor == eMajor && fMinor > eMinor);
+        if (!bFileNewer)
+        {
+            CString strQuestion;
+            strQuestion.Format(kVersionQuestion, nEepromMajor, nEepromMinor, nFileMajor,
+                               nFileMinor);
+            if (OstrelMessageBox(*this, strQuestion, kVersionCaption,
+                                 MB_YESNOCANCEL | MB_ICONWARNING) != IDYES)
+                return;
+        }
+    }
+
+    if (pBoard->ProgramEeprom(strPath) == 0)
+        OstrelMessageBox(*this, kProgramDone, kResetCaption, MB_OK | MB_ICONINFORMATION);
+    else
+        OstrelMessageBox(*this, kProgramFailed, kProgramFailedCaption, MB_OK | MB_ICONERROR);
+}
+
+void COstrelDlg::VerifyEeprom(UsbBoard *pBoard)
+{
+    CString strPath;
+    if (!ChooseFile(TRUE, OFN_HIDEREADONLY | OFN_NOCHANGEDIR, strPath))
+        return;
+    if (!pBoard->IsValidEepromFile(strPath))
+    {
+        OstrelMessageBox(*this, kInvalidFile, kInvalidFileCaption, MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    if (pBoard->VerifyEeprom(strPath) == 0)
+        OstrelMessageBox(*this, kVerifyDone, kVerifyDoneCaption, MB_OK | MB_ICONINFORMATION);
+    else
+        OstrelMessageBox(*this, kVerifyFailed, kVerifyFailedCaption, MB_OK | MB_ICONERROR);
+}

@@ -1,0 +1,179 @@
+// OstrelDlg.cpp - construction, start-up, painting and teardown of Ostrel's main dialog.
+#include "OstrelDlg.h"
+
+#include "AboutDlg.h"
+#include "DialogLock.h"
+#include "Splash.h"
+#include "StartupWindows.h"
+
+#include <cstring>
+
+namespace
+{
+const char *const kColumnHeaders[] = {"Board type    ", "I/O Address", "EEPROM Ver"};
+constexpr DWORD kRefreshPauseMs = 10000;
+} // namespace
+
+COstrelDlg::COstrelDlg(CWnd *pParent)
+    : CDialog(IDD_OSTREL_DIALOG, pParent), m_pSelected(nullptr), m_loader()
+{
+    InitializeCriticalSection(&m_cs);
+    m_nBoards = 0;
+    m_bArrival = 0;
+    m_bNodesChanged = 0;
+    m_bRemoval = 0;
+    m_bHourglass = 0;
+    m_hQuitEvent = NULL;
+    m_hRefreshEvent = NULL;
+    m_hThread = NULL;
+    m_hIcon = AfxGetApp() ? AfxGetApp()->LoadIcon(IDR_MAINFRAME)
+                          : ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
+    m_dwGuiThreadId = GetCurrentThreadId();
+    m_nRefreshPauseMs = kRefreshPauseMs;
+    m_hQuitEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    m_hRefreshEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    m_hClosingEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    m_dwRefreshThreadId = 0;
+    m_hThread =
+        CreateThread(nullptr, 0, &COstrelDlg::RefreshThreadProc, this, 0, &m_dwRefreshThreadId);
+}
+
+COstrelDlg::~COstrelDlg()
+{
+    // From here on a refresh in progress stops at its next step.
+    SetEvent(m_hClosingEvent);
+    CloseBoards();
+    ClearBoardList();
+    try
+    {
+        m_loader.Close();
+    }
+    catch (VTLExc &)
+    {
+    }
+    SetEvent(m_hQuitEvent);
+    // A refresh may be showing the open failure, owned by the window that is gone.
+    while (!WaitServingSentMessages(m_hThread, 200))
+        CloseThreadMessageBoxes(m_dwRefreshThreadId);
+    CloseHandle(m_hQuitEvent);
+    CloseHandle(m_hRefreshEvent);
+    CloseHandle(m_hThread);
+    CloseHandle(m_hClosingEvent);
+    DeleteCriticalSection(&m_cs);
+}
+
+void COstrelDlg::DoDataExchange(CDataExchange *pDX)
+{
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_VERIFY, m_btnVerify);
+    DDX_Control(pDX, IDC_ERASE, m_btnErase);
+    DDX_Control(pDX, IDC_SAVE, m_btnSave);
+    DDX_Control(pDX, IDC_UPDATE, m_btnUpdate);
+    DDX_Control(pDX, IDC_BOARDS, m_lstBoards);
+}
+
+// clang-format off
+BEGIN_MESSAGE_MAP(COstrelDlg, CDialog)
+    ON_WM_SYSCOMMAND()
+    ON_WM_PAINT()
+    ON_MESSAGE(WM_DEVICECHANGE, &COstrelDlg::OnDeviceChange)
+    ON_WM_QUERYDRAGICON()
+    ON_BN_CLICKED(IDC_UPDATE, &COstrelDlg::OnUpdate)
+    ON_BN_CLICKED(IDC_SAVE, &COstrelDlg::OnSave)
+    ON_BN_CLICKED(IDC_VERIFY, &COstrelDlg::OnVerify)
+    ON_BN_CLICKED(IDC_ERASE, &COstrelDlg::OnErase)
+    ON_NOTIFY(NM_RCLICK, IDC_BOARDS, &COstrelDlg::OnClickBoardList)
+    ON_NOTIFY(NM_CLICK, IDC_BOARDS, &COstrelDlg::OnClickBoardList)
+    ON_COMMAND(ID_HOURGLASS, &COstrelDlg::OnHourglass)
+END_MESSAGE_MAP()
+// clang-format on
+
+BOOL COstrelDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+
+    CRect rcList;
+    m_lstBoards.GetClientRect(&rcList);
+    std::uint32_t nSum = 0;
+    for (const char *pszHeader : kColumnHeaders)
+        nSum += static_cast<std::uint32_t>(strlen(pszHeader));
+    const std::uint32_t nClientWidth = static_cast<std::uint32_t>(rcList.right - rcList.left);
+    for (int i = 0; i < 3; ++i)
+    {
+        const std::uint32_t nWidth =
+            nClientWidth * static_cast<std::uint32_t>(strlen(kColumnHeaders[i])) / nSum;
+        m_lstBoards.InsertColumn(i, kColumnHeaders[i], LVCFMT_LEFT, static_cast<int>(nWidth));
+    }
+
+    CSplash splash(NULL);
+    ShowSplash(splash, IDD_SPLASH, this);
+
+    OpenLibrary();
+    EnumerateBoards();
+    FillBoardList();
+    SelectBoard(0);
+
+    splash.ShowWindow(SW_HIDE);
+    EnableButtons(m_nBoards > 0);
+    AppendAboutItem(*this);
+    SetIcon(m_hIcon, TRUE);
+    SetIcon(m_hIcon, FALSE);
+    return TRUE;
+}
+
+void COstrelDlg::OnSysCommand(UINT nID, LPARAM lParam)
+{
+    if (IsAboutCommand(nID))
+    {
+        CAboutDlg dlgAbout;
+        dlgAbout.DoModal();
+    }
+    else
+    {
+        CDialog::OnSysCommand(nID, lParam);
+    }
+}
+
+void COstrelDlg::OnPaint()
+{
+    if (!IsIconic())
+    {
+        CDialog::OnPaint();
+        return;
+    }
+    CPaintDC dc(this);
+    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), 0);
+    const int cxIcon = GetSystemMetrics(SM_CXICON);
+    const int cyIcon = GetSystemMetrics(SM_CYICON);
+    CRect rect;
+    GetClientRect(&rect);
+    const int x = (rect.Width() - cxIcon + 1) / 2;
+    const int y = (rect.Height() - cyIcon + 1) / 2;
+    dc.DrawIcon(x, y, m_hIcon);
+}
+
+HCURSOR COstrelDlg::OnQueryDragIcon()
+{
+    return static_cast<HCURSOR>(m_hIcon);
+}
+
+void COstrelDlg::EnableButtons(bool bEnable)
+{
+    m_btnVerify.EnableWindow(bEnable);
+    m_btnErase.EnableWindow(bEnable);
+    m_btnSave.EnableWindow(bEnable);
+    m_btnUpdate.EnableWindow(bEnable);
+}
+
+int COstrelDlg::PumpMessages()
+{
+    MSG msg;
+    while (PeekMessageA(&msg, m_hWnd, 0, 0, PM_REMOVE))
+        DispatchMessageA(&msg);
+    return 0;
+}
+
+bool COstrelDlg::IsClosing() const
+{
+    return WaitForSingleObject(m_hClosingEvent, 0) == WAIT_OBJECT_0;
+}

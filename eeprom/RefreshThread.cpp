@@ -1,0 +1,70 @@
+// RefreshThread.cpp - rebuilds the board list on request, with the library closed for a pause.
+#include "OstrelDlg.h"
+
+#include "DialogLock.h"
+#include "Messages.h"
+
+DWORD WINAPI COstrelDlg::RefreshThreadProc(LPVOID pParam)
+{
+    return static_cast<COstrelDlg *>(pParam)->RefreshThread();
+}
+
+// Never a post to a null handle: that would become a message for this very thread.
+void COstrelDlg::PostHourglass()
+{
+    const HWND hWnd = m_hWnd;
+    if (hWnd)
+        ::PostMessageA(hWnd, WM_COMMAND, ID_HOURGLASS, 0);
+}
+
+DWORD COstrelDlg::RefreshThread()
+{
+    const HANDLE handles[2] = {m_hQuitEvent, m_hRefreshEvent};
+    for (;;)
+    {
+        const DWORD dwWait = WaitForMultipleObjects(2, handles, FALSE, INFINITE);
+        if (dwWait == WAIT_OBJECT_0)
+            return 0;
+        if (dwWait != WAIT_OBJECT_0 + 1)
+            continue;
+        if (IsClosing())
+            continue;
+
+        EnableButtons(false);
+        PostHourglass();
+        {
+            // Checked under the lock: once the teardown has set the closing event and
+            // taken the lock, no step below touches the library again.
+            CDialogLock lock(m_cs, m_dwGuiThreadId);
+            if (IsClosing())
+                continue;
+            CloseBoards();
+            ClearBoardList();
+            try
+            {
+                m_loader.Close();
+            }
+            catch (VTLExc &)
+            {
+            }
+        }
+
+        // The device settles while the library is closed; closing the dialog cuts it short.
+        if (WaitForSingleObject(m_hClosingEvent, m_nRefreshPauseMs) == WAIT_OBJECT_0)
+            continue;
+
+        CString strError;
+        {
+            CDialogLock lock(m_cs, m_dwGuiThreadId);
+            if (IsClosing())
+                continue;
+            strError = OpenLibraryQuietly();
+            EnumerateBoards();
+            FillBoardList();
+        }
+        if (!strError.IsEmpty())
+            OstrelMessageBox(*this, strError, OstrelText::kErrorCaption, MB_OK | MB_ICONERROR);
+        PostHourglass();
+        EnableButtons(true);
+    }
+}

@@ -1,0 +1,295 @@
+// CommandTests.cpp - Erase, Save, Update and Verify on the selected board.
+#include "OstrelHarness.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+using namespace ostreltest;
+using namespace vtltest;
+
+namespace
+{
+const char kResetText[] = "Press the reset button on the board for the changes to take effect.";
+const char kInvalidText[] = "This is not a valid Veltrane EEPROM file";
+
+// A C0 image (vendor, product, device id = version, configuration byte).
+std::string C0Image(int nMajor, int nMinor)
+{
+    const unsigned char bytes[8] = {0xC0,
+                                    0x54,
+                                    0x56,
+                                    0x10,
+                                    0x44,
+                                    static_cast<unsigned char>(nMinor),
+                                    static_cast<unsigned char>(nMajor),
+                                    0x00};
+    return std::string(reinterpret_cast<const char *>(bytes), sizeof(bytes));
+}
+
+std::string Question(const char *eeprom, const char *file)
+{
+    return std::string("The EEPROM currently contains version ") + eeprom +
+           ".  The file you selected\ncontains version " + file +
+           ". Do you still wish to continue?";
+}
+
+void ExpectBox(const MsgBoxRecord &r, const std::string &text, const std::string &caption,
+               UINT icon)
+{
+    EXPECT_EQ(r.text, text);
+    EXPECT_EQ(r.caption, caption);
+    EXPECT_EQ(r.icon, icon);
+}
+
+// Runs one command on the board in row nRow, answering its file dialog with path (none
+// when path is null).
+void RunCommand(CTestOstrelDlg &d, void (CTestOstrelDlg::*pfn)(), int nRow, const char *pszPath)
+{
+    d.ClickRow(nRow);
+    if (!pszPath)
+    {
+        (d.*pfn)();
+        return;
+    }
+    CFileDialogAnswer answer(pszPath);
+    (d.*pfn)();
+    EXPECT_TRUE(answer.Join()) << "file dialog not answered";
+}
+} // namespace
+
+TEST(OstrelErase, ErasesAtOnceWithoutQuestion)
+{
+    CSimSession sim(BoardsConfig({"type = A", "type = B\nfail.EraseEeprom = 3"}));
+    CMsgBoxCatcher boxes;
+    CTestOstrelDlg dlg;
+    dlg.RunScript([&](CTestOstrelDlg &d) {
+        RunCommand(d, &CTestOstrelDlg::OnErase, 0, nullptr);
+        ASSERT_EQ(boxes.Count(), 1u);
+        ExpectBox(
+            boxes.Record(0),
+            "Erase succeeded. Press the reset button on the board for the changes to take effect.",
+            "RESET", MB_ICONINFORMATION);
+        EXPECT_EQ(boxes.Record(0).owner, d.m_hWnd);
+        EXPECT_EQ(sim.Count("board0.EraseEeprom() = 0"), 1u);
+
+        RunCommand(d, &CTestOstrelDlg::OnErase, 1, nullptr);
+        ASSERT_EQ(boxes.Count(), 2u);
+        ExpectBox(boxes.Record(1), "The EEPROM erase failed", "Erase error", MB_ICONERROR);
+    });
+}
+
+TEST(OstrelCommands, ThrownRecordIsReportedAndLeavesStateAsItWas)
+{
+    CSimSession sim(BoardsConfig({"type = A", "type = B\nthrow.EraseEeprom = 13 EEPROM gone"}));
+    CMsgBoxCatcher boxes;
+    CTestOstrelDlg dlg;
+    dlg.RunScript([&](CTestOstrelDlg &d) {
+        RunCommand(d, &CTestOstrelDlg::OnErase, 1, nullptr);
+        ASSERT_EQ(boxes.Count(), 1u);
+        ExpectBox(boxes.Record(0), "EEPROM gone", "Error", MB_ICONERROR);
+        EXPECT_EQ(boxes.Record(0).owner, d.m_hWnd);
+        EXPECT_EQ(d.SelectedIndex(), 1);
+        EXPECT_EQ(d.SelectedRow(), 1);
+        EXPECT_EQ(d.Rows().size(), 2u);
+        // The lock was given back: another thread can take it.
+        bool bTaken = false;
+        std::thread([&] {
+            if (TryEnterCriticalSection(&d.m_cs))
+            {
+                bTaken = true;
+                LeaveCriticalSection(&d.m_cs);
+            }
+        }).join();
+        EXPECT_TRUE(bTaken);
+        // And the user may retry at once.
+        RunCommand(d, &CTestOstrelDlg::OnErase, 1, nullptr);
+        EXPECT_EQ(boxes.Count(), 2u);
+    });
+}
+
+TEST(OstrelCommands, UnlockedBoardOnlyReportsTheLock)
+{
+    CSimSession sim(BoardsConfig({"type = Held\nopenable = 0"}));
+    CMsgBoxCatcher boxes;
+    CTestOstrelDlg dlg;
+    dlg.RunScript([&](CTestOstrelDlg &d) {
+        const size_t nCallsBefore = sim.Calls().size();
+        for (auto pfn : {&CTestOstrelDlg::OnErase, &CTestOstrelDlg::OnSave,
+                         &CTestOstrelDlg::OnUpdate, &CTestOstrelDlg::OnVerify})
+            RunCommand(d, pfn, 0, nullptr);
+        ASSERT_EQ(boxes.Count(), 4u);
+        for (const MsgBoxRecord &r : boxes.Records())
+            ExpectBox(r,
+                      "The board could not be locked. Please make sure that there is\nno other "
+                      "application running that might be locking the board.\nThen restart this "
+                      "application.",
+                      "Failed to lock board", MB_ICONINFORMATION);
+        EXPECT_EQ(sim.Calls().size(), nCallsBefore);
+    });
+}
+
+TEST(OstrelSave, AddsExtensionSilentSuccessWarningOnFailure)
+{
+    CSimSession sim(
+        BoardsConfig({"type = A\neeprom_version = 1.05", "type = B\nfail.SaveEeprom = 2"}));
+    CMsgBoxCatcher boxes;
+    CTestOstrelDlg dlg;
+    dlg.RunScript([&](CTestOstrelDlg &d) {
+        const std::string bare = sim.File("saved");
+        RunCommand(d, &CTestOstrelDlg::OnSave, 0, bare.c_str());
+        EXPECT_EQ(boxes.Count(), 0u);
+        std::string content;
+        ASSERT_TRUE(ReadFileText(bare + ".iic", content));
+        ASSERT_GE(content.size(), 8u);
+        EXPECT_EQ(static_cast<unsigned char>(content[0]), 0xC0);
+        EXPECT_EQ(static_cast<unsigned char>(content[6]), 1); // device id: version 1.05
+        EXPECT_EQ(static_cast<unsigned char>(content[5]), 5);
+
+        // Cancel: nothing happens.
+        const size_t nSaves = sim.Count("board0.SaveEeprom");
+        RunCommand(d, &CTestOstrelDlg::OnSave, 0, "");
+        EXPECT_EQ(sim.Count("board0.SaveEeprom"), nSaves);
+        EXPECT_EQ(boxes.Count(), 0u);
+
+        RunCommand(d, &CTestOstrelDlg::OnSave, 1, sim.File("other.iic").c_str());
+        ASSERT_EQ(boxes.Count(), 1u);
+        ExpectBox(boxes.Record(0), "Could not save the EEPROM file", "Failed", MB_ICONWARNING);
+    });
+}
+
+TEST(OstrelUpdate, VersionQuestionMatrix)
+{
+    struct Case
+    {
+        const char *pszEeprom; // config value
+        int nFileMajor, nFileMinor;
+        const char *pszAsked; // question's version texts "e|f", or null when not asked
+    } cases[] = {
+        {"1.2", 1, 3, nullptr}, {"1.2", 1, 2, "1.2|1.2"}, {"1.2", 1, 1, "1.2|1.1"},
+        {"1.9", 2, 0, nullptr}, {"1.0", 0, 5, "1.0|0.5"},
+    };
+    std::vector<std::string> boards;
+    for (const Case &c : cases)
+        boards.push_back(std::string("eeprom_version = ") + c.pszEeprom);
+    CSimSession sim(BoardsConfig(boards));
+    CMsgBoxCatcher boxes;
+    CTestOstrelDlg dlg;
+    dlg.RunScript([&](CTestOstrelDlg &d) {
+        for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i)
+        {
+            const Case &c = cases[i];
+            SCOPED_TRACE(std::string(c.pszEeprom) + " <- " + std::to_string(c.nFileMajor) + "." +
+                         std::to_string(c.nFileMinor));
+            const std::string file = sim.File("v" + std::to_string(i) + ".iic");
+            ASSERT_TRUE(WriteFileText(file, C0Image(c.nFileMajor, c.nFileMinor)));
+            boxes.Clear();
+            boxes.PushAnswer(c.pszAsked ? IDYES : IDOK);
+            RunCommand(d, &CTestOstrelDlg::OnUpdate, static_cast<int>(i), file.c_str());
+            const std::string board = "board" + std::to_string(i) + ".";
+            if (c.pszAsked)
+            {
+                ASSERT_EQ(boxes.Count(), 2u);
+                const std::string asked = c.pszAsked;
+                ExpectBox(boxes.Record(0),
+                          Question(asked.substr(0, 3).c_str(), asked.substr(4).c_str()),
+                          "EEPROM Version", MB_ICONWARNING);
+                std::vector<int> buttons = boxes.Record(0).buttons;
+                std::sort(buttons.begin(), buttons.end());
+                EXPECT_EQ(buttons, (std::vector<int>{IDCANCEL, IDYES, IDNO}));
+            }
+            else
+            {
+                ASSERT_EQ(boxes.Count(), 1u);
+            }
+            ExpectBox(boxes.Record(boxes.Count() - 1), kResetText, "RESET", MB_ICONINFORMATION);
+            EXPECT_EQ(sim.Count(board + "ProgramEeprom"), 1u);
+            // The EEPROM's version is read before the file's.
+            EXPECT_LT(sim.Find(board + "GetEepromVersion", true),
+                      sim.Find(board + "GetFileVersion"));
+        }
+    });
+}
+
+TEST(OstrelUpdate, UnreadableVersionsNoCancelAndFailure)
+{
+    CSimSession sim(
+        BoardsConfig({"eeprom_erased = 1", "eeprom_version = 1.2\nfail.GetFileVersion = 5",
+                      "eeprom_version = 3.0", "eeprom_version = 1.0\nfail.ProgramEeprom = 4"}));
+    CMsgBoxCatcher boxes;
+    CTestOstrelDlg dlg;
+    dlg.RunScript([&](CTestOstrelDlg &d) {
+        const std::string older = sim.File("older.iic");
+        ASSERT_TRUE(WriteFileText(older, C0Image(0, 1)));
+        const std::string newer = sim.File("newer.iic");
+        ASSERT_TRUE(WriteFileText(newer, C0Image(9, 9)));
+
+        // Unreadable EEPROM version: never asks.
+        RunCommand(d, &CTestOstrelDlg::OnUpdate, 0, older.c_str());
+        ASSERT_EQ(boxes.Count(), 1u);
+        ExpectBox(boxes.Record(0), kResetText, "RESET", MB_ICONINFORMATION);
+
+        // Unreadable file version: counts as 0.0 and asks.
+        boxes.Clear();
+        boxes.PushAnswer(IDYES);
+        RunCommand(d, &CTestOstrelDlg::OnUpdate, 1, newer.c_str());
+        ASSERT_EQ(boxes.Count(), 2u);
+        EXPECT_EQ(boxes.Record(0).text, Question("1.2", "0.0"));
+
+        // No and Cancel end silently without programming.
+        for (int nAnswer : {IDNO, IDCANCEL})
+        {
+            boxes.Clear();
+            boxes.PushAnswer(nAnswer);
+            RunCommand(d, &CTestOstrelDlg::OnUpdate, 2, older.c_str());
+            EXPECT_EQ(boxes.Count(), 1u);
+            EXPECT_EQ(boxes.Record(0).caption, "EEPROM Version");
+        }
+        EXPECT_EQ(sim.Count("board2.ProgramEeprom"), 0u);
+
+        boxes.Clear();
+        RunCommand(d, &CTestOstrelDlg::OnUpdate, 3, newer.c_str());
+        ASSERT_EQ(boxes.Count(), 1u);
+        ExpectBox(boxes.Record(0), "The EEPROM could not be programed", "Programming error",
+                  MB_ICONERROR);
+    });
+}
+
+TEST(OstrelVerify, MatchMismatchAndInvalidFiles)
+{
+    CSimSession sim(BoardsConfig({"eeprom_version = 1.05"}));
+    CMsgBoxCatcher boxes;
+    CTestOstrelDlg dlg;
+    dlg.RunScript([&](CTestOstrelDlg &d) {
+        const std::string same = sim.File("same.iic");
+        RunCommand(d, &CTestOstrelDlg::OnSave, 0, same.c_str());
+        ASSERT_EQ(boxes.Count(), 0u);
+        RunCommand(d, &CTestOstrelDlg::OnVerify, 0, same.c_str());
+        ASSERT_EQ(boxes.Count(), 1u);
+        ExpectBox(boxes.Record(0),
+                  "Verification succeeded.  The EEPROM contents match \nthe file you specified.",
+                  "Result", MB_ICONINFORMATION);
+
+        const std::string other = sim.File("other.iic");
+        ASSERT_TRUE(WriteFileText(other, C0Image(4, 4)));
+        boxes.Clear();
+        RunCommand(d, &CTestOstrelDlg::OnVerify, 0, other.c_str());
+        ASSERT_EQ(boxes.Count(), 1u);
+        ExpectBox(boxes.Record(0), "The EEPROM verification failed", "Verification error",
+                  MB_ICONERROR);
+
+        // An invalid image stops Update and Verify after the check.
+        const std::string junk = sim.File("junk.iic");
+        ASSERT_TRUE(WriteFileText(junk, "not an image"));
+        for (auto pfn : {&CTestOstrelDlg::OnUpdate, &CTestOstrelDlg::OnVerify})
+        {
+            boxes.Clear();
+            RunCommand(d, pfn, 0, junk.c_str());
+            ASSERT_EQ(boxes.Count(), 1u);
+            ExpectBox(boxes.Record(0), kInvalidText, "Invalid file", MB_ICONINFORMATION);
+            const std::vector<std::string> calls = sim.Calls();
+            ASSERT_FALSE(calls.empty());
+            EXPECT_EQ(calls.back().rfind("board0.IsValidEepromFile(", 0), 0u) << calls.back();
+        }
+    });
+}

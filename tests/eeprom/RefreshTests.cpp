@@ -1,0 +1,176 @@
+// RefreshTests.cpp - the refresh thread: its visible steps, repeated requests and closing.
+#include "OstrelHarness.h"
+
+#include <gtest/gtest.h>
+
+using namespace ostreltest;
+using namespace vtltest;
+
+namespace
+{
+bool RefreshDone(CTestOstrelDlg &d)
+{
+    return d.ButtonsEnabled(true) && !d.m_bHourglass;
+}
+} // namespace
+
+TEST(OstrelRefresh, GreysButtonsShowsHourglassEmptiesThenRebuilds)
+{
+    CSimSession sim(BoardsConfig({"type = A", "type = B"}));
+    CMsgBoxCatcher boxes;
+    CTestOstrelDlg dlg;
+    dlg.m_nRefreshPauseMs = 1500;
+    dlg.RunScript([&](CTestOstrelDlg &d) {
+        ASSERT_EQ(d.SelectedIndex(), 0);
+        SetEvent(d.m_hRefreshEvent);
+        ASSERT_TRUE(WaitForCondition(
+            [&] { return d.Rows().empty() && d.m_bHourglass && sim.Count("VtlUsbClose()") == 1; },
+            5000));
+        const ULONGLONG t0 = GetTickCount64();
+        EXPECT_TRUE(d.ButtonsEnabled(false));
+        // The cursor itself is checked by the hourglass test: any WM_SETCURSOR in between
+        // restores a window's own cursor, as it should.
+        EXPECT_EQ(d.SelectedIndex(), -1);
+        EXPECT_EQ(sim.Count("board0.ReleaseBoard()"), 1u);
+        EXPECT_EQ(sim.Count("board1.ReleaseBoard()"), 1u);
+
+        ASSERT_TRUE(WaitForCondition([&] { return RefreshDone(d); }, 10000));
+        EXPECT_GE(GetTickCount64() - t0, 1000u);
+        EXPECT_EQ(d.Rows().size(), 2u);
+        EXPECT_EQ(sim.Count("VtlUsbOpen("), 2u);
+        // Nothing is selected after a refresh: the commands do nothing until a click.
+        EXPECT_EQ(d.SelectedIndex(), -1);
+        EXPECT_EQ(d.SelectedRow(), -1);
+        d.OnErase();
+        EXPECT_EQ(boxes.Count(), 0u);
+        EXPECT_EQ(sim.Count("board0.EraseEeprom"), 0u);
+        d.ClickRow(1);
+        EXPECT_EQ(d.SelectedIndex(), 1);
+    });
+    EXPECT_TRUE(dlg.m_bScriptRan);
+}
+
+TEST(OstrelRefresh, NoBoardButtonsEnabledAfterRefresh)
+{
+    CSimSession sim("[driver]\nboards = 0\n");
+    CTestOstrelDlg dlg;
+    dlg.m_nRefreshPauseMs = 100;
+    dlg.RunScript([&](CTestOstrelDlg &d) {
+        EXPECT_TRUE(d.ButtonsEnabled(false));
+        SetEvent(d.m_hRefreshEvent);
+        ASSERT_TRUE(WaitForCondition([&] { return sim.Count("VtlUsbOpen(") == 2; }, 5000));
+        EXPECT_TRUE(WaitForCondition([&] { return RefreshDone(d); }, 5000));
+    });
+}
+
+TEST(OstrelRefresh, SeveralSignalsDuringOneRefreshGiveExactlyOneMore)
+{
+    CSimSession sim(BoardsConfig({"type = A"}));
+    CTestOstrelDlg dlg;
+    dlg.m_nRefreshPauseMs = 700;
+    dlg.RunScript([&](CTestOstrelDlg &d) {
+        SetEvent(d.m_hRefreshEvent);
+        ASSERT_TRUE(WaitForCondition([&] { return sim.Count("VtlUsbClose()") == 1; }, 5000));
+        for (int i = 0; i < 3; ++i)
+            SetEvent(d.m_hRefreshEvent);
+        ASSERT_TRUE(WaitForCondition(
+            [&] { return sim.Count("VtlUsbOpen(") == 3 && RefreshDone(d); }, 10000));
+        // A third refresh would have closed the library again within its pause.
+        EXPECT_FALSE(WaitForCondition([&] { return sim.Count("VtlUsbClose()") > 2; }, 2000));
+        EXPECT_EQ(sim.Count("VtlUsbOpen("), 3u);
+    });
+}
+
+TEST(OstrelRefresh, ClosingDuringThePauseEndsAtOnceWithoutReopening)
+{
+    CSimSession sim(BoardsConfig({"type = A", "type = B"}));
+    ULONGLONG tClose = 0;
+    {
+        CTestOstrelDlg dlg;
+        dlg.m_nRefreshPauseMs = 30000;
+        dlg.RunScript([&](CTestOstrelDlg &d) {
+            SetEvent(d.m_hRefreshEvent);
+            ASSERT_TRUE(WaitForCondition([&] { return sim.Count("VtlUsbClose()") == 1; }, 5000));
+            tClose = GetTickCount64();
+        });
+    }
+    EXPECT_LT(GetTickCount64() - tClose, 1500u);
+    EXPECT_EQ(sim.Count("VtlUsbOpen("), 1u);
+    const std::vector<std::string> calls = sim.Calls();
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(calls.back().rfind("VtlUsbClose()", 0), 0u) << calls.back();
+}
+
+TEST(OstrelRefresh, GuiThreadKeepsServingTheRefillAndClosingMidRefillReleasesAll)
+{
+    // Each version read takes a while, so the refill holds the lock and talks to the list.
+    CSimSession sim(BoardsConfig({"type = A\ndelay.GetEepromVersion = 300",
+                                  "type = B\ndelay.GetEepromVersion = 300",
+                                  "type = C\ndelay.GetEepromVersion = 300"}));
+    ULONGLONG tClose = 0;
+    {
+        CTestOstrelDlg dlg;
+        dlg.m_nRefreshPauseMs = 50;
+        dlg.RunScript([&](CTestOstrelDlg &d) {
+            SetEvent(d.m_hRefreshEvent);
+            // The last record of the first refresh is read: the refill starts now.
+            ASSERT_TRUE(
+                WaitForCondition([&] { return sim.Count("VtlUsbGetBoardInfo(2)") == 2; }, 8000));
+            // A command on the GUI thread now waits for the refill, which needs this
+            // thread to answer its list messages; it must neither hang nor act.
+            const ULONGLONG t0 = GetTickCount64();
+            d.OnErase();
+            EXPECT_LT(GetTickCount64() - t0, 5000u);
+            EXPECT_EQ(sim.Count("board0.EraseEeprom"), 0u);
+
+            SetEvent(d.m_hRefreshEvent);
+            ASSERT_TRUE(
+                WaitForCondition([&] { return sim.Count("VtlUsbGetBoardInfo(0)") == 3; }, 8000));
+            tClose = GetTickCount64();
+        });
+    }
+    EXPECT_LT(GetTickCount64() - tClose, 3000u);
+    for (const char *b : {"board0", "board1", "board2"})
+        EXPECT_EQ(sim.Count(std::string(b) + ".ReleaseBoard()"), 3u) << b;
+    const std::vector<std::string> calls = sim.Calls();
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(calls.back().rfind("VtlUsbClose()", 0), 0u) << calls.back();
+}
+
+TEST(OstrelRefresh, OpenFailureDuringRefreshIsReported)
+{
+    CSimSession sim(BoardsConfig({"type = A"}));
+    CMsgBoxCatcher boxes;
+    CTestOstrelDlg dlg;
+    dlg.m_nRefreshPauseMs = 100;
+    dlg.RunScript([&](CTestOstrelDlg &d) {
+        // The library reads its configuration at every open: the reopen now fails.
+        ASSERT_TRUE(WriteFileText(sim.ConfigPath(),
+                                  BoardsConfig({"type = A"}, "fail.VtlUsbOpen = 7 Device busy\n")));
+        SetEvent(d.m_hRefreshEvent);
+        ASSERT_TRUE(boxes.WaitForCount(1, 10000));
+        EXPECT_EQ(boxes.Record(0).text,
+                  "There was an error while trying to open the library.\nDevice busy [Error 0x7]");
+        EXPECT_EQ(boxes.Record(0).caption, "Error");
+        EXPECT_EQ(boxes.Record(0).owner, d.m_hWnd);
+        ASSERT_TRUE(WaitForCondition([&] { return RefreshDone(d); }, 5000));
+        EXPECT_TRUE(d.Rows().empty());
+        EXPECT_EQ(d.m_nBoards, 0u);
+    });
+}
+
+TEST(OstrelHourglass, AlternatesWaitAndArrow)
+{
+    CSimSession sim(BoardsConfig({"type = A"}));
+    CTestOstrelDlg dlg;
+    dlg.RunScript([&](CTestOstrelDlg &d) {
+        const HCURSOR hWait = LoadCursor(NULL, IDC_WAIT);
+        const HCURSOR hArrow = LoadCursor(NULL, IDC_ARROW);
+        for (HCURSOR hExpected : {hWait, hArrow, hWait, hArrow})
+        {
+            d.SendMessage(WM_COMMAND, ID_HOURGLASS, 0);
+            EXPECT_EQ(GetCursor(), hExpected);
+            EXPECT_EQ(d.m_bHourglass != 0, hExpected == hWait);
+        }
+    });
+}
