@@ -33,5 +33,6 @@ function(vtl_add_test name)
     set(T_TIMEOUT 300)
   endif()
   add_test(NAME ${name} COMMAND ${name} WORKING_DIRECTORY ${VTL_TEST_OUTPUT_DIR})
-  set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT})
+  # Tests share the Wine desktop and its foreground window: never two at once.
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT} RESOURCE_LOCK vtl_wine_desktop)
 endfunction()

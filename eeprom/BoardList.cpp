@@ -4,18 +4,12 @@
 #include "DialogLock.h"
 #include "Messages.h"
 
-#include <cstring>
 #include <new>
 
 namespace
 {
-// Longest library text taken over; the library does not promise a terminator.
+// Longest error text taken over from the library.
 constexpr size_t kMaxLibraryText = 1024;
-
-CString BoundedText(const char *psz, size_t nMax)
-{
-    return psz ? CString(psz, static_cast<int>(strnlen(psz, nMax))) : CString();
-}
 } // namespace
 
 void COstrelDlg::OpenLibrary()

@@ -6,8 +6,6 @@
 
 #include <afxdlgs.h>
 
-#include <cstring>
-
 using namespace OstrelText;
 
 bool COstrelDlg::CheckBoardLock()
@@ -43,10 +41,8 @@ void COstrelDlg::RunCommand(void (COstrelDlg::*pfnBody)(UsbBoard *pBoard))
     }
     if (bFailed)
     {
-        const CString strMessage(
-            failure.m_szMessage,
-            static_cast<int>(strnlen(failure.m_szMessage, sizeof(failure.m_szMessage))));
-        OstrelMessageBox(*this, strMessage, kErrorCaption, MB_OK | MB_ICONERROR);
+        OstrelMessageBox(*this, BoundedText(failure.m_szMessage, sizeof(failure.m_szMessage)),
+                         kErrorCaption, MB_OK | MB_ICONERROR);
     }
 }
 
@@ -61,25 +57,25 @@ bool COstrelDlg::ChooseFile(BOOL bOpen, DWORD dwFlags, CString &strPath)
 
 void COstrelDlg::OnErase()
 {
-    RunCommand(&COstrelDlg::EraseEeprom);
+    RunCommand(&COstrelDlg::DoErase);
 }
 
 void COstrelDlg::OnSave()
 {
-    RunCommand(&COstrelDlg::SaveEeprom);
+    RunCommand(&COstrelDlg::DoSave);
 }
 
 void COstrelDlg::OnUpdate()
 {
-    RunCommand(&COstrelDlg::UpdateEeprom);
+    RunCommand(&COstrelDlg::DoUpdate);
 }
 
 void COstrelDlg::OnVerify()
 {
-    RunCommand(&COstrelDlg::VerifyEeprom);
+    RunCommand(&COstrelDlg::DoVerify);
 }
 
-void COstrelDlg::EraseEeprom(UsbBoard *pBoard)
+void COstrelDlg::DoErase(UsbBoard *pBoard)
 {
     if (pBoard->EraseEeprom() == 0)
         OstrelMessageBox(*this, kEraseDone, kResetCaption, MB_OK | MB_ICONINFORMATION);
@@ -87,7 +83,7 @@ void COstrelDlg::EraseEeprom(UsbBoard *pBoard)
         OstrelMessageBox(*this, kEraseFailed, kEraseFailedCaption, MB_OK | MB_ICONERROR);
 }
 
-void COstrelDlg::SaveEeprom(UsbBoard *pBoard)
+void COstrelDlg::DoSave(UsbBoard *pBoard)
 {
     CString strPath;
     if (!ChooseFile(FALSE, OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR, strPath))
@@ -96,7 +92,7 @@ void COstrelDlg::SaveEeprom(UsbBoard *pBoard)
         OstrelMessageBox(*this, kSaveFailed, kSaveFailedCaption, MB_OK | MB_ICONWARNING);
 }
 
-void COstrelDlg::UpdateEeprom(UsbBoard *pBoard)
+void COstrelDlg::DoUpdate(UsbBoard *pBoard)
 {
     CString strPath;
     if (!ChooseFile(TRUE, OFN_HIDEREADONLY | OFN_NOCHANGEDIR, strPath))
@@ -139,7 +135,7 @@ void COstrelDlg::UpdateEeprom(UsbBoard *pBoard)
         OstrelMessageBox(*this, kProgramFailed, kProgramFailedCaption, MB_OK | MB_ICONERROR);
 }
 
-void COstrelDlg::VerifyEeprom(UsbBoard *pBoard)
+void COstrelDlg::DoVerify(UsbBoard *pBoard)
 {
     CString strPath;
     if (!ChooseFile(TRUE, OFN_HIDEREADONLY | OFN_NOCHANGEDIR, strPath))

@@ -1,4 +1,5 @@
-// Messages.h - every fixed text Ostrel shows, and the one function that shows them.
+// Messages.h - every fixed text Ostrel shows, the one function that shows them, and the
+// bounded copy of library texts.
 #pragma once
 
 #include <afxwin.h>
@@ -46,3 +47,7 @@ constexpr const char kFileFilter[] = "EEPROM Files (*.iic)|*.iic|All Files (*.*)
 
 // Shows a message box owned by owner; every box of the dialog goes through here.
 int OstrelMessageBox(CWnd &owner, LPCSTR pszText, LPCSTR pszCaption, UINT nType);
+
+// Copy of a text the library handed over, cut at nMax characters: the library does not
+// promise a terminator.
+CString BoundedText(const char *psz, size_t nMax);

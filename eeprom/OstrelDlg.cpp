@@ -26,6 +26,7 @@ COstrelDlg::COstrelDlg(CWnd *pParent)
     m_hQuitEvent = NULL;
     m_hRefreshEvent = NULL;
     m_hThread = NULL;
+    // Test programs run the dialog without an application object.
     m_hIcon = AfxGetApp() ? AfxGetApp()->LoadIcon(IDR_MAINFRAME)
                           : ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
     m_dwGuiThreadId = GetCurrentThreadId();
@@ -44,16 +45,10 @@ COstrelDlg::~COstrelDlg()
     SetEvent(m_hClosingEvent);
     CloseBoards();
     ClearBoardList();
-    try
-    {
-        m_loader.Close();
-    }
-    catch (VTLExc &)
-    {
-    }
+    CloseLibrary();
     SetEvent(m_hQuitEvent);
     // A refresh may be showing the open failure, owned by the window that is gone.
-    while (!WaitServingSentMessages(m_hThread, 200))
+    while (m_hThread && !WaitServingSentMessages(m_hThread, 200))
         CloseThreadMessageBoxes(m_dwRefreshThreadId);
     CloseHandle(m_hQuitEvent);
     CloseHandle(m_hRefreshEvent);
@@ -171,6 +166,18 @@ int COstrelDlg::PumpMessages()
     while (PeekMessageA(&msg, m_hWnd, 0, 0, PM_REMOVE))
         DispatchMessageA(&msg);
     return 0;
+}
+
+// The library ends every board here; a throw changes nothing about that.
+void COstrelDlg::CloseLibrary()
+{
+    try
+    {
+        m_loader.Close();
+    }
+    catch (VTLExc &)
+    {
+    }
 }
 
 bool COstrelDlg::IsClosing() const

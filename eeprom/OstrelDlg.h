@@ -45,6 +45,7 @@ protected:
     static DWORD WINAPI RefreshThreadProc(LPVOID pParam);
     DWORD RefreshThread();
     void PostHourglass();
+    void CloseLibrary();
     bool IsClosing() const;
 
     // Board list (BoardList.cpp)
@@ -61,10 +62,10 @@ protected:
     bool CheckBoardLock();
     void RunCommand(void (COstrelDlg::*pfnBody)(UsbBoard *pBoard));
     bool ChooseFile(BOOL bOpen, DWORD dwFlags, CString &strPath);
-    void EraseEeprom(UsbBoard *pBoard);
-    void SaveEeprom(UsbBoard *pBoard);
-    void UpdateEeprom(UsbBoard *pBoard);
-    void VerifyEeprom(UsbBoard *pBoard);
+    void DoErase(UsbBoard *pBoard);
+    void DoSave(UsbBoard *pBoard);
+    void DoUpdate(UsbBoard *pBoard);
+    void DoVerify(UsbBoard *pBoard);
 
     CButton m_btnVerify;
     CButton m_btnErase;

@@ -25,6 +25,9 @@ DWORD COstrelDlg::RefreshThread()
         const DWORD dwWait = WaitForMultipleObjects(2, handles, FALSE, INFINITE);
         if (dwWait == WAIT_OBJECT_0)
             return 0;
+        // Without its events the thread could only spin.
+        if (dwWait == WAIT_FAILED)
+            return 1;
         if (dwWait != WAIT_OBJECT_0 + 1)
             continue;
         if (IsClosing())
@@ -40,13 +43,7 @@ DWORD COstrelDlg::RefreshThread()
                 continue;
             CloseBoards();
             ClearBoardList();
-            try
-            {
-                m_loader.Close();
-            }
-            catch (VTLExc &)
-            {
-            }
+            CloseLibrary();
         }
 
         // The device settles while the library is closed; closing the dialog cuts it short.

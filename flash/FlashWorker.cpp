@@ -74,6 +74,7 @@ void CTorvaneDlg::RunCommand(int nIndex)
         CLockGuard guard(m_cs);
         ResetProgress();
         EnableButtons(false);
+        EnableInputs(false);
         m_edtInfo.SetWindowText(texts.pszStart);
         if (RunBoardOperation(nIndex) != 0)
         {
@@ -82,10 +83,11 @@ void CTorvaneDlg::RunCommand(int nIndex)
             ShowMessage(strText, kErrorCaption, MB_OK);
         }
         m_edtInfo.SetWindowText(texts.pszEnd);
-        // The refresh runs before the inputs come back, so a family switch cannot overlap it.
+        EnableButtons(true);
         if (nIndex == kProgram)
             RefreshFlashInfo();
-        EnableButtons(true);
+        // Only now may the GUI thread query the board again.
+        EnableInputs(true);
     }
     catch (VTLExc &e)
     {

@@ -23,10 +23,10 @@ ULONGLONG CTorvaneDlg::GetCurrentTime64() const
 void CTorvaneDlg::ResetProgress()
 {
     m_progress.SetPos(0);
-    ::SetWindowTextA(m_edtPercent.GetSafeHwnd(), "");
+    m_edtPercent.SetWindowText("");
     m_nLastPercent = 0;
     m_nLastSeconds = 0;
-    ::SetWindowTextA(m_edtTime.GetSafeHwnd(), "");
+    m_edtTime.SetWindowText("");
     m_ftStart = GetCurrentTime64();
 }
 
@@ -39,19 +39,19 @@ int CTorvaneDlg::ProgressProc(std::uint32_t, int nPercent, std::uint32_t, void *
 // Runs on the worker: each report costs one window message, plus one per text that changes.
 int CTorvaneDlg::OnProgress(int nPercent)
 {
-    ::SendMessageA(m_progress.GetSafeHwnd(), PBM_SETPOS, static_cast<WPARAM>(nPercent), 0);
+    m_progress.SetPos(nPercent);
     if (nPercent != m_nLastPercent)
     {
         CString strText;
         strText.Format(kPercent, nPercent);
-        ::SetWindowTextA(m_edtPercent.GetSafeHwnd(), strText.GetString());
+        m_edtPercent.SetWindowText(strText);
         m_nLastPercent = nPercent;
     }
 
     LONGLONG nElapsed = static_cast<LONGLONG>(GetCurrentTime64() - m_ftStart) / kTicksPerSecond;
     int nSeconds = static_cast<int>(static_cast<std::uint32_t>(nElapsed));
-    // A clock set back (or an elapsed time beyond 32 bits) shows as "0 sec", not as a wrapped
-    // count.
+    // A clock set back shows "0 sec", not a wrapped count of minutes; the key differs from the
+    // reset value 0 so that the text is written once.
     int nKey = nSeconds;
     if (nElapsed < 0 || nSeconds < 0)
     {
@@ -68,7 +68,7 @@ int CTorvaneDlg::OnProgress(int nPercent)
             strText.Format(kSeconds, static_cast<int>(nSec));
         else
             strText.Format(kMinutesSeconds, static_cast<int>(nMin), static_cast<int>(nSec));
-        ::SetWindowTextA(m_edtTime.GetSafeHwnd(), strText.GetString());
+        m_edtTime.SetWindowText(strText);
     }
     return 0;
 }

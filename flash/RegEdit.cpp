@@ -67,7 +67,7 @@ int CRegEdit::ReadString(CString strName, CString &strValue)
         return kWrongType;
     // The stored data may lack its NUL: read no further than the size reported.
     size_t n = dwSize < buffer.size() ? dwSize : buffer.size() - 1;
-    strValue = CString(std::string(buffer.data(), strnlen(buffer.data(), n)).c_str());
+    strValue = CString(buffer.data(), static_cast<int>(strnlen(buffer.data(), n)));
     return kOk;
 }
 

@@ -27,8 +27,6 @@ public:
     int WriteDword(CString strName, DWORD dwValue);
     int WriteString(CString strName, CString strValue);
 
-    bool IsWritable() const { return m_bWritable; }
-
 private:
     HKEY m_hKey;
     CString m_strKeyPath;

@@ -239,10 +239,12 @@ void CTorvaneDlg::OnBrowse()
         m_edtFile.SetWindowText(dlg.GetPathName());
 }
 
-// The inputs go grey before the event is set, so no query or path copy can overlap the command.
+// Everything goes grey before the event is set, so no family switch or path copy from this
+// thread can overlap the command.
 void CTorvaneDlg::OnErase()
 {
     EnableButtons(false);
+    EnableInputs(false);
     SetEvent(m_hEraseEvent);
 }
 
@@ -254,12 +256,14 @@ void CTorvaneDlg::OnProgram()
     m_strFile = strFile;
     LeaveCriticalSection(&m_csFile);
     EnableButtons(false);
+    EnableInputs(false);
     SetEvent(m_hProgramEvent);
 }
 
 void CTorvaneDlg::OnEraseBitstream()
 {
     EnableButtons(false);
+    EnableInputs(false);
     SetEvent(m_hEraseBitstreamEvent);
 }
 
@@ -282,6 +286,11 @@ void CTorvaneDlg::EnableButtons(bool bEnable)
     m_btnEraseBitstream.EnableWindow(b);
     m_btnProgram.EnableWindow(b);
     m_btnOK.EnableWindow(b);
+}
+
+void CTorvaneDlg::EnableInputs(bool bEnable)
+{
+    BOOL b = bEnable ? TRUE : FALSE;
     m_btnSpartan.EnableWindow(b);
     m_btnVirtex.EnableWindow(b);
     m_btnBrowse.EnableWindow(b);

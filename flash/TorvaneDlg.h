@@ -24,8 +24,11 @@ public:
     void LoadSettings();
     void SaveSettings();
 
-    // Enables or disables the command buttons and, with them, every input a command reads.
+    // Erase, Erase Bitstream, Program and OK, in that order.
     void EnableButtons(bool bEnable);
+    // The family buttons, "..." and the path and version boxes: grey while a command may use the
+    // board or read them, so the GUI thread never queries the board or writes the path meanwhile.
+    void EnableInputs(bool bEnable);
 
     int WorkerThread();
     static DWORD WINAPI WorkerThreadProc(LPVOID pParam);

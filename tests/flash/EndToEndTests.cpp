@@ -15,11 +15,19 @@ std::vector<std::pair<std::string, std::string>> SimEnv(const CSimSession &sim)
 {
     return {{"VTLSIM_CONFIG", sim.ConfigPath()}, {"VTLSIM_JOURNAL", sim.JournalPath()}};
 }
+
+// The child process cannot share an isolated key: the real settings key is emptied before and
+// after, also when an assertion ends the test early, so other tests start from no settings.
+struct CSettingsCleaner
+{
+    CSettingsCleaner() { RegDeleteTreeA(HKEY_LOCAL_MACHINE, kSettings); }
+    ~CSettingsCleaner() { RegDeleteTreeA(HKEY_LOCAL_MACHINE, kSettings); }
+};
 } // namespace
 
 TEST(TorvaneProgram, ProgramsASampleFileAndSavesTheSettingsOnOk)
 {
-    RegDeleteTreeA(HKEY_LOCAL_MACHINE, kSettings);
+    CSettingsCleaner cleaner;
     CSimSession sim("[driver]\nprogress_ms = 400\nprogress_step_ms = 10\n");
     CProcessDriver torvane;
     ASSERT_TRUE(torvane.Start("Torvane.exe", SimEnv(sim))) << torvane.LastError();
@@ -60,7 +68,6 @@ TEST(TorvaneProgram, ProgramsASampleFileAndSavesTheSettingsOnOk)
     EXPECT_EQ(maj, 2u);
     EXPECT_EQ(min, 3u);
     EXPECT_EQ(spartan, 0u);
-    RegDeleteTreeA(HKEY_LOCAL_MACHINE, kSettings);
 }
 
 // The simulator hands a board to one process: the second Torvane gets none.

@@ -175,10 +175,16 @@ void Click(HWND hDlg, int nId)
 
 bool WaitForIdle(HWND hDlg, DWORD timeoutMs)
 {
+    // The inputs come back last, after the refresh that follows Program.
+    static const int kIds[] = {IDC_ERASE,     IDC_ERASE_BITSTREAM, IDC_PROGRAM, IDOK,
+                               IDC_SPARTAN,   IDC_VIRTEX,          IDC_BROWSE,  IDC_FILE,
+                               IDC_VER_MAJOR, IDC_VER_MINOR};
     return vtltest::WaitForCondition(
         [&] {
-            return Enabled(hDlg, IDC_ERASE) && Enabled(hDlg, IDC_ERASE_BITSTREAM) &&
-                   Enabled(hDlg, IDC_PROGRAM) && Enabled(hDlg, IDOK);
+            for (int nId : kIds)
+                if (!Enabled(hDlg, nId))
+                    return false;
+            return true;
         },
         timeoutMs);
 }

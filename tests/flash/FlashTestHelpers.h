@@ -89,7 +89,7 @@ bool Enabled(HWND hDlg, int nId);
 int Checked(HWND hDlg, int nId);
 // Presses a button and waits until its handler returned.
 void Click(HWND hDlg, int nId);
-// Waits until the four command buttons are enabled again (a command ended).
+// Waits until a command has ended: the command buttons and the inputs are enabled again.
 bool WaitForIdle(HWND hDlg, DWORD timeoutMs);
 // Waits until control nId holds exactly text.
 bool WaitForText(HWND hDlg, int nId, const std::string &text, DWORD timeoutMs);

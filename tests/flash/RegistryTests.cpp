@@ -129,7 +129,6 @@ TEST(TorvaneRegistry, FirstRunCreatesTheKeyEmptyKeepsDefaultsAndOkWritesAllFour)
     ASSERT_TRUE(hklm.Ok());
     {
         CRegEdit reg(kKey, "settings");
-        EXPECT_TRUE(reg.IsWritable());
         DWORD dw = 77;
         CString str = "kept";
         EXPECT_EQ(reg.ReadDword("VerMaj", dw), 4);
@@ -238,7 +237,6 @@ TEST(TorvaneRegistry, ReadOnlyKeyLoadsButRefusesEveryWrite)
         << "the registry must enforce the key's security";
     {
         CRegEdit reg(kKey, "settings");
-        EXPECT_FALSE(reg.IsWritable());
         DWORD dw = 0;
         EXPECT_EQ(reg.ReadDword("VerMaj", dw), 0);
         EXPECT_EQ(dw, 2u);
@@ -346,7 +344,6 @@ TEST(TorvaneRegistry, KeyThatCannotBeOpenedReadsFourAndWritesOne)
     CRegEdit reg(kKey, std::string(300, 'k').c_str());
     DWORD dw = 3;
     CString str = "kept";
-    EXPECT_FALSE(reg.IsWritable());
     EXPECT_EQ(reg.ReadDword("VerMaj", dw), 4);
     EXPECT_EQ(reg.ReadString("AppFile", str), 4);
     EXPECT_EQ(dw, 3u);

@@ -95,6 +95,50 @@ TEST(TorvaneResources, MainDialogControlsComeInTabOrderWithTheirTextsAndStyles)
     EXPECT_EQ(c[18].text, ".");
 }
 
+// Each control's place in dialog units, as the template gives it, in tab order.
+TEST(TorvaneResources, MainDialogControlsSitWhereTheTemplateSays)
+{
+    struct Place
+    {
+        int id, x, y, cx, cy;
+    };
+    const Place places[] = {
+        {1000, 45, 8, 255, 12},  {1001, 300, 8, 12, 12},   {1009, 45, 21, 24, 12},
+        {1010, 78, 21, 24, 12},  {1012, 132, 24, 64, 8},   {1013, 204, 24, 64, 8},
+        {1002, 258, 36, 54, 12}, {1005, 258, 51, 54, 12},  {1003, 258, 66, 54, 12},
+        {2, 204, 111, 50, 14},   {1, 266, 111, 50, 14},    {-1, 9, 8, 35, 12},
+        {1004, 9, 36, 243, 42},  {-1, 4, 0, 314, 104},     {1006, 9, 81, 303, 8},
+        {1007, 9, 90, 168, 12},  {1008, 181, 90, 131, 12}, {-1, 9, 21, 35, 12},
+        {-1, 69, 21, 8, 12}};
+    HWND h = CreateDialogParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_TORVANE_DIALOG), NULL,
+                                NullProc, 0);
+    ASSERT_NE(h, (HWND)NULL);
+    RECT rcSize{0, 0, 322, 129}, rcClient{};
+    MapDialogRect(h, &rcSize);
+    GetClientRect(h, &rcClient);
+    EXPECT_EQ(rcClient.right, rcSize.right);
+    EXPECT_EQ(rcClient.bottom, rcSize.bottom);
+    size_t i = 0;
+    for (HWND c = GetWindow(h, GW_CHILD); c != NULL && i < sizeof places / sizeof places[0];
+         c = GetWindow(c, GW_HWNDNEXT), ++i)
+    {
+        const Place &p = places[i];
+        // Origin and size are converted apart, as the dialog manager does.
+        RECT units{p.x, p.y, p.cx, p.cy}, got{};
+        MapDialogRect(h, &units);
+        RECT want{units.left, units.top, units.left + units.right, units.top + units.bottom};
+        GetWindowRect(c, &got);
+        MapWindowPoints(NULL, h, reinterpret_cast<POINT *>(&got), 2);
+        EXPECT_EQ(static_cast<short>(GetDlgCtrlID(c)), p.id) << "control " << i;
+        EXPECT_EQ(got.left, want.left) << "control " << p.id;
+        EXPECT_EQ(got.top, want.top) << "control " << p.id;
+        EXPECT_EQ(got.right, want.right) << "control " << p.id;
+        EXPECT_EQ(got.bottom, want.bottom) << "control " << p.id;
+    }
+    EXPECT_EQ(i, sizeof places / sizeof places[0]);
+    DestroyWindow(h);
+}
+
 TEST(TorvaneResources, SplashAboutStringIconBitmapAndVersion)
 {
     std::string caption;

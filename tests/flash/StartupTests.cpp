@@ -1,6 +1,8 @@
 // StartupTests.cpp - start-up order, its four failures, family switching and the About box.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "FlashTestHelpers.h"
 #include "Messages.h"
 #include "StartupWindows.h"
@@ -278,10 +280,50 @@ TEST(TorvaneStartup, SetsTheIconsAndPaintsThemWhenMinimised)
     }
     EXPECT_NE(hBig, (HICON)NULL);
     EXPECT_NE(hSmall, (HICON)NULL);
+    EXPECT_EQ(hBig, LoadIconA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDR_MAINFRAME)));
     EXPECT_EQ(hDrag, hBig) << "the drag cursor is the icon";
     EXPECT_TRUE(bIconic);
     EXPECT_TRUE(bAlive);
 }
+
+namespace
+{
+// What the GUI thread does to the splash, seen from inside that thread, so no timing is involved.
+struct SplashWatch
+{
+    const CSimSession *pSim = nullptr;
+    HWND hSplash = NULL;
+    RECT rcShown{};
+    int nShown = 0, nHidden = 0;
+    int nOpensWhenShown = -1, nQueriesWhenHidden = -1;
+};
+SplashWatch g_splash;
+
+LRESULT CALLBACK SplashHook(int nCode, WPARAM wParam, LPARAM lParam)
+{
+    const CWPSTRUCT *p = reinterpret_cast<const CWPSTRUCT *>(lParam);
+    if (nCode == HC_ACTION && p->message == WM_SHOWWINDOW)
+    {
+        char sz[64] = "";
+        GetWindowTextA(p->hwnd, sz, sizeof sz);
+        if (strcmp(sz, "Flash Programming Utility") == 0)
+        {
+            if (p->wParam)
+            {
+                ++g_splash.nShown;
+                g_splash.hSplash = p->hwnd;
+                GetWindowRect(p->hwnd, &g_splash.rcShown);
+                g_splash.nOpensWhenShown = g_splash.pSim->Count("VtlUsbOpen(");
+            }
+            else if (g_splash.nHidden++ == 0)
+            {
+                g_splash.nQueriesWhenHidden = g_splash.pSim->Count("board0.GetFlashInfo(");
+            }
+        }
+    }
+    return CallNextHookEx(NULL, nCode, wParam, lParam);
+}
+} // namespace
 
 TEST(TorvaneStartup, SplashIsCentredOnTheDesktopWhileTheLibraryOpensAndGoneAfterwards)
 {
@@ -292,54 +334,34 @@ TEST(TorvaneStartup, SplashIsCentredOnTheDesktopWhileTheLibraryOpensAndGoneAfter
     rcSplash.right = 803;
     EXPECT_EQ(SplashOrigin(rcDesk, rcSplash).x, -1);
 
-    CSimSession sim("[driver]\ndelay.VtlUsbOpen = 1500\n");
+    CSimSession sim;
     CMsgBoxCatcher boxes;
-    RECT rc{}, rcDesktop{};
-    bool bFound = false, bGone = false;
-    HWND hSplash = NULL;
-    HANDLE hWatch = NULL;
-    struct Watch
-    {
-        HWND *ph;
-        RECT *prc;
-        bool *pbFound;
-    } watch{&hSplash, &rc, &bFound};
-    // The GUI thread is busy in start-up: a second thread looks for the splash meanwhile.
-    hWatch = CreateThread(
-        NULL, 0,
-        [](LPVOID p) -> DWORD {
-            auto *w = static_cast<Watch *>(p);
-            vtltest::WindowQuery q;
-            q.pid = GetCurrentProcessId();
-            // The GUI thread is busy opening the library: read the caption without asking it.
-            q.pred = [](HWND h) {
-                WCHAR sz[64] = L"";
-                InternalGetWindowText(h, sz, 64);
-                return wcscmp(sz, L"Flash Programming Utility") == 0;
-            };
-            *w->ph = vtltest::WaitForWindow(q, 10000);
-            if (*w->ph)
-            {
-                GetWindowRect(*w->ph, w->prc);
-                *w->pbFound = true;
-            }
-            return 0;
-        },
-        &watch, 0, NULL);
+    g_splash = SplashWatch();
+    g_splash.pSim = &sim;
+    HHOOK hHook = SetWindowsHookExA(WH_CALLWNDPROC, SplashHook, NULL, GetCurrentThreadId());
+    ASSERT_NE(hHook, (HHOOK)NULL);
+    bool bShown = false, bGone = false;
     {
         CTestTorvaneDlg dlg;
-        RunDialog(dlg, [&](HWND) {
-            WaitForSingleObject(hWatch, 10000);
-            bGone = !IsWindow(hSplash);
-        });
+        RunDialog(
+            dlg,
+            [&](HWND) {
+                bShown = true;
+                bGone = !IsWindow(g_splash.hSplash);
+            },
+            60000);
     }
-    WaitForSingleObject(hWatch, 10000);
-    CloseHandle(hWatch);
+    UnhookWindowsHookEx(hHook);
+    RECT rcDesktop{};
     GetWindowRect(GetDesktopWindow(), &rcDesktop);
-    ASSERT_TRUE(bFound);
-    POINT want = SplashOrigin(rcDesktop, rc);
-    EXPECT_EQ(rc.left, want.x);
-    EXPECT_EQ(rc.top, want.y);
+    ASSERT_TRUE(bShown);
+    ASSERT_EQ(g_splash.nShown, 1);
+    EXPECT_EQ(g_splash.nHidden, 1);
+    POINT want = SplashOrigin(rcDesktop, g_splash.rcShown);
+    EXPECT_EQ(g_splash.rcShown.left, want.x);
+    EXPECT_EQ(g_splash.rcShown.top, want.y);
+    EXPECT_EQ(g_splash.nOpensWhenShown, 0) << "shown before the library is opened";
+    EXPECT_EQ(g_splash.nQueriesWhenHidden, 1) << "hidden after the first flash query";
     EXPECT_TRUE(bGone) << "the splash goes when start-up ends";
     EXPECT_EQ(boxes.Count(), 0u);
 }

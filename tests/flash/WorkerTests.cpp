@@ -98,6 +98,7 @@ TEST(TorvaneWorker, FailingEraseShowsTheDriverTextThenTheEndText)
     ASSERT_EQ(boxes.Count(), 1u);
     EXPECT_EQ(boxes.Record(0).text, "Error when erasing the flash:\r\nErase blew up at sector 3");
     EXPECT_EQ(boxes.Record(0).caption, "Error");
+    EXPECT_EQ(boxes.Record(0).icon, 0u);
     EXPECT_NE(boxes.Record(0).threadId, GetCurrentThreadId()) << "raised by the worker";
     EXPECT_EQ(info, "Flash erased!");
 }
@@ -128,7 +129,39 @@ TEST(TorvaneWorker, FailingEraseBitstreamAndProgramShowTheirTexts)
     EXPECT_EQ(boxes.Record(1).text.rfind("Error when programming the flash:\r\n", 0), 0u);
     EXPECT_EQ(afterBitstream, "Bitstream erased!");
     EXPECT_EQ(sim.Count("board0.ProgramFlash(\"\", 1, 1, 0)"), 1) << "an empty path is passed on";
-    EXPECT_NE(afterProgram, "Flash programmed") << "refreshed after Program";
+    EXPECT_EQ(afterProgram, "Flash empty") << "refreshed after Program";
+}
+
+// The command buttons come back before the refresh; the family buttons only after it, so that no
+// query from the GUI thread overlaps the worker's.
+TEST(TorvaneWorker, ProgramEnablesTheButtonsThenRefreshesThenEnablesTheInputs)
+{
+    CSimSession sim(Config("delay.GetFlashInfo = 2500\n"));
+    CMsgBoxCatcher boxes;
+    std::string during, after;
+    bool bButtons = false, bInputsDuring = true, bIdle = false;
+    {
+        CTestTorvaneDlg dlg;
+        boxes.Rearm();
+        RunDialog(
+            dlg,
+            [&](HWND h) {
+                SetText(h, IDC_FILE, SamplePath("sample.bit"));
+                Click(h, IDC_PROGRAM);
+                bButtons = vtltest::WaitForCondition([&] { return Enabled(h, IDOK); }, kWait);
+                during = Text(h, IDC_INFO);
+                bInputsDuring = Enabled(h, IDC_SPARTAN) || Enabled(h, IDC_VIRTEX);
+                bIdle = WaitForIdle(h, kWait);
+                after = Text(h, IDC_INFO);
+            },
+            30000);
+    }
+    ASSERT_TRUE(bButtons);
+    EXPECT_TRUE(bIdle);
+    EXPECT_EQ(during, "Flash programmed");
+    EXPECT_FALSE(bInputsDuring);
+    EXPECT_NE(after.find("sample.ncd"), std::string::npos) << after;
+    EXPECT_EQ(boxes.Count(), 0u);
 }
 
 TEST(TorvaneWorker, FailingRefreshAfterProgramEmptiesTheBox)
@@ -160,7 +193,8 @@ TEST(TorvaneWorker, EraseAndProgramSignalledTogetherRunEraseFirst)
         boxes.Rearm();
         RunDialog(dlg, [&](HWND h) {
             SetText(h, IDC_FILE, SamplePath("sample.bit"));
-            // Holding the lock keeps the worker inside its first command while both events are set.
+            // The worker takes the erase-bitstream event as soon as it is set and then waits for
+            // the lock, so erase and program are both waiting when it next looks at the events.
             EnterCriticalSection(&dlg.Lock());
             SetEvent(dlg.EraseBitstreamEvent());
             SetEvent(dlg.ProgramEvent());
@@ -182,7 +216,8 @@ TEST(TorvaneWorker, EraseAndProgramSignalledTogetherRunEraseFirst)
 
 TEST(TorvaneWorker, ClosingDuringACommandEndsOnlyAfterItAndTheSignalledOne)
 {
-    CSimSession sim("[driver]\nprogress_ms = 1500\nprogress_step_ms = 20\n");
+    // Long enough that the erase is still running when the window has gone, even on a busy machine.
+    CSimSession sim("[driver]\nprogress_ms = 4000\nprogress_step_ms = 20\n");
     CMsgBoxCatcher boxes;
     HWND hDlg = NULL;
     bool bGoneAtOnce = false;
@@ -220,6 +255,10 @@ TEST(TorvaneWorker, ClosingDuringACommandEndsOnlyAfterItAndTheSignalledOne)
     ASSERT_NE(close, std::string::npos);
     EXPECT_LT(erase, program);
     EXPECT_LT(program, close);
+    // With the window gone the program reads an empty path and fails; its box still comes.
+    ASSERT_EQ(boxes.Count(), 1u);
+    EXPECT_EQ(boxes.Record(0).text.rfind("Error when programming the flash:\r\n", 0), 0u)
+        << boxes.Record(0).text;
 }
 
 TEST(TorvaneWorker, ThrownRecordIsShownAndLeavesTheButtonsDisabled)

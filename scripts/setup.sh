@@ -1,0 +1,134 @@
+#!/usr/bin/env bash
+# Set-up shared by run.sh and test.sh; run alone it only prepares the machine and the build tree.
+#   vtl_install  - installs the Debian packages a fresh machine lacks (apt only when needed)
+#   vtl_session  - gives this shell a display and a persistent wineserver, started only when
+#                  missing and stopped again when the calling script exits
+#   vtl_prefix   - creates the private Wine prefix under the build tree, once
+#   vtl_configure- configures the build tree with the cross toolchain, once
+VTL_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+VTL_BUILD=${VTL_BUILD:-$VTL_ROOT/build}
+export VTL_ROOT VTL_BUILD
+
+VTL_PACKAGES=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix cmake wine64 wine xvfb xauth
+  fonts-wine googletest imagemagick)
+
+vtl_log() { printf '[vtl] %s\n' "$*" >&2; }
+
+vtl_install() {
+  local missing=() p
+  for p in "${VTL_PACKAGES[@]}"; do
+    dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  local sudo=()
+  if [ "$(id -u)" -ne 0 ]; then
+    command -v sudo >/dev/null || { vtl_log "missing packages (${missing[*]}) and no sudo"; return 1; }
+    sudo=(sudo)
+  fi
+  vtl_log "installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo[@]}" apt-get update -q </dev/null >/dev/null
+  "${sudo[@]}" apt-get install -y -q "${missing[@]}" </dev/null >/dev/null
+}
+
+# True when $DISPLAY names an X server that answers (local socket or a remote display).
+vtl_display_usable() {
+  [ -n "${DISPLAY:-}" ] || return 1
+  local n=${DISPLAY#*:}
+  n=${n%%.*}
+  case $DISPLAY in
+    :*|unix:*) [ -S "/tmp/.X11-unix/X$n" ] ;;
+    *) return 0 ;;
+  esac
+}
+
+# Waits up to $2 tenths of a second for command $1 to succeed.
+vtl_wait_for() {
+  local i
+  for ((i = 0; i < $2; i++)); do
+    eval "$1" && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+VTL_STARTED_XVFB=
+VTL_STARTED_WINESERVER=
+
+vtl_stop_session() {
+  if [ -n "$VTL_STARTED_WINESERVER" ]; then
+    "$VTL_WINESERVER" -k 2>/dev/null || true
+    VTL_STARTED_WINESERVER=
+  fi
+  if [ -n "$VTL_STARTED_XVFB" ]; then
+    kill "$VTL_STARTED_XVFB" 2>/dev/null || true
+    wait "$VTL_STARTED_XVFB" 2>/dev/null || true
+    VTL_STARTED_XVFB=
+  fi
+}
+
+# Path of the wineserver socket for the prefix (exists while a server runs for it).
+vtl_wineserver_socket() {
+  local st
+  st=$(stat -c '%d %i' "$WINEPREFIX" 2>/dev/null) || return 1
+  set -- $st
+  printf '/tmp/.wine-%s/server-%x-%x/socket' "$(id -u)" "$1" "$2"
+}
+
+vtl_session() {
+  # shellcheck source=wine-env.sh
+  . "$VTL_ROOT/scripts/wine-env.sh"
+  VTL_WINESERVER=$(command -v wineserver || echo /usr/lib/wine/wineserver64)
+  trap vtl_stop_session EXIT
+  trap 'exit 130' INT TERM
+  if ! vtl_display_usable; then
+    local n
+    for n in $(seq 90 140); do
+      [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
+    done
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    VTL_STARTED_XVFB=$!
+    export DISPLAY=":$n"
+    vtl_wait_for '[ -S /tmp/.X11-unix/X$n ]' 100 || { vtl_log "Xvfb did not start"; return 1; }
+    vtl_log "virtual display $DISPLAY"
+  fi
+  vtl_prefix || return 1
+  local sock
+  sock=$(vtl_wineserver_socket)
+  if [ ! -S "$sock" ]; then
+    "$VTL_WINESERVER" -p
+    VTL_STARTED_WINESERVER=1
+  fi
+  # Start Wine's own services and desktop now, away from any pipe: started by the first
+  # test they would inherit its output and keep ctest waiting for it to close.
+  "$WINE" sc query </dev/null >/dev/null 2>&1 || true
+}
+
+vtl_prefix() {
+  . "$VTL_ROOT/scripts/wine-env.sh"
+  [ -f "$WINEPREFIX/.vtl-ready" ] && return 0
+  vtl_log "creating Wine prefix $WINEPREFIX"
+  mkdir -p "$WINEPREFIX"
+  local ws
+  ws=$(command -v wineserver || echo /usr/lib/wine/wineserver64)
+  "$WINE" wineboot -i >/dev/null 2>&1 || true
+  "$ws" -w
+  "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  "$WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+  "$ws" -w
+  [ -f "$WINEPREFIX/system.reg" ] || { vtl_log "wineboot failed"; return 1; }
+  touch "$WINEPREFIX/.vtl-ready"
+}
+
+vtl_configure() {
+  [ -f "$VTL_BUILD/CMakeCache.txt" ] && return 0
+  cmake -S "$VTL_ROOT" -B "$VTL_BUILD" -DCMAKE_TOOLCHAIN_FILE="$VTL_ROOT/cmake/mingw-w64-x86_64.cmake" >/dev/null
+}
+
+if [ "${BASH_SOURCE[0]}" = "$0" ]; then
+  set -euo pipefail
+  vtl_install
+  vtl_configure
+  vtl_session
+  vtl_log "ready: build tree $VTL_BUILD"
+fi

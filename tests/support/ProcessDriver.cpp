@@ -1,0 +1,269 @@
+// ProcessDriver.cpp - starts a built program and works its main dialog from outside.
+#include "TestSupport.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cctype>
+
+namespace vtltest
+{
+
+namespace
+{
+std::string Upper(std::string s)
+{
+    std::transform(s.begin(), s.end(), s.begin(),
+                   [](unsigned char c) { return static_cast<char>(toupper(c)); });
+    return s;
+}
+
+// This process's environment with vars added or replaced, as a CreateProcess block.
+std::string EnvBlock(const std::vector<std::pair<std::string, std::string>> &vars)
+{
+    std::vector<std::string> entries;
+    if (char *env = GetEnvironmentStringsA())
+    {
+        for (const char *p = env; *p; p += strlen(p) + 1)
+            entries.push_back(p);
+        FreeEnvironmentStringsA(env);
+    }
+    for (const auto &v : vars)
+    {
+        const std::string key = Upper(v.first) + "=";
+        entries.erase(std::remove_if(entries.begin(), entries.end(),
+                                     [&](const std::string &e) {
+                                         return Upper(e.substr(0, key.size())) == key;
+                                     }),
+                      entries.end());
+        entries.push_back(v.first + "=" + v.second);
+    }
+    std::string block;
+    for (const auto &e : entries)
+        block.append(e).push_back('\0');
+    block.push_back('\0');
+    return block;
+}
+} // namespace
+
+CProcessDriver::~CProcessDriver()
+{
+    if (Running())
+        Kill();
+    if (m_pi.hThread)
+        CloseHandle(m_pi.hThread);
+    if (m_pi.hProcess)
+        CloseHandle(m_pi.hProcess);
+}
+
+bool CProcessDriver::Start(const std::string &exePath,
+                           const std::vector<std::pair<std::string, std::string>> &env,
+                           const std::string &args, const std::string &workDir)
+{
+    if (m_pi.hProcess)
+    {
+        m_strError = "already started";
+        return false;
+    }
+    std::string exe = exePath;
+    if (exe.find_first_of("\\/:") == std::string::npos)
+        exe = BinDir() + exe;
+    std::string dir = workDir;
+    if (dir.empty())
+        dir = exe.substr(0, exe.find_last_of("\\/") + 1);
+    std::string cmd = "\"" + exe + "\"";
+    if (!args.empty())
+        cmd += " " + args;
+    std::string block = EnvBlock(env);
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    if (!CreateProcessA(exe.c_str(), &cmd[0], NULL, NULL, FALSE, 0, &block[0],
+                        dir.empty() ? NULL : dir.c_str(), &si, &m_pi))
+    {
+        m_strError =
+            "CreateProcess failed for " + exe + ", error " + std::to_string(GetLastError());
+        m_pi = PROCESS_INFORMATION{};
+        return false;
+    }
+    return true;
+}
+
+bool CProcessDriver::Running() const
+{
+    return m_pi.hProcess && WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+HWND CProcessDriver::WaitForMainWindow(DWORD timeoutMs, const std::string &title)
+{
+    WindowQuery q;
+    q.className = "#32770";
+    q.pid = Pid();
+    q.title = title;
+    // Not a message box, file dialog, splash or owned window (About).
+    q.pred = [this](HWND h) {
+        return !IsMessageBox(h) && h != FileDialog() && !GetWindow(h, GW_OWNER) &&
+               (GetWindowLongA(h, GWL_STYLE) & WS_CAPTION) == WS_CAPTION;
+    };
+    m_hMain = WaitForWindow(q, timeoutMs);
+    if (!m_hMain)
+        m_strError = Running() ? "no main window" : "process ended before its window showed";
+    return m_hMain;
+}
+
+HWND CProcessDriver::Control(int id) const
+{
+    return Control(m_hMain, id);
+}
+
+HWND CProcessDriver::Control(HWND parent, int id) const
+{
+    return FindChildById(parent, id);
+}
+
+bool CProcessDriver::Click(int id)
+{
+    return Click(Control(id));
+}
+
+bool CProcessDriver::Click(HWND hCtl)
+{
+    if (!hCtl || !IsWindowEnabled(hCtl))
+    {
+        m_strError = hCtl ? "control disabled" : "no such control";
+        return false;
+    }
+    return PostMessageA(hCtl, BM_CLICK, 0, 0) != FALSE;
+}
+
+bool CProcessDriver::PostCommand(int id)
+{
+    return m_hMain && PostMessageA(m_hMain, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                                   reinterpret_cast<LPARAM>(GetDlgItem(m_hMain, id)));
+}
+
+std::string CProcessDriver::Text(int id) const
+{
+    return GetText(Control(id));
+}
+
+bool CProcessDriver::SetText(int id, const std::string &text)
+{
+    HWND h = Control(id);
+    DWORD_PTR r = 0;
+    return h &&
+           SendMessageTimeoutA(h, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
+                               SMTO_ABORTIFHUNG, 5000, &r) &&
+           r;
+}
+
+bool CProcessDriver::IsEnabled(int id) const
+{
+    HWND h = Control(id);
+    return h && IsWindowEnabled(h);
+}
+
+bool CProcessDriver::IsVisible(int id) const
+{
+    HWND h = Control(id);
+    return h && IsWindowVisible(h);
+}
+
+int CProcessDriver::CheckState(int id) const
+{
+    HWND h = Control(id);
+    DWORD_PTR r = 0;
+    if (!h || !SendMessageTimeoutA(h, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 5000, &r))
+        return -1;
+    return static_cast<int>(r);
+}
+
+int CProcessDriver::ProgressPos(int id) const
+{
+    HWND h = Control(id);
+    DWORD_PTR r = 0;
+    if (!h || !SendMessageTimeoutA(h, PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 5000, &r))
+        return -1;
+    return static_cast<int>(r);
+}
+
+bool CProcessDriver::Close()
+{
+    return m_hMain && PostMessageA(m_hMain, WM_CLOSE, 0, 0);
+}
+
+bool CProcessDriver::WaitForExit(DWORD timeoutMs, DWORD *pExitCode)
+{
+    if (!m_pi.hProcess || !WaitForHandle(m_pi.hProcess, timeoutMs))
+        return false;
+    DWORD code = 0;
+    GetExitCodeProcess(m_pi.hProcess, &code);
+    if (pExitCode)
+        *pExitCode = code;
+    return true;
+}
+
+void CProcessDriver::Kill()
+{
+    if (!m_pi.hProcess)
+        return;
+    TerminateProcess(m_pi.hProcess, 255);
+    WaitForSingleObject(m_pi.hProcess, 10000);
+}
+
+std::vector<HWND> CProcessDriver::MessageBoxes() const
+{
+    WindowQuery q;
+    q.className = "#32770";
+    q.pid = Pid();
+    q.pred = IsMessageBox;
+    return FindTopWindows(q);
+}
+
+bool CProcessDriver::WaitForMessageBox(MsgBoxRecord &out, DWORD timeoutMs, HWND *phBox)
+{
+    HWND hBox = NULL;
+    if (!WaitForCondition(
+            [&] {
+                std::vector<HWND> v = MessageBoxes();
+                hBox = v.empty() ? NULL : v.front();
+                return hBox != NULL;
+            },
+            timeoutMs))
+    {
+        m_strError = "no message box";
+        return false;
+    }
+    out = MsgBoxRecord();
+    out.caption = GetText(hBox);
+    out.text = GetText(GetDlgItem(hBox, 0xFFFF));
+    out.buttons = MessageBoxButtons(hBox);
+    out.threadId = GetWindowThreadProcessId(hBox, NULL);
+    out.owner = GetWindow(hBox, GW_OWNER);
+    // The icon is read from the screen, so give the box a moment to paint.
+    WaitForCondition([&] { return (out.icon = MessageBoxIcon(hBox)) != 0; }, 2000);
+    if (phBox)
+        *phBox = hBox;
+    return true;
+}
+
+bool CProcessDriver::AnswerMessageBox(HWND hBox, int nId)
+{
+    if (!IsWindow(hBox))
+        return false;
+    HWND hBtn = GetDlgItem(hBox, nId);
+    BOOL ok = hBtn ? PostMessageA(hBtn, BM_CLICK, 0, 0)
+                   : PostMessageA(hBox, WM_COMMAND, MAKEWPARAM(nId, BN_CLICKED), 0);
+    // Wait until it is gone, so the next wait does not see the same box.
+    return ok && WaitForCondition([&] { return !IsWindow(hBox); }, 5000);
+}
+
+bool CProcessDriver::ExpectMessageBox(MsgBoxRecord &out, int nAnswer, DWORD timeoutMs)
+{
+    HWND hBox = NULL;
+    if (!WaitForMessageBox(out, timeoutMs, &hBox))
+        return false;
+    out.answer = nAnswer;
+    return AnswerMessageBox(hBox, nAnswer);
+}
+
+} // namespace vtltest

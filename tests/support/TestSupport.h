@@ -1,0 +1,268 @@
+// TestSupport.h - helpers for tests that run real windows, threads and processes under Wine.
+#pragma once
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace vtltest
+{
+
+// ---------------------------------------------------------------------------
+// Waits. Every wait has a timeout and keeps the calling thread's messages flowing.
+// ---------------------------------------------------------------------------
+
+// Dispatches at most maxMessages queued messages of the calling thread; returns how many.
+int PumpMessages(int maxMessages = 1000);
+
+// Polls pred until it is true or timeoutMs passed, pumping messages in between
+// (MsgWaitForMultipleObjects with a short slice, not Sleep). Returns the last pred value.
+bool WaitForCondition(const std::function<bool()> &pred, DWORD timeoutMs);
+
+// Waits on a kernel handle while pumping messages. Returns true when it was signalled.
+bool WaitForHandle(HANDLE h, DWORD timeoutMs);
+
+// Describes a top-level window to look for; empty / zero fields match anything.
+struct WindowQuery
+{
+    std::string className;          // e.g. "#32770"
+    std::string title;              // exact window text
+    DWORD pid = 0;                  // owning process
+    std::function<bool(HWND)> pred; // extra test
+    bool visibleOnly = true;        // skip hidden windows
+};
+
+// First top-level window that matches, or NULL.
+HWND FindTopWindow(const WindowQuery &q);
+
+// All top-level windows that match, in Z order.
+std::vector<HWND> FindTopWindows(const WindowQuery &q);
+
+// Waits (pumping) until FindTopWindow(q) finds one; NULL on timeout.
+HWND WaitForWindow(const WindowQuery &q, DWORD timeoutMs);
+
+// Direct child (or deeper descendant) of parent with control id; NULL when absent.
+HWND FindChildById(HWND parent, int id);
+
+// Window text read with WM_GETTEXT through SendMessageTimeout (works across processes).
+std::string GetText(HWND h, DWORD timeoutMs = 5000);
+
+// Class name of a window.
+std::string GetClass(HWND h);
+
+// ---------------------------------------------------------------------------
+// Message boxes: icon recognition shared by the in-process catcher and the driver.
+// ---------------------------------------------------------------------------
+
+// True for a #32770 window that is a message box (it has the static 0xFFFF).
+bool IsMessageBox(HWND h);
+
+// MB_ICONERROR / MB_ICONWARNING / MB_ICONINFORMATION / MB_ICONQUESTION shown by a
+// message box, 0 when it shows none. Works for boxes of other processes too.
+UINT MessageBoxIcon(HWND hBox);
+
+// Button ids (IDOK, IDCANCEL, IDYES, IDNO, IDABORT, IDRETRY, IDIGNORE) present in a box.
+std::vector<int> MessageBoxButtons(HWND hBox);
+
+// One message box as it was seen.
+struct MsgBoxRecord
+{
+    std::string caption;      // title bar
+    std::string text;         // text of static 0xFFFF
+    UINT icon = 0;            // MB_ICONxxx, see MessageBoxIcon
+    std::vector<int> buttons; // ids present
+    DWORD threadId = 0;       // thread that raised it
+    HWND owner = NULL;        // owner window, NULL when none
+    int answer = 0;           // id that was pressed
+};
+
+// Catches every message box raised by any thread of this process while it lives.
+// A WH_CBT hook goes on each thread of the process (Toolhelp32 snapshot), and a
+// watcher thread re-arms the hook on threads started later. On HCBT_ACTIVATE of a
+// message box it records it and presses the next scripted answer (default IDOK).
+// Only one catcher may exist at a time.
+class CMsgBoxCatcher
+{
+public:
+    explicit CMsgBoxCatcher(int nDefaultAnswer = IDOK);
+    ~CMsgBoxCatcher();
+    CMsgBoxCatcher(const CMsgBoxCatcher &) = delete;
+    CMsgBoxCatcher &operator=(const CMsgBoxCatcher &) = delete;
+
+    // Answers are used first in, first out; once used up the default applies.
+    void PushAnswer(int nId);
+    void SetDefaultAnswer(int nId);
+
+    std::size_t Count() const;
+    std::vector<MsgBoxRecord> Records() const;
+    MsgBoxRecord Record(std::size_t i) const; // empty record when i >= Count()
+    void Clear();
+
+    // Waits (pumping) until at least n boxes were seen. False on timeout.
+    bool WaitForCount(std::size_t n, DWORD timeoutMs) const;
+
+    // Hooks threads started since the last scan at once (the watcher also does it).
+    void Rearm();
+
+    struct Impl;
+
+private:
+    std::unique_ptr<Impl> m_p;
+};
+
+// ---------------------------------------------------------------------------
+// Registry: HKEY_LOCAL_MACHINE redirected to a scratch key for one test.
+// ---------------------------------------------------------------------------
+
+// Creates HKCU\Software\VtlTests\<unique>, maps HKEY_LOCAL_MACHINE onto it for this
+// process (RegOverridePredefKey) and on destruction restores HKLM and deletes the tree.
+class CIsolatedHklm
+{
+public:
+    CIsolatedHklm();
+    ~CIsolatedHklm();
+    CIsolatedHklm(const CIsolatedHklm &) = delete;
+    CIsolatedHklm &operator=(const CIsolatedHklm &) = delete;
+
+    bool Ok() const { return m_hScratch != NULL; }
+    HKEY Scratch() const { return m_hScratch; }
+    const std::string &Path() const { return m_strPath; } // under HKCU
+
+private:
+    HKEY m_hScratch = NULL;
+    std::string m_strPath;
+};
+
+// Reads a REG_SZ / REG_DWORD below root; false when missing or of another type.
+bool RegReadString(HKEY root, const char *pszSubKey, const char *pszValue, std::string &out);
+bool RegReadDword(HKEY root, const char *pszSubKey, const char *pszValue, DWORD &out);
+
+// ---------------------------------------------------------------------------
+// Files and paths
+// ---------------------------------------------------------------------------
+
+// Directory of the running test program (build/tests), with trailing backslash.
+std::string ExeDir();
+
+// Built programs and the simulator DLL: build/bin with trailing backslash.
+std::string BinDir();
+
+// Fresh empty directory under %TEMP%, removed with its files on destruction.
+class CTempDir
+{
+public:
+    CTempDir();
+    ~CTempDir();
+    CTempDir(const CTempDir &) = delete;
+    CTempDir &operator=(const CTempDir &) = delete;
+    const std::string &Path() const { return m_strPath; } // trailing backslash
+    std::string File(const std::string &name) const { return m_strPath + name; }
+
+private:
+    std::string m_strPath;
+};
+
+bool WriteFileText(const std::string &path, const std::string &text);
+bool ReadFileText(const std::string &path, std::string &text);
+
+// ---------------------------------------------------------------------------
+// Out-of-process driver: runs a built program and works its dialog from outside.
+// ---------------------------------------------------------------------------
+
+class CProcessDriver
+{
+public:
+    CProcessDriver() = default;
+    ~CProcessDriver(); // kills the process when it still runs
+    CProcessDriver(const CProcessDriver &) = delete;
+    CProcessDriver &operator=(const CProcessDriver &) = delete;
+
+    // Starts exePath (full path or a name in BinDir()) with args, with the given
+    // variables added to this process's environment, in workDir (default: exe's dir).
+    bool Start(const std::string &exePath,
+               const std::vector<std::pair<std::string, std::string>> &env = {},
+               const std::string &args = std::string(), const std::string &workDir = std::string());
+
+    DWORD Pid() const { return m_pi.dwProcessId; }
+    HANDLE Process() const { return m_pi.hProcess; }
+    bool Running() const;
+
+    // Waits for a visible top-level #32770 of the process (optionally with this
+    // exact title) that is not a message box; remembers it as the main window.
+    HWND WaitForMainWindow(DWORD timeoutMs, const std::string &title = std::string());
+    HWND MainWindow() const { return m_hMain; }
+    void SetMainWindow(HWND h) { m_hMain = h; }
+
+    // Controls of the main window (or of parent) by id.
+    HWND Control(int id) const;
+    HWND Control(HWND parent, int id) const;
+
+    // Presses a button: posts BM_CLICK, so it returns at once even when the
+    // handler opens a modal box. False when the control is missing or disabled.
+    bool Click(int id);
+    bool Click(HWND hCtl);
+    // Posts WM_COMMAND(id, BN_CLICKED) to the main window (IDOK/IDCANCEL need no control).
+    bool PostCommand(int id);
+
+    std::string Text(int id) const;
+    bool SetText(int id, const std::string &text); // WM_SETTEXT, then EN_CHANGE follows
+    bool IsEnabled(int id) const;
+    bool IsVisible(int id) const;
+    int CheckState(int id) const; // BST_CHECKED / BST_UNCHECKED, -1 on failure
+
+    // List view (SysListView32) across processes.
+    int ListCount(int id) const; // -1 on failure
+    std::string ListText(int id, int row, int col) const;
+    std::vector<std::vector<std::string>> ListRows(int id, int nCols) const;
+    UINT ListState(int id, int row, UINT mask = LVIS_SELECTED | LVIS_FOCUSED) const;
+    bool ListSelect(int id, int row); // selects and focuses one row
+    int ListSelected(int id) const;   // first selected row, -1 when none
+
+    // Progress bar position (PBM_GETPOS); -1 on failure.
+    int ProgressPos(int id) const;
+
+    // Message boxes currently shown by the process.
+    std::vector<HWND> MessageBoxes() const;
+    // Waits for one, returns it read (caption, text, icon, buttons); false on timeout.
+    bool WaitForMessageBox(MsgBoxRecord &out, DWORD timeoutMs, HWND *phBox = nullptr);
+    // Presses button nId of a box (BM_CLICK on it, or WM_COMMAND when it has none).
+    bool AnswerMessageBox(HWND hBox, int nId);
+    // WaitForMessageBox + AnswerMessageBox in one call.
+    bool ExpectMessageBox(MsgBoxRecord &out, int nAnswer, DWORD timeoutMs);
+
+    // Answers the file open/save dialog of the process: types fullPath into its
+    // file-name box and presses Open/Save (or Cancel when fullPath is empty).
+    // False when no file dialog appeared within timeoutMs.
+    bool AnswerFileDialog(const std::string &fullPath, DWORD timeoutMs);
+    // The process's file dialog window, NULL when none is shown.
+    HWND FileDialog() const;
+
+    // Posts WM_CLOSE to the main window.
+    bool Close();
+    // Waits for the process to end; true with its exit code, false on timeout.
+    bool WaitForExit(DWORD timeoutMs, DWORD *pExitCode = nullptr);
+    // Ends it by force (TerminateProcess) and waits.
+    void Kill();
+
+    // Last failure description (for test messages).
+    const std::string &LastError() const { return m_strError; }
+
+private:
+    PROCESS_INFORMATION m_pi{};
+    HWND m_hMain = NULL;
+    std::string m_strError;
+};
+
+// Writes a PNG-free screenshot of the whole virtual screen as a 24-bit BMP (for
+// diagnosing a failed test). True on success.
+bool SaveScreenBmp(const std::string &path);
+
+} // namespace vtltest
