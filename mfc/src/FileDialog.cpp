@@ -141,10 +141,10 @@ INT_PTR CFileDialog::ShowDialog(IFileDialog *pDialog)
             texts.push_back(Widen(t.first.c_str()));
             texts.push_back(Widen(t.second.c_str()));
         }
-        std::vector<COMDLG_FILTERSPEC> specs;
+        std::vector<COMDLG_FILTERSPEC> filters;
         for (size_t i = 0; i < types.size(); ++i)
-            specs.push_back({texts[2 * i].c_str(), texts[2 * i + 1].c_str()});
-        pDialog->SetFileTypes(static_cast<UINT>(specs.size()), specs.data());
+            filters.push_back({texts[2 * i].c_str(), texts[2 * i + 1].c_str()});
+        pDialog->SetFileTypes(static_cast<UINT>(filters.size()), filters.data());
         pDialog->SetFileTypeIndex(1);
     }
     LPCSTR pszExt = m_strDefExt.GetString();

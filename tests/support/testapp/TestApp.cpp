@@ -58,8 +58,8 @@ void PickFile(HWND hDlg, bool bSave)
         SetEdit(hDlg, "no dialog");
         return;
     }
-    COMDLG_FILTERSPEC spec[] = {{L"Text files", L"*.txt"}, {L"All files", L"*.*"}};
-    pDlg->SetFileTypes(2, spec);
+    COMDLG_FILTERSPEC filters[] = {{L"Text files", L"*.txt"}, {L"All files", L"*.*"}};
+    pDlg->SetFileTypes(2, filters);
     pDlg->SetDefaultExtension(L"txt");
     IShellItem *pItem = nullptr;
     PWSTR pszPath = nullptr;
