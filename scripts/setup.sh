@@ -28,7 +28,7 @@ vtl_install() {
   vtl_log "installing: ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
   "${sudo[@]}" apt-get update -q </dev/null >/dev/null
-  "${sudo[@]}" apt-get install -y -q "${missing[@]}" </dev/null >/dev/null
+  "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}" </dev/null >/dev/null
 }
 
 # True when $DISPLAY names an X server that answers (local socket or a remote display).
