@@ -5,7 +5,8 @@
 #include <cstring>
 #include <string>
 
-#include "Messages.h"
+// Longest driver text that is copied; a text without a NUL within it is cut there.
+constexpr size_t kMaxDriverText = 1024;
 
 // Copies a driver text up to its NUL but never past nMax bytes; null gives the empty text.
 inline std::string CopyDriverText(const char *psz, size_t nMax = kMaxDriverText)

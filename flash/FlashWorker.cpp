@@ -92,8 +92,7 @@ void CTorvaneDlg::RunCommand(int nIndex)
     catch (VTLExc &e)
     {
         // The board's state is unknown now: the buttons stay disabled and only closing is left.
-        ShowMessage(CopyDriverText(e.m_szMessage, sizeof e.m_szMessage).c_str(), kErrorCaption,
-                    MB_OK | MB_ICONERROR);
+        ShowRecord(e);
     }
 }
 

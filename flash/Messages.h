@@ -40,6 +40,3 @@ constexpr const char kRegVerMaj[] = "VerMaj";
 constexpr const char kRegVerMin[] = "VerMin";
 constexpr const char kRegSpartan[] = "Spartan";
 } // namespace TorvaneText
-
-// Longest driver text that is copied; a text without a NUL within it is cut there.
-constexpr size_t kMaxDriverText = 1024;

@@ -139,8 +139,7 @@ BOOL CTorvaneDlg::OnInitDialog()
     {
         m_pBoard = NULL;
         splash.ShowWindow(SW_HIDE);
-        ShowMessage(CopyDriverText(e.m_szMessage, sizeof e.m_szMessage).c_str(), kErrorCaption,
-                    MB_OK | MB_ICONERROR);
+        ShowRecord(e);
         EndDialog(IDCANCEL);
         return FALSE;
     }
@@ -169,8 +168,7 @@ int CTorvaneDlg::RefreshFlashInfo()
     catch (VTLExc &e)
     {
         m_edtInfo.SetWindowText("");
-        ShowMessage(CopyDriverText(e.m_szMessage, sizeof e.m_szMessage).c_str(), kErrorCaption,
-                    MB_OK | MB_ICONERROR);
+        ShowRecord(e);
         return -1;
     }
     if (nResult != 0)
@@ -186,6 +184,12 @@ int CTorvaneDlg::RefreshFlashInfo()
 int CTorvaneDlg::ShowMessage(LPCSTR pszText, LPCSTR pszCaption, UINT nType)
 {
     return ::MessageBoxA(GetSafeHwnd(), pszText, pszCaption ? pszCaption : AfxGetAppName(), nType);
+}
+
+void CTorvaneDlg::ShowRecord(const VTLExc &e)
+{
+    ShowMessage(CopyDriverText(e.m_szMessage, sizeof e.m_szMessage).c_str(), kErrorCaption,
+                MB_OK | MB_ICONERROR);
 }
 
 void CTorvaneDlg::OnOK()

@@ -47,6 +47,8 @@ protected:
 
     // Every message box of the tool, owned by the dialog; safe from any thread.
     int ShowMessage(LPCSTR pszText, LPCSTR pszCaption, UINT nType);
+    // A record thrown by the driver: its message in an error box, as the user's only clue.
+    void ShowRecord(const VTLExc &e);
 
     afx_msg void OnSysCommand(UINT nID, LPARAM lParam);
     afx_msg void OnPaint();

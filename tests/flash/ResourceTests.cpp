@@ -24,6 +24,13 @@ struct Child
     std::string cls;
     std::string text;
     LONG style;
+    LONG exStyle;
+
+    // Edit controls and the progress bar turn a template's WS_BORDER into a sunken edge.
+    bool Bordered() const
+    {
+        return (style & WS_BORDER) != 0 || (exStyle & (WS_EX_CLIENTEDGE | WS_EX_STATICEDGE)) != 0;
+    }
 };
 
 // Creates the template hidden from this program's resources and lists its controls in order.
@@ -38,7 +45,8 @@ std::vector<Child> Controls(UINT nTemplate, std::string *pCaption = nullptr)
         *pCaption = vtltest::GetText(h);
     for (HWND c = GetWindow(h, GW_CHILD); c != NULL; c = GetWindow(c, GW_HWNDNEXT))
         out.push_back({static_cast<int>(static_cast<short>(GetDlgCtrlID(c))), vtltest::GetClass(c),
-                       vtltest::GetText(c), GetWindowLongA(c, GWL_STYLE)});
+                       vtltest::GetText(c), GetWindowLongA(c, GWL_STYLE),
+                       GetWindowLongA(c, GWL_EXSTYLE)});
     DestroyWindow(h);
     return out;
 }
@@ -87,9 +95,21 @@ TEST(TorvaneResources, MainDialogControlsComeInTabOrderWithTheirTextsAndStyles)
     EXPECT_EQ(byId[1009]->style & (ES_NUMBER | ES_RIGHT), ES_NUMBER | ES_RIGHT);
     EXPECT_EQ(byId[1004]->style & (ES_MULTILINE | ES_READONLY | WS_TABSTOP),
               ES_MULTILINE | ES_READONLY);
-    EXPECT_EQ(byId[1007]->style & (ES_READONLY | WS_BORDER), ES_READONLY);
+    EXPECT_EQ(byId[1007]->style & ES_READONLY, ES_READONLY);
+    EXPECT_FALSE(byId[1007]->Bordered());
+    EXPECT_FALSE(byId[1008]->Bordered());
     EXPECT_EQ(byId[1008]->style & (ES_READONLY | ES_RIGHT), ES_READONLY | ES_RIGHT);
     EXPECT_EQ(byId[1006]->cls, "msctls_progress32");
+    EXPECT_EQ(byId[1006]->style & WS_TABSTOP, 0);
+    // The themed progress bar draws its own frame and drops the template's border, so only the
+    // edit boxes can show theirs here.
+    for (int nId : {1000, 1004, 1009, 1010})
+        EXPECT_TRUE(byId[nId]->Bordered()) << nId;
+    EXPECT_EQ(byId[1000]->style & (ES_AUTOHSCROLL | WS_TABSTOP), ES_AUTOHSCROLL | WS_TABSTOP);
+    EXPECT_EQ(byId[1004]->style & (ES_AUTOVSCROLL | ES_AUTOHSCROLL),
+              ES_AUTOVSCROLL | ES_AUTOHSCROLL);
+    EXPECT_EQ(c[13].style & (0xF | WS_TABSTOP), BS_GROUPBOX);
+    EXPECT_EQ(c[18].style & SS_TYPEMASK, SS_CENTER);
     EXPECT_EQ(c[11].text, "Bitstream:");
     EXPECT_EQ(c[17].text, "Version:");
     EXPECT_EQ(c[18].text, ".");
