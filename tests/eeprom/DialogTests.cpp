@@ -1,34 +1,10 @@
-// DialogTests.cpp - the main dialog's template, system menu, About box and icon.
+// DialogTests.cpp - the main dialog's system menu, About box, icon and splash.
 #include "OstrelHarness.h"
 
 #include <gtest/gtest.h>
 
-#include <set>
-
 using namespace ostreltest;
 using namespace vtltest;
-
-TEST(OstrelDialog, TemplateControlsAreUniqueAndAsDeclared)
-{
-    CSimSession sim(BoardsConfig({"type = A"}));
-    CTestOstrelDlg dlg;
-    dlg.RunScript([&](CTestOstrelDlg &d) {
-        std::multiset<int> ids;
-        for (HWND h = GetWindow(d.m_hWnd, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT))
-            if (GetDlgCtrlID(h) != -1 && GetDlgCtrlID(h) != 0xFFFF)
-                ids.insert(GetDlgCtrlID(h));
-        EXPECT_EQ(ids, (std::multiset<int>{IDOK, IDC_UPDATE, IDC_SAVE, IDC_VERIFY, IDC_BOARDS,
-                                           IDC_ERASE}));
-        EXPECT_EQ(GetText(d.m_hWnd), "Ostrel");
-        const LONG_PTR style = GetWindowLongPtrA(d.m_lstBoards.GetSafeHwnd(), GWL_STYLE);
-        EXPECT_EQ(style & LVS_TYPEMASK, LVS_REPORT);
-        EXPECT_TRUE(style & LVS_SINGLESEL);
-        EXPECT_TRUE(style & LVS_SHOWSELALWAYS);
-        EXPECT_EQ(GetText(FindChildById(d.m_hWnd, IDC_UPDATE)), "Update");
-        EXPECT_EQ(GetText(FindChildById(d.m_hWnd, IDC_ERASE)), "Erase");
-        EXPECT_TRUE(GetWindowLongPtrA(d.m_hWnd, GWL_EXSTYLE) & WS_EX_APPWINDOW);
-    });
-}
 
 TEST(OstrelDialog, SystemMenuEndsWithAboutWhichOpensTheAboutBox)
 {

@@ -108,9 +108,9 @@ TEST(OstrelRefresh, ClosingDuringThePauseEndsAtOnceWithoutReopening)
 TEST(OstrelRefresh, GuiThreadKeepsServingTheRefillAndClosingMidRefillReleasesAll)
 {
     // Each version read takes a while, so the refill holds the lock and talks to the list.
-    CSimSession sim(BoardsConfig({"type = A\ndelay.GetEepromVersion = 300",
-                                  "type = B\ndelay.GetEepromVersion = 300",
-                                  "type = C\ndelay.GetEepromVersion = 300"}));
+    CSimSession sim(BoardsConfig({"type = A\ndelay.GetEepromVersion = 500",
+                                  "type = B\ndelay.GetEepromVersion = 500",
+                                  "type = C\ndelay.GetEepromVersion = 500"}));
     ULONGLONG tClose = 0;
     {
         CTestOstrelDlg dlg;
@@ -129,7 +129,17 @@ TEST(OstrelRefresh, GuiThreadKeepsServingTheRefillAndClosingMidRefillReleasesAll
 
             SetEvent(d.m_hRefreshEvent);
             ASSERT_TRUE(
-                WaitForCondition([&] { return sim.Count("VtlUsbGetBoardInfo(0)") == 3; }, 8000));
+                WaitForCondition([&] { return sim.Count("VtlUsbGetBoardInfo(2)") == 3; }, 8000));
+            // The second refill holds the lock now. A click is answered at once and
+            // leaves the selection consistent with the list.
+            const ULONGLONG tClick = GetTickCount64();
+            d.ClickRow(0);
+            EXPECT_LT(GetTickCount64() - tClick, 1000u);
+            if (d.SelectedIndex() != -1)
+            {
+                EXPECT_EQ(d.Rows().size(), 3u);
+                EXPECT_EQ(d.SelectedRow(), 0);
+            }
             tClose = GetTickCount64();
         });
     }
