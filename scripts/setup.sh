@@ -67,14 +67,6 @@ vtl_stop_session() {
   fi
 }
 
-# Path of the wineserver socket for the prefix (exists while a server runs for it).
-vtl_wineserver_socket() {
-  local st
-  st=$(stat -c '%d %i' "$WINEPREFIX" 2>/dev/null) || return 1
-  set -- $st
-  printf '/tmp/.wine-%s/server-%x-%x/socket' "$(id -u)" "$1" "$2"
-}
-
 vtl_session() {
   # shellcheck source=wine-env.sh
   . "$VTL_ROOT/scripts/wine-env.sh"
@@ -93,10 +85,10 @@ vtl_session() {
     vtl_log "virtual display $DISPLAY"
   fi
   vtl_prefix || return 1
-  local sock
-  sock=$(vtl_wineserver_socket)
-  if [ ! -S "$sock" ]; then
-    "$VTL_WINESERVER" -p
+  # The server's socket directory differs between Wine builds, so ask the server itself:
+  # -p refuses when one already runs for the prefix (persistent or a program's own), and
+  # that one serves this session and is not ours to stop.
+  if "$VTL_WINESERVER" -p 2>/dev/null; then
     VTL_STARTED_WINESERVER=1
   fi
   # Start Wine's own services and desktop now, away from any pipe: started by the first

@@ -83,6 +83,8 @@ private:
     int Reserved(int slot);
     // Checks a caller's path; 0 when usable.
     int CheckPath(const char *pszPath, std::string &path);
+    // Reads a well-formed EEPROM image file; 0, else the status with the error text set.
+    int ReadImageFile(const char *pszPath, std::vector<std::uint8_t> &bytes);
     // Reports rising percentages at the configured pace, on the caller's thread.
     void RunProgress();
     void StoreEeprom();

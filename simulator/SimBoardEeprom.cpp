@@ -23,6 +23,18 @@ std::string PathCall(const char *pszOp, const char *pszPath)
 }
 } // namespace
 
+int CSimBoard::ReadImageFile(const char *pszPath, std::vector<std::uint8_t> &bytes)
+{
+    std::string path, err;
+    if (int st = CheckPath(pszPath, path))
+        return st;
+    if (!ReadWholeFile(path, kEepromSize, bytes, err))
+        return Error(2, err);
+    if (EepromImageLength(bytes, true) == 0)
+        return Error(2, path + ": not a valid EEPROM image");
+    return 0;
+}
+
 void CSimBoard::StoreEeprom()
 {
     if (m_cfg.eepromStore.empty())
@@ -57,14 +69,9 @@ int CSimBoard::ProgramEeprom(const char *pszPath)
     int st = Enter(OpProgramEeprom, call);
     if (st >= 0)
         return Leave(call, st);
-    std::string path, err;
-    if ((st = CheckPath(pszPath, path)) != 0)
-        return Leave(call, st);
     std::vector<std::uint8_t> bytes;
-    if (!ReadWholeFile(path, kEepromSize, bytes, err))
-        return Leave(call, Error(2, err));
-    if (EepromImageLength(bytes, true) == 0)
-        return Leave(call, Error(2, path + ": not a valid EEPROM image"));
+    if ((st = ReadImageFile(pszPath, bytes)) != 0)
+        return Leave(call, st);
     bytes.resize(kEepromSize, 0xFF);
     EnterCriticalSection(&m_cs);
     m_eeprom = bytes;
@@ -100,15 +107,12 @@ int CSimBoard::GetFileVersion(const char *pszPath, int *pnMajor, int *pnMinor)
     int st = Enter(OpGetFileVersion, call);
     if (st >= 0)
         return Leave(call, st);
-    std::string path, err;
-    if ((st = CheckPath(pszPath, path)) != 0)
-        return Leave(call, st);
     std::vector<std::uint8_t> bytes;
-    if (!ReadWholeFile(path, kEepromSize, bytes, err))
-        return Leave(call, Error(2, err));
+    if ((st = ReadImageFile(pszPath, bytes)) != 0)
+        return Leave(call, st);
     int nMajor = 0, nMinor = 0;
-    if (EepromImageLength(bytes, true) == 0 || !EepromImageVersion(bytes, nMajor, nMinor))
-        return Leave(call, Error(2, path + ": not a valid EEPROM image"));
+    if (!EepromImageVersion(bytes, nMajor, nMinor))
+        return Leave(call, Error(2, std::string(pszPath) + ": not a valid EEPROM image"));
     *pnMajor = nMajor;
     *pnMinor = nMinor;
     return Leave(call, 0, Version(nMajor, nMinor));
@@ -149,18 +153,9 @@ int CSimBoard::VerifyEeprom(const char *pszPath)
 bool CSimBoard::IsValidEepromFile(const char *pszPath)
 {
     const std::string call = PathCall("IsValidEepromFile", pszPath);
-    bool bValid = false;
-    std::string path, err;
-    if (Enter(OpIsValidEepromFile, call, false) < 0 && CheckPath(pszPath, path) == 0)
-    {
-        std::vector<std::uint8_t> bytes;
-        if (!ReadWholeFile(path, kEepromSize, bytes, err))
-            Error(2, err);
-        else if (EepromImageLength(bytes, true) == 0)
-            Error(2, path + ": not a valid EEPROM image");
-        else
-            bValid = true;
-    }
+    std::vector<std::uint8_t> bytes;
+    const bool bValid =
+        Enter(OpIsValidEepromFile, call, false) < 0 && ReadImageFile(pszPath, bytes) == 0;
     Journal(Prefix() + call + " = " + (bValid ? "true" : "false"));
     return bValid;
 }

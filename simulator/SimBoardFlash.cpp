@@ -87,12 +87,9 @@ int CSimBoard::EraseBitstream(FpgaFamily family)
 int CSimBoard::ProgramFlash(const char *pszPath, FpgaFamily family, int nMajor, int nMinor)
 {
     const int fam = static_cast<int>(family);
-    std::string call = "ProgramFlash(" + Quote(pszPath ? pszPath : "") + ", " +
-                       std::to_string(fam) + ", " + std::to_string(nMajor) + ", " +
-                       std::to_string(nMinor) + ")";
-    if (!pszPath)
-        call = "ProgramFlash(null, " + std::to_string(fam) + ", " + std::to_string(nMajor) + ", " +
-               std::to_string(nMinor) + ")";
+    const std::string call = "ProgramFlash(" + (pszPath ? Quote(pszPath) : std::string("null")) +
+                             ", " + std::to_string(fam) + ", " + std::to_string(nMajor) + ", " +
+                             std::to_string(nMinor) + ")";
     if (fam > 1)
         return Leave(call, Error(1, "Unknown FPGA family " + std::to_string(fam)));
     int st = Enter(OpProgramFlash, call);

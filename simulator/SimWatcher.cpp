@@ -25,8 +25,30 @@ struct WatchContext
     HMODULE hSelf;
 };
 
+// Guards g_hStop and g_scope: a tool may open on one thread while it closes on another.
+// Never held while a notification is sent.
+SRWLOCK g_watchLock = SRWLOCK_INIT;
 HANDLE g_hStop = nullptr;
 std::string g_scope;
+
+// Caller holds g_watchLock.
+void StopLocked()
+{
+    if (!g_hStop)
+        return;
+    UnregisterWatcher(g_scope, GetCurrentProcessId());
+    SetEvent(g_hStop);
+    CloseHandle(g_hStop);
+    g_hStop = nullptr;
+}
+
+struct CWatchHold
+{
+    CWatchHold() { AcquireSRWLockExclusive(&g_watchLock); }
+    ~CWatchHold() { ReleaseSRWLockExclusive(&g_watchLock); }
+    CWatchHold(const CWatchHold &) = delete;
+    CWatchHold &operator=(const CWatchHold &) = delete;
+};
 
 // The interface class of USB devices, as a real arrival names it.
 const GUID kUsbDeviceClass = {
@@ -102,7 +124,8 @@ void SendPlugNotifications(HWND hwnd, std::uint32_t nSection, bool bArrival)
 
 bool StartWatcher(HWND hwnd, const DriverConfig &config, const std::vector<bool> &plugged)
 {
-    StopWatcher();
+    CWatchHold hold;
+    StopLocked();
     const DWORD pid = GetCurrentProcessId();
     const std::string scope = ScopeOf(config.path);
     HMODULE hSelf = nullptr;
@@ -143,12 +166,8 @@ bool StartWatcher(HWND hwnd, const DriverConfig &config, const std::vector<bool>
 
 void StopWatcher()
 {
-    if (!g_hStop)
-        return;
-    UnregisterWatcher(g_scope, GetCurrentProcessId());
-    SetEvent(g_hStop);
-    CloseHandle(g_hStop);
-    g_hStop = nullptr;
+    CWatchHold hold;
+    StopLocked();
 }
 
 } // namespace vtlsim

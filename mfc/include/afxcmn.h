@@ -8,16 +8,6 @@ class CProgressCtrl : public CWnd
 public:
     // Returns the previous position.
     int SetPos(int nPos) { return static_cast<int>(::SendMessageA(m_hWnd, PBM_SETPOS, nPos, 0)); }
-    int GetPos() const { return static_cast<int>(::SendMessageA(m_hWnd, PBM_GETPOS, 0, 0)); }
-    void SetRange(short nLower, short nUpper)
-    {
-        ::SendMessageA(m_hWnd, PBM_SETRANGE, 0, MAKELPARAM(nLower, nUpper));
-    }
-    void SetRange32(int nLower, int nUpper)
-    {
-        ::SendMessageA(m_hWnd, PBM_SETRANGE32, nLower, nUpper);
-    }
-    void GetRange(int &nLower, int &nUpper) const;
 };
 
 class CListCtrl : public CWnd
@@ -33,10 +23,6 @@ public:
     BOOL SetItemText(int nItem, int nSubItem, LPCSTR lpszText);
     // Whole text of any length; empty when the row or column does not exist.
     CString GetItemText(int nItem, int nSubItem) const;
-    BOOL DeleteItem(int nItem)
-    {
-        return static_cast<BOOL>(::SendMessageA(m_hWnd, LVM_DELETEITEM, nItem, 0));
-    }
     BOOL DeleteAllItems()
     {
         return static_cast<BOOL>(::SendMessageA(m_hWnd, LVM_DELETEALLITEMS, 0, 0));

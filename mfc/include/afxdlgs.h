@@ -23,7 +23,6 @@ public:
     // Full path of the chosen file; empty unless DoModal returned IDOK.
     CString GetPathName() const { return m_strPathName; }
     // File name part of GetPathName.
-    CString GetFileName() const;
 
     // Option bits (FOS_*) that the dialog gets for the given OFN_* flags, on top of defaults.
     static DWORD OptionsFromFlags(DWORD dwOfnFlags);

@@ -19,7 +19,6 @@ public:
     CString() = default;
     CString(LPCSTR psz) : m_str(psz ? psz : "") {}
     CString(LPCSTR pch, int nLength) : m_str(pch && nLength > 0 ? std::string(pch, nLength) : "") {}
-    explicit CString(char ch, int nRepeat = 1) : m_str(nRepeat > 0 ? nRepeat : 0, ch) {}
     CString(const CString &) = default;
     CString(CString &&) noexcept = default;
     CString &operator=(const CString &) = default;
@@ -27,11 +26,6 @@ public:
     CString &operator=(LPCSTR psz)
     {
         m_str = psz ? psz : "";
-        return *this;
-    }
-    CString &operator=(char ch)
-    {
-        m_str.assign(1, ch);
         return *this;
     }
 
@@ -46,19 +40,12 @@ public:
             m_str += psz;
         return *this;
     }
-    CString &operator+=(char ch)
-    {
-        m_str += ch;
-        return *this;
-    }
 
     operator LPCSTR() const { return m_str.c_str(); }
     LPCSTR GetString() const { return m_str.c_str(); }
     int GetLength() const { return static_cast<int>(m_str.size()); }
     bool IsEmpty() const { return m_str.empty(); }
     void Empty() { m_str.clear(); }
-    char GetAt(int nIndex) const { return m_str.at(static_cast<size_t>(nIndex)); }
-    char operator[](int nIndex) const { return GetAt(nIndex); }
     int Compare(LPCSTR psz) const { return m_str.compare(psz ? psz : ""); }
 
     // Any length: the text is measured first, then formatted into the exact size.
@@ -91,12 +78,6 @@ inline CString operator+(const CString &a, LPCSTR b)
     return r;
 }
 inline CString operator+(LPCSTR a, const CString &b)
-{
-    CString r(a);
-    r += b;
-    return r;
-}
-inline CString operator+(const CString &a, char b)
 {
     CString r(a);
     r += b;

@@ -32,14 +32,6 @@ public:
     operator LPCRECT() const { return this; }
 };
 
-class CPoint : public POINT
-{
-public:
-    CPoint() : POINT{0, 0} {}
-    CPoint(int x0, int y0) : POINT{x0, y0} {}
-    CPoint(const POINT &pt) : POINT(pt) {}
-};
-
 class CObject
 {
 public:
@@ -135,7 +127,8 @@ protected:
     }
 
 // A window object: a thin holder of an HWND. Safe to call from any thread; every call is one
-// window function or message on the handle.
+// window function or message on the handle, read once. When the window goes, the handle is
+// cleared with an atomic store, so a worker racing the GUI thread never sees half a handle.
 class CWnd : public CCmdTarget
 {
 public:
@@ -148,7 +141,6 @@ public:
 
     HWND GetSafeHwnd() const { return m_hWnd; }
     operator HWND() const { return GetSafeHwnd(); }
-    BOOL Attach(HWND hWnd);
     HWND Detach();
     // Permanent object bound to hWnd, else a temporary one owned by the calling thread.
     static CWnd *FromHandle(HWND hWnd);
@@ -157,11 +149,9 @@ public:
     void SetWindowText(LPCSTR lpszString) { ::SetWindowTextA(m_hWnd, lpszString); }
     int GetWindowText(LPSTR lpszStringBuf, int nMaxCount) const;
     void GetWindowText(CString &rString) const;
-    int GetWindowTextLength() const { return ::GetWindowTextLengthA(m_hWnd); }
     BOOL EnableWindow(BOOL bEnable = TRUE) { return ::EnableWindow(m_hWnd, bEnable); }
     BOOL IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd); }
     BOOL ShowWindow(int nCmdShow) { return ::ShowWindow(m_hWnd, nCmdShow); }
-    BOOL IsWindowVisible() const { return ::IsWindowVisible(m_hWnd); }
     BOOL IsIconic() const { return ::IsIconic(m_hWnd); }
     void MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint = TRUE)
     {
@@ -170,12 +160,9 @@ public:
     void MoveWindow(LPCRECT lpRect, BOOL bRepaint = TRUE);
     void GetWindowRect(LPRECT lpRect) const { ::GetWindowRect(m_hWnd, lpRect); }
     void GetClientRect(LPRECT lpRect) const { ::GetClientRect(m_hWnd, lpRect); }
-    void Invalidate(BOOL bErase = TRUE) { ::InvalidateRect(m_hWnd, NULL, bErase); }
-    void UpdateWindow() { ::UpdateWindow(m_hWnd); }
     // Centres on the owner, or on the work area when there is no visible owner.
     void CenterWindow(CWnd *pAlternateOwner = NULL);
     CWnd *GetDlgItem(int nID) const;
-    int GetDlgCtrlID() const { return ::GetDlgCtrlID(m_hWnd); }
     // Temporary menu object owned by the calling thread; NULL when there is no system menu.
     CMenu *GetSystemMenu(BOOL bRevert) const;
     HICON SetIcon(HICON hIcon, BOOL bBigIcon);
@@ -267,11 +254,6 @@ public:
 
 class CEdit : public CWnd
 {
-public:
-    BOOL SetReadOnly(BOOL bReadOnly = TRUE)
-    {
-        return static_cast<BOOL>(::SendMessageA(m_hWnd, EM_SETREADONLY, bReadOnly, 0));
-    }
 };
 
 // A menu handle holder. It never destroys the menu: the tools only borrow the system menu.
@@ -286,7 +268,6 @@ public:
     {
         return ::AppendMenuA(m_hMenu, nFlags, nIDNewItem, lpszNewItem);
     }
-    UINT GetMenuItemCount() const { return static_cast<UINT>(::GetMenuItemCount(m_hMenu)); }
 };
 
 class CDC : public CObject

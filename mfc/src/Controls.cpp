@@ -1,13 +1,5 @@
-// Controls.cpp - the list view and progress bar calls that need a record.
+// Controls.cpp - the list view calls that need a record.
 #include "afxcmn.h"
-
-void CProgressCtrl::GetRange(int &nLower, int &nUpper) const
-{
-    PBRANGE range = {0, 0};
-    ::SendMessageA(m_hWnd, PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
-    nLower = range.iLow;
-    nUpper = range.iHigh;
-}
 
 int CListCtrl::InsertColumn(int nCol, LPCSTR lpszColumnHeading, int nFormat, int nWidth,
                             int nSubItem)

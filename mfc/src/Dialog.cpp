@@ -119,7 +119,7 @@ BOOL CDialog::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT *pRes
 void CDialog::DetachControls()
 {
     for (CWnd *pCtrl : m_boundControls)
-        pCtrl->m_hWnd = NULL;
+        afx::ClearHandle(*pCtrl);
     m_boundControls.clear();
 }
 

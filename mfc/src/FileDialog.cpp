@@ -81,16 +81,6 @@ DWORD CFileDialog::OptionsFromFlags(DWORD dwOfnFlags)
     return dwFos;
 }
 
-CString CFileDialog::GetFileName() const
-{
-    LPCSTR psz = m_strPathName.GetString();
-    LPCSTR pszName = psz;
-    for (LPCSTR p = psz; *p; ++p)
-        if (*p == '\\' || *p == '/')
-            pszName = p + 1;
-    return CString(pszName);
-}
-
 HWND CFileDialog::GetOwnerWindow() const
 {
     HWND hOwner = m_pParentWnd != NULL ? m_pParentWnd->m_hWnd : NULL;

@@ -11,19 +11,11 @@ CWnd::~CWnd()
     afx::UnbindWindow(m_hWnd, this);
 }
 
-BOOL CWnd::Attach(HWND hWnd)
-{
-    if (m_hWnd != NULL || hWnd == NULL)
-        return FALSE;
-    m_hWnd = hWnd;
-    return TRUE;
-}
-
 HWND CWnd::Detach()
 {
     HWND hWnd = m_hWnd;
     afx::UnbindWindow(hWnd, this);
-    m_hWnd = NULL;
+    afx::ClearHandle(*this);
     return hWnd;
 }
 
@@ -125,7 +117,12 @@ HICON CWnd::SetIcon(HICON hIcon, BOOL bBigIcon)
 
 int CWnd::MessageBox(LPCSTR lpszText, LPCSTR lpszCaption, UINT nType)
 {
-    return ::MessageBoxA(m_hWnd, lpszText, lpszCaption != NULL ? lpszCaption : AfxGetAppName(),
+    // A worker may report after its window went: the system refuses a box with a dead
+    // owner, and the message must not be lost.
+    HWND hOwner = m_hWnd;
+    if (hOwner != NULL && !::IsWindow(hOwner))
+        hOwner = NULL;
+    return ::MessageBoxA(hOwner, lpszText, lpszCaption != NULL ? lpszCaption : AfxGetAppName(),
                          nType);
 }
 
@@ -138,7 +135,7 @@ BOOL CWnd::DestroyWindow()
     // A window of another thread cannot be destroyed from here; forget it anyway so that
     // no message ever reaches this object again.
     afx::UnbindWindow(hWnd, this);
-    m_hWnd = NULL;
+    afx::ClearHandle(*this);
     return bOk;
 }
 

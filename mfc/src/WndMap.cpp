@@ -228,7 +228,7 @@ INT_PTR CALLBACK AfxDlgProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
     if (message == WM_NCDESTROY)
     {
         UnbindWindow(hWnd, pDlg);
-        pDlg->m_hWnd = NULL;
+        ClearHandle(*pDlg);
         pDlg->DetachControls();
         static_cast<CWnd *>(pDlg)->PostNcDestroy();
         return FALSE;

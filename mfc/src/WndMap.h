@@ -16,6 +16,13 @@ void BindDialog(HWND hWnd, CDialog *pDlg);
 // Forgets hWnd only while it still belongs to pWnd.
 void UnbindWindow(HWND hWnd, const CWnd *pWnd);
 
+// One untorn store: a worker thread reading the handle meanwhile sees either the old window
+// (a call on it fails harmlessly once it is destroyed) or NULL.
+inline void ClearHandle(CWnd &wnd)
+{
+    ::InterlockedExchangePointer(reinterpret_cast<PVOID volatile *>(&wnd.m_hWnd), NULL);
+}
+
 CWnd *TemporaryWnd(HWND hWnd);
 CMenu *TemporaryMenu(HMENU hMenu);
 

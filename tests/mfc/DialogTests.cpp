@@ -267,6 +267,22 @@ TEST(WindowMessageBox, CaptionDefaultsToTheApplicationName)
     EXPECT_EQ(static_cast<UINT>(MB_ICONERROR), catcher.Record(2).icon);
 }
 
+TEST(WindowMessageBox, ShownEvenWhenTheOwnerIsAlreadyGone)
+{
+    // A worker that read the handle just before the GUI thread destroyed the window.
+    vtltest::CMsgBoxCatcher catcher;
+    HWND h = ::CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 10, 10, NULL, NULL, NULL, NULL);
+    ASSERT_NE(static_cast<HWND>(NULL), h);
+    ASSERT_TRUE(::DestroyWindow(h));
+    CWnd stale;
+    stale.m_hWnd = h;
+    EXPECT_EQ(IDOK, stale.MessageBox("Late text"));
+    stale.m_hWnd = NULL;
+    ASSERT_EQ(1u, catcher.Count());
+    EXPECT_EQ("Late text", catcher.Record(0).text);
+    EXPECT_EQ(static_cast<HWND>(NULL), catcher.Record(0).owner);
+}
+
 TEST(Application, ExitInstanceReturnsAWaitingQuitCode)
 {
     FlushMessages();

@@ -15,22 +15,24 @@ std::string ProgramPath()
     return vtltest::ExeDir() + kProgram;
 }
 
-TEST(Program, QuitCodeOfAFailedStartIsTheExitCode)
+// Runs the program in one of its modes and expects it to end by itself with dwExpected.
+void ExpectExitCode(const char *pszMode, DWORD dwExpected)
 {
     vtltest::CProcessDriver driver;
-    ASSERT_TRUE(driver.Start(ProgramPath(), {}, "quit")) << driver.LastError();
+    ASSERT_TRUE(driver.Start(ProgramPath(), {}, pszMode)) << driver.LastError();
     DWORD dwCode = 0;
-    ASSERT_TRUE(driver.WaitForExit(20000, &dwCode));
-    EXPECT_EQ(5u, dwCode);
+    ASSERT_TRUE(driver.WaitForExit(20000, &dwCode)) << pszMode;
+    EXPECT_EQ(dwExpected, dwCode) << pszMode;
+}
+
+TEST(Program, QuitCodeOfAFailedStartIsTheExitCode)
+{
+    ExpectExitCode("quit", 5u);
 }
 
 TEST(Program, ExceptionFromStartUpEndsQuietly)
 {
-    vtltest::CProcessDriver driver;
-    ASSERT_TRUE(driver.Start(ProgramPath(), {}, "throw")) << driver.LastError();
-    DWORD dwCode = 0;
-    ASSERT_TRUE(driver.WaitForExit(20000, &dwCode));
-    EXPECT_EQ(1u, dwCode);
+    ExpectExitCode("throw", 1u);
 }
 
 TEST(Program, FileDialogAnsweredFromOutsideGetsTheDefaultExtension)

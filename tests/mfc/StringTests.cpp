@@ -32,7 +32,7 @@ TEST(String, ValueOperations)
     CString a("abc");
     CString b = a;
     b += "def";
-    b += 'g';
+    b += "g";
     EXPECT_EQ("abc", a);
     EXPECT_EQ("abcdefg", b);
     EXPECT_TRUE(a != b);

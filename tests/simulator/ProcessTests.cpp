@@ -24,7 +24,7 @@ HANDLE StartHolder(const std::string &args)
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
-    std::string cmd = "\"" + TestsDir() + "\\simholder.exe\" " + args;
+    std::string cmd = "\"" + vtltest::ExeDir() + "simholder.exe\" " + args;
     if (!CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
         return nullptr;
     CloseHandle(pi.hThread);
@@ -159,7 +159,7 @@ bool WaitNotes(std::size_t n, DWORD timeoutMs)
 
 int Vtlsim(const std::string &args, std::string *pOut = nullptr)
 {
-    return RunProcess("\"" + BinDir() + "\\vtlsim.exe\" " + args, 20000, pOut);
+    return RunProcess("\"" + vtltest::BinDir() + "vtlsim.exe\" " + args, 20000, pOut);
 }
 
 } // namespace

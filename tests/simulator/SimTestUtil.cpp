@@ -3,7 +3,6 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <fstream>
 #include <sstream>
 
@@ -23,41 +22,7 @@ void SetEnv(const char *name, const std::string &v)
 {
     SetEnvironmentVariableA(name, v.empty() ? nullptr : v.c_str());
 }
-
-std::string ModuleDir()
-{
-    char buf[MAX_PATH];
-    const DWORD n = GetModuleFileNameA(nullptr, buf, sizeof buf);
-    std::string p(buf, n);
-    return p.substr(0, p.find_last_of('\\'));
-}
 } // namespace
-
-CScratch::CScratch()
-{
-    static std::atomic<int> s_n{0};
-    char tmp[MAX_PATH];
-    GetTempPathA(sizeof tmp, tmp);
-    m_dir = std::string(tmp) + "vtlsimtest-" + std::to_string(GetCurrentProcessId()) + "-" +
-            std::to_string(++s_n) + "-" + std::to_string(GetTickCount());
-    CreateDirectoryA(m_dir.c_str(), nullptr);
-}
-
-CScratch::~CScratch()
-{
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((m_dir + "\\*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE)
-    {
-        do
-        {
-            if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                DeleteFileA((m_dir + "\\" + fd.cFileName).c_str());
-        } while (FindNextFileA(h, &fd));
-        FindClose(h);
-    }
-    RemoveDirectoryA(m_dir.c_str());
-}
 
 std::string CScratch::Write(const std::string &name, const std::string &bytes) const
 {
@@ -112,17 +77,6 @@ bool HasLine(const std::vector<std::string> &lines, const std::string &text)
         if (l.find(text) != std::string::npos)
             return true;
     return false;
-}
-
-std::string TestsDir()
-{
-    return ModuleDir();
-}
-
-std::string BinDir()
-{
-    const std::string d = ModuleDir();
-    return d.substr(0, d.find_last_of('\\')) + "\\bin";
 }
 
 int RunProcess(const std::string &cmdLine, unsigned timeoutMs, std::string *pOutput)

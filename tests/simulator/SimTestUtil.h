@@ -3,6 +3,8 @@
 
 #include "VtlDrvUsb.h"
 
+#include <TestSupport.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -10,20 +12,16 @@
 namespace simtest
 {
 
-// A fresh folder under %TEMP% per call, removed with its files at destruction.
+// A fresh folder under %TEMP% that writes whole files by name.
 class CScratch
 {
 public:
-    CScratch();
-    ~CScratch();
-    CScratch(const CScratch &) = delete;
-    CScratch &operator=(const CScratch &) = delete;
-    std::string Path(const std::string &name) const { return m_dir + "\\" + name; }
+    std::string Path(const std::string &name) const { return m_dir.File(name); }
     std::string Write(const std::string &name, const std::string &bytes) const;
     std::string Write(const std::string &name, const std::vector<std::uint8_t> &bytes) const;
 
 private:
-    std::string m_dir;
+    vtltest::CTempDir m_dir;
 };
 
 std::vector<std::uint8_t> ReadBytes(const std::string &path);
@@ -44,10 +42,6 @@ private:
 std::vector<std::string> JournalLines(const std::string &path, unsigned long pid = 0);
 // True when some line of lines contains text.
 bool HasLine(const std::vector<std::string> &lines, const std::string &text);
-
-// Folder of the built programs (<build>\bin), found from this test program's place.
-std::string BinDir();
-std::string TestsDir();
 
 // Runs a command line, waits at most timeoutMs; returns its exit code, -1 on timeout/failure.
 // The output (stdout and stderr) goes to *pOutput when given.
