@@ -131,20 +131,10 @@ void COstrelDlg::OnSysCommand(UINT nID, LPARAM lParam)
 
 void COstrelDlg::OnPaint()
 {
-    if (!IsIconic())
-    {
+    if (IsIconic())
+        PaintMinimisedIcon(*this, m_hIcon);
+    else
         CDialog::OnPaint();
-        return;
-    }
-    CPaintDC dc(this);
-    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), 0);
-    const int cxIcon = GetSystemMetrics(SM_CXICON);
-    const int cyIcon = GetSystemMetrics(SM_CYICON);
-    CRect rect;
-    GetClientRect(&rect);
-    const int x = (rect.Width() - cxIcon + 1) / 2;
-    const int y = (rect.Height() - cyIcon + 1) / 2;
-    dc.DrawIcon(x, y, m_hIcon);
 }
 
 HCURSOR COstrelDlg::OnQueryDragIcon()

@@ -214,21 +214,9 @@ void CTorvaneDlg::OnSysCommand(UINT nID, LPARAM lParam)
 void CTorvaneDlg::OnPaint()
 {
     if (IsIconic())
-    {
-        CPaintDC dc(this);
-        SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), 0);
-        int cxIcon = GetSystemMetrics(SM_CXICON);
-        int cyIcon = GetSystemMetrics(SM_CYICON);
-        CRect rect;
-        GetClientRect(&rect);
-        int x = (rect.Width() - cxIcon + 1) / 2;
-        int y = (rect.Height() - cyIcon + 1) / 2;
-        dc.DrawIcon(x, y, m_hIcon);
-    }
+        PaintMinimisedIcon(*this, m_hIcon);
     else
-    {
         CDialog::OnPaint();
-    }
 }
 
 HCURSOR CTorvaneDlg::OnQueryDragIcon()

@@ -57,3 +57,14 @@ BOOL AppendAboutItem(CWnd &wnd)
     pSysMenu->AppendMenu(MF_STRING, IDM_ABOUTBOX, strAboutMenu);
     return TRUE;
 }
+
+void PaintMinimisedIcon(CWnd &wnd, HICON hIcon)
+{
+    CPaintDC dc(&wnd);
+    wnd.SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), 0);
+    CRect rect;
+    wnd.GetClientRect(&rect);
+    const int x = (rect.Width() - GetSystemMetrics(SM_CXICON) + 1) / 2;
+    const int y = (rect.Height() - GetSystemMetrics(SM_CYICON) + 1) / 2;
+    dc.DrawIcon(x, y, hIcon);
+}

@@ -1,4 +1,5 @@
-// StartupWindows.h - start-up steps both main dialogs share: splash placement, the About item.
+// StartupWindows.h - window steps both main dialogs share: splash placement, the About item,
+// the minimised icon.
 #pragma once
 
 #include <afxwin.h>
@@ -27,3 +28,6 @@ inline bool IsAboutCommand(UINT nID)
 {
     return (nID & 0xFFF0) == IDM_ABOUTBOX;
 }
+
+// Paints a minimised window: the icon background, then hIcon centred in the client area.
+void PaintMinimisedIcon(CWnd &wnd, HICON hIcon);
