@@ -289,8 +289,15 @@ const char *CSimBoard::GetErrorText()
     const std::string call = "GetErrorText()";
     Enter(OpGetErrorText, call, false); // a configured failure becomes the text returned
     EnterCriticalSection(&m_cs);
+    const TextShape &shape = m_cfg.errorShape;
     const char *psz = m_error.c_str();
-    Journal(Prefix() + call + " = " + Quote(m_error));
+    std::string text = m_error;
+    if (shape.nLength != 0 || shape.bUnterminated)
+    {
+        text = StretchText(m_error, shape.nLength);
+        psz = m_shapedError.Set(text, !shape.bUnterminated);
+    }
+    Journal(Prefix() + call + " = " + Quote(text));
     LeaveCriticalSection(&m_cs);
     return psz;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "SimConfig.h"
+#include "SimEdgeText.h"
 
 #include "VtlDrvUsb.h"
 
@@ -105,6 +106,7 @@ private:
     bool m_bUseText[2] = {false, false};
     std::vector<std::uint8_t> m_eeprom;
     std::string m_error;
+    CEdgeText m_shapedError; // what GetErrorText returned last, when shaped
     ProgressCallback m_pfnProgress = nullptr;
     void *m_pContext = nullptr;
 };

@@ -135,6 +135,22 @@ bool FaultKey(const std::string &key, const std::string &v, bool bDriver, Fault 
     return true;
 }
 
+// error_length / error_unterminated, in [driver] and in board sections.
+bool ShapeKey(TextShape &shape, const std::string &key, const std::string &v)
+{
+    if (key == "error_length")
+    {
+        shape.nLength = Number(key, v);
+        if (shape.nLength > (1u << 20))
+            Fail("error_length too large (at most 1048576)");
+    }
+    else if (key == "error_unterminated")
+        shape.bUnterminated = Flag(key, v);
+    else
+        return false;
+    return true;
+}
+
 void EepromVersion(const std::string &key, const std::string &v, int &nMajor, int &nMinor)
 {
     const std::size_t dot = v.find('.');
@@ -220,7 +236,7 @@ void BoardKey(BoardConfig &b, const std::string &key, const std::string &v, int 
     }
     else if (key == "eeprom_store")
         b.eepromStore = v;
-    else
+    else if (!ShapeKey(b.errorShape, key, v))
         Fail("unknown key \"" + key + "\"");
     if (nEepromSources > 1)
         Fail("only one of eeprom_version, eeprom_file, eeprom_erased per board");
@@ -246,7 +262,7 @@ void DriverKey(DriverConfig &c, const std::string &key, const std::string &v, bo
     }
     else if (key.compare(0, 6, "error.") == 0)
         c.errorTexts[Number(key, key.substr(6))] = Text(key, v);
-    else
+    else if (!ShapeKey(c.errorShape, key, v))
         Fail("unknown key \"" + key + "\"");
 }
 

@@ -44,6 +44,13 @@ struct Fault
     std::string throwText;
 };
 
+// How returned error texts are stretched and ended, to test callers' bounds.
+struct TextShape
+{
+    std::uint32_t nLength = 0;  // repeat or cut to this many characters; 0: as they are
+    bool bUnterminated = false; // no NUL: an unreadable page follows the last character
+};
+
 struct BoardConfig
 {
     std::uint32_t nUsable = 1;
@@ -60,6 +67,7 @@ struct BoardConfig
     std::vector<std::uint8_t> eeprom; // initial EEPROM bytes (image, or 0xFF when erased)
     std::string eepromStore;
     Fault faults[OpCount];
+    TextShape errorShape; // of GetErrorText's texts
     std::string identity; // the section's text: per-process state is kept while it is unchanged
 };
 
@@ -70,6 +78,7 @@ struct DriverConfig
     std::uint32_t nProgressStepMs = 30;
     Fault open;
     std::map<std::uint32_t, std::string> errorTexts;
+    TextShape errorShape; // of VtlUsbGetError's texts
     std::vector<BoardConfig> boards;
 };
 

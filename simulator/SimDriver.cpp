@@ -1,6 +1,7 @@
 // SimDriver.cpp - the eleven exported functions: sessions, board table and error texts.
 #include "SimBoard.h"
 #include "SimConfig.h"
+#include "SimEdgeText.h"
 #include "SimJournal.h"
 #include "SimShared.h"
 #include "SimText.h"
@@ -36,6 +37,9 @@ std::map<std::uint32_t, std::string> g_errorTexts;
 // (no thread-local storage: its destructors would outlive a freed library).
 char g_returned[8][1024];
 unsigned g_nReturned = 0;
+// Texts shaped by error_length / error_unterminated rotate through these instead.
+TextShape g_errorShape;
+CEdgeText g_shaped[8];
 
 // Ends the current session: every board is released and the watcher told to stop.
 void EndSession()
@@ -91,6 +95,7 @@ VTLDRVUSB_API std::uint32_t VtlUsbOpen(std::uint32_t hWnd)
         {
             CHold hold;
             g_errorTexts[kConfigError] = text;
+            g_errorShape = TextShape(); // the problem is told in full
         }
         Journal(call + " = " + std::to_string(kConfigError) + " " + Quote(text));
         return kConfigError;
@@ -98,6 +103,7 @@ VTLDRVUSB_API std::uint32_t VtlUsbOpen(std::uint32_t hWnd)
     {
         CHold hold;
         g_errorTexts = config.errorTexts;
+        g_errorShape = config.errorShape;
     }
     const Fault &f = config.open;
     if (f.nDelayMs)
@@ -238,9 +244,17 @@ VTLDRVUSB_API const char *VtlUsbGetError(std::uint32_t nCode)
             text = "No error";
         else
             text = "Unknown error";
-        char *slot = g_returned[g_nReturned++ % 8];
-        CopyText(slot, sizeof g_returned[0], text);
-        psz = slot;
+        const unsigned nSlot = g_nReturned++ % 8;
+        if (g_errorShape.nLength != 0 || g_errorShape.bUnterminated)
+        {
+            text = StretchText(text, g_errorShape.nLength);
+            psz = g_shaped[nSlot].Set(text, !g_errorShape.bUnterminated);
+        }
+        else
+        {
+            CopyText(g_returned[nSlot], sizeof g_returned[0], text);
+            psz = g_returned[nSlot];
+        }
     }
     Journal("VtlUsbGetError(" + std::to_string(nCode) + ") = " + Quote(text));
     return psz;
