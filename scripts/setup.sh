@@ -96,9 +96,17 @@ vtl_session() {
   "$WINE" sc query </dev/null >/dev/null 2>&1 || true
 }
 
+# Wine draws the caption buttons with Marlett, which this Wine does not find by itself.
+vtl_prefix_fonts() {
+  local fonts="$WINEPREFIX/drive_c/windows/Fonts"
+  [ -d "$fonts" ] && [ ! -f "$fonts/marlett.ttf" ] && [ -f /usr/share/wine/fonts/marlett.ttf ] &&
+    cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
+  return 0
+}
+
 vtl_prefix() {
   . "$VTL_ROOT/scripts/wine-env.sh"
-  [ -f "$WINEPREFIX/.vtl-ready" ] && return 0
+  [ -f "$WINEPREFIX/.vtl-ready" ] && { vtl_prefix_fonts; return 0; }
   vtl_log "creating Wine prefix $WINEPREFIX"
   mkdir -p "$WINEPREFIX"
   local ws
@@ -109,6 +117,7 @@ vtl_prefix() {
   "$WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
   "$ws" -w
   [ -f "$WINEPREFIX/system.reg" ] || { vtl_log "wineboot failed"; return 1; }
+  vtl_prefix_fonts
   touch "$WINEPREFIX/.vtl-ready"
 }
 
