@@ -75,6 +75,17 @@ void COstrelDlg::OnVerify()
     RunCommand(&COstrelDlg::DoVerify);
 }
 
+// Open dialog for Update and Verify, then the driver's image check; false ends the command.
+bool COstrelDlg::ChooseImageFile(UsbBoard *pBoard, CString &strPath)
+{
+    if (!ChooseFile(TRUE, OFN_HIDEREADONLY | OFN_NOCHANGEDIR, strPath))
+        return false;
+    if (pBoard->IsValidEepromFile(strPath))
+        return true;
+    OstrelMessageBox(*this, kInvalidFile, kInvalidFileCaption, MB_OK | MB_ICONINFORMATION);
+    return false;
+}
+
 void COstrelDlg::DoErase(UsbBoard *pBoard)
 {
     if (pBoard->EraseEeprom() == 0)
@@ -95,13 +106,8 @@ void COstrelDlg::DoSave(UsbBoard *pBoard)
 void COstrelDlg::DoUpdate(UsbBoard *pBoard)
 {
     CString strPath;
-    if (!ChooseFile(TRUE, OFN_HIDEREADONLY | OFN_NOCHANGEDIR, strPath))
+    if (!ChooseImageFile(pBoard, strPath))
         return;
-    if (!pBoard->IsValidEepromFile(strPath))
-    {
-        OstrelMessageBox(*this, kInvalidFile, kInvalidFileCaption, MB_OK | MB_ICONINFORMATION);
-        return;
-    }
     // Repaints what the file dialog covered before the driver keeps the thread busy.
     PumpMessages();
 
@@ -138,13 +144,8 @@ void COstrelDlg::DoUpdate(UsbBoard *pBoard)
 void COstrelDlg::DoVerify(UsbBoard *pBoard)
 {
     CString strPath;
-    if (!ChooseFile(TRUE, OFN_HIDEREADONLY | OFN_NOCHANGEDIR, strPath))
+    if (!ChooseImageFile(pBoard, strPath))
         return;
-    if (!pBoard->IsValidEepromFile(strPath))
-    {
-        OstrelMessageBox(*this, kInvalidFile, kInvalidFileCaption, MB_OK | MB_ICONINFORMATION);
-        return;
-    }
     if (pBoard->VerifyEeprom(strPath) == 0)
         OstrelMessageBox(*this, kVerifyDone, kVerifyDoneCaption, MB_OK | MB_ICONINFORMATION);
     else

@@ -62,6 +62,7 @@ protected:
     bool CheckBoardLock();
     void RunCommand(void (COstrelDlg::*pfnBody)(UsbBoard *pBoard));
     bool ChooseFile(BOOL bOpen, DWORD dwFlags, CString &strPath);
+    bool ChooseImageFile(UsbBoard *pBoard, CString &strPath);
     void DoErase(UsbBoard *pBoard);
     void DoSave(UsbBoard *pBoard);
     void DoUpdate(UsbBoard *pBoard);

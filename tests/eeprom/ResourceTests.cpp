@@ -129,15 +129,9 @@ TEST(OstrelResources, MenuStringAndVersion)
     EXPECT_STREQ(sz, "&About Ostrel...");
     EXPECT_NE(FindResourceA(NULL, MAKEINTRESOURCEA(128), RT_GROUP_ICON), (HRSRC)NULL);
 
-    char path[MAX_PATH];
-    GetModuleFileNameA(NULL, path, MAX_PATH);
-    DWORD dwHandle = 0;
-    std::vector<BYTE> ver(GetFileVersionInfoSizeA(path, &dwHandle));
-    ASSERT_FALSE(ver.empty());
-    ASSERT_TRUE(GetFileVersionInfoA(path, 0, static_cast<DWORD>(ver.size()), ver.data()));
-    VS_FIXEDFILEINFO *pInfo = nullptr;
-    UINT nLen = 0;
-    ASSERT_TRUE(VerQueryValueA(ver.data(), "\\", reinterpret_cast<void **>(&pInfo), &nLen));
+    VS_FIXEDFILEINFO info = {};
+    ASSERT_TRUE(vtltest::ReadOwnFileVersion(info));
+    const VS_FIXEDFILEINFO *pInfo = &info;
     EXPECT_EQ(pInfo->dwFileVersionMS, 0x00010002u);
     EXPECT_EQ(pInfo->dwFileVersionLS, 0u);
     EXPECT_EQ(pInfo->dwProductVersionMS, 0x00010002u);

@@ -95,4 +95,22 @@ bool ReadFileText(const std::string &path, std::string &text)
     return ok;
 }
 
+bool ReadOwnFileVersion(VS_FIXEDFILEINFO &info)
+{
+    char path[MAX_PATH];
+    if (GetModuleFileNameA(NULL, path, MAX_PATH) == 0)
+        return false;
+    DWORD dwHandle = 0;
+    std::vector<BYTE> ver(GetFileVersionInfoSizeA(path, &dwHandle));
+    if (ver.empty() || !GetFileVersionInfoA(path, 0, static_cast<DWORD>(ver.size()), ver.data()))
+        return false;
+    VS_FIXEDFILEINFO *pInfo = nullptr;
+    UINT nLen = 0;
+    if (!VerQueryValueA(ver.data(), "\\", reinterpret_cast<void **>(&pInfo), &nLen) ||
+        nLen < sizeof(VS_FIXEDFILEINFO))
+        return false;
+    info = *pInfo;
+    return true;
+}
+
 } // namespace vtltest

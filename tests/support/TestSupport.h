@@ -173,6 +173,9 @@ private:
 bool WriteFileText(const std::string &path, const std::string &text);
 bool ReadFileText(const std::string &path, std::string &text);
 
+// The fixed part of the version resource of this program's own file; false when it has none.
+bool ReadOwnFileVersion(VS_FIXEDFILEINFO &info);
+
 // ---------------------------------------------------------------------------
 // Out-of-process driver: runs a built program and works its dialog from outside.
 // ---------------------------------------------------------------------------
