@@ -12,6 +12,22 @@
 #define VTLDRVUSB_API extern "C" __declspec(dllimport)
 #endif
 
+// The tools build with VTLDRVUSB_GUARDED: the board operations and the exported functions are
+// then out of their reach, and every call goes through the guard of VtlGuard.h.
+#ifdef VTLDRVUSB_GUARDED
+#define VTLDRVUSB_OPERATIONS                                                                       \
+private:                                                                                           \
+    friend class CVtlBoard;
+#define VTLDRVUSB_BEGIN_EXPORTS                                                                    \
+    namespace VtlUnguarded                                                                         \
+    {
+#define VTLDRVUSB_END_EXPORTS }
+#else
+#define VTLDRVUSB_OPERATIONS public:
+#define VTLDRVUSB_BEGIN_EXPORTS
+#define VTLDRVUSB_END_EXPORTS
+#endif
+
 // FPGA family passed to the flash operations, one unsigned byte.
 enum FpgaFamily : std::uint8_t
 {
@@ -56,7 +72,7 @@ static_assert(sizeof(VTLExc) == 2060, "VTLExc is 2060 bytes");
 // There is deliberately no virtual destructor: GCC would give it two slots.
 class UsbBoard
 {
-public:
+    VTLDRVUSB_OPERATIONS
     virtual int Reserved00() = 0;
     virtual int Reserved01() = 0;
     virtual int Reserved02() = 0;
@@ -121,6 +137,7 @@ typedef int (*PFN_VtlUsbSetRefreshCallback)(VtlRefreshCallback pfn, void *pConte
 typedef int (*PFN_VtlUsbSetHWStatusCallback)(VtlHWStatusCallback pfn, void *pContext);
 typedef std::uint32_t (*PFN_VtlUsbGetDLLVer)();
 
+VTLDRVUSB_BEGIN_EXPORTS
 VTLDRVUSB_API std::uint32_t VtlUsbOpen(std::uint32_t hWnd);
 VTLDRVUSB_API int VtlUsbClose();
 VTLDRVUSB_API UsbBoard *VtlUsbOpenBoard(std::uint32_t nIndex);
@@ -132,3 +149,4 @@ VTLDRVUSB_API const char *VtlUsbGetError(std::uint32_t nCode);
 VTLDRVUSB_API int VtlUsbSetRefreshCallback(VtlRefreshCallback pfn, void *pContext);
 VTLDRVUSB_API int VtlUsbSetHWStatusCallback(VtlHWStatusCallback pfn, void *pContext);
 VTLDRVUSB_API std::uint32_t VtlUsbGetDLLVer();
+VTLDRVUSB_END_EXPORTS

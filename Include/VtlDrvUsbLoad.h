@@ -2,6 +2,7 @@
 #pragma once
 
 #include "VtlDrvUsb.h"
+#include "VtlGuard.h"
 
 // The loader's error record; it adds nothing, so handlers catch VTLExc by reference.
 struct VtlExcept : public VTLExc
@@ -27,15 +28,31 @@ public:
     // Frees the library and clears every member.
     void Unload();
 
-    std::uint32_t Open(std::uint32_t hWnd) { return m_pfnOpen(hWnd); }
-    int Close() { return m_pfnClose(); }
-    UsbBoard *OpenBoard(std::uint32_t nIndex) { return m_pfnOpenBoard(nIndex); }
-    std::uint32_t GetBoardCount() { return m_pfnGetBoardCount(); }
+    // The six calls Ostrel makes, each through the guard.
+    std::uint32_t Open(std::uint32_t hWnd)
+    {
+        return VtlCall("VtlUsbOpen", [&] { return m_pfnOpen(hWnd); });
+    }
+    int Close()
+    {
+        return VtlCall("VtlUsbClose", [&] { return m_pfnClose(); });
+    }
+    UsbBoard *OpenBoard(std::uint32_t nIndex)
+    {
+        return VtlCall("VtlUsbOpenBoard", [&] { return m_pfnOpenBoard(nIndex); });
+    }
+    std::uint32_t GetBoardCount()
+    {
+        return VtlCall("VtlUsbGetBoardCount", [&] { return m_pfnGetBoardCount(); });
+    }
     int GetBoardInfo(std::uint32_t nIndex, BoardInfo *pInfo)
     {
-        return m_pfnGetBoardInfo(nIndex, pInfo);
+        return VtlCall("VtlUsbGetBoardInfo", [&] { return m_pfnGetBoardInfo(nIndex, pInfo); });
     }
-    const char *GetError(std::uint32_t nCode) { return m_pfnGetError(nCode); }
+    const char *GetError(std::uint32_t nCode)
+    {
+        return VtlCall("VtlUsbGetError", [&] { return m_pfnGetError(nCode); });
+    }
 
     HMODULE GetModule() const { return m_hModule; }
 

@@ -72,7 +72,7 @@ void COstrelDlg::EnumerateBoards()
             {
                 try
                 {
-                    pEntry->pBoard->ReleaseBoard();
+                    CVtlBoard(pEntry->pBoard).ReleaseBoard();
                 }
                 catch (VTLExc &)
                 {
@@ -112,7 +112,7 @@ void COstrelDlg::FillBoardList()
         int nMinor = 0;
         try
         {
-            if (pEntry->pBoard && pEntry->pBoard->GetEepromVersion(&nMajor, &nMinor) == 0)
+            if (pEntry->pBoard && CVtlBoard(pEntry->pBoard).GetEepromVersion(&nMajor, &nMinor) == 0)
                 strVersion.Format("Ver %d.%02d", nMajor, nMinor);
         }
         catch (VTLExc &)
@@ -179,7 +179,7 @@ void COstrelDlg::CloseBoards()
             continue;
         try
         {
-            pEntry->pBoard->ReleaseBoard();
+            CVtlBoard(pEntry->pBoard).ReleaseBoard();
         }
         catch (VTLExc &)
         {

@@ -80,7 +80,7 @@ bool COstrelDlg::ChooseImageFile(UsbBoard *pBoard, CString &strPath)
 {
     if (!ChooseFile(TRUE, OFN_HIDEREADONLY | OFN_NOCHANGEDIR, strPath))
         return false;
-    if (pBoard->IsValidEepromFile(strPath))
+    if (CVtlBoard(pBoard).IsValidEepromFile(strPath))
         return true;
     OstrelMessageBox(*this, kInvalidFile, kInvalidFileCaption, MB_OK | MB_ICONINFORMATION);
     return false;
@@ -88,7 +88,7 @@ bool COstrelDlg::ChooseImageFile(UsbBoard *pBoard, CString &strPath)
 
 void COstrelDlg::DoErase(UsbBoard *pBoard)
 {
-    if (pBoard->EraseEeprom() == 0)
+    if (CVtlBoard(pBoard).EraseEeprom() == 0)
         OstrelMessageBox(*this, kEraseDone, kResetCaption, MB_OK | MB_ICONINFORMATION);
     else
         OstrelMessageBox(*this, kEraseFailed, kEraseFailedCaption, MB_OK | MB_ICONERROR);
@@ -99,7 +99,7 @@ void COstrelDlg::DoSave(UsbBoard *pBoard)
     CString strPath;
     if (!ChooseFile(FALSE, OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR, strPath))
         return;
-    if (pBoard->SaveEeprom(strPath) != 0)
+    if (CVtlBoard(pBoard).SaveEeprom(strPath) != 0)
         OstrelMessageBox(*this, kSaveFailed, kSaveFailedCaption, MB_OK | MB_ICONWARNING);
 }
 
@@ -115,8 +115,8 @@ void COstrelDlg::DoUpdate(UsbBoard *pBoard)
     int nEepromMinor = 0;
     int nFileMajor = 0;
     int nFileMinor = 0;
-    const int nEepromResult = pBoard->GetEepromVersion(&nEepromMajor, &nEepromMinor);
-    pBoard->GetFileVersion(strPath, &nFileMajor, &nFileMinor);
+    const int nEepromResult = CVtlBoard(pBoard).GetEepromVersion(&nEepromMajor, &nEepromMinor);
+    CVtlBoard(pBoard).GetFileVersion(strPath, &nFileMajor, &nFileMinor);
     if (nEepromResult == 0)
     {
         const auto eMajor = static_cast<std::uint32_t>(nEepromMajor);
@@ -135,7 +135,7 @@ void COstrelDlg::DoUpdate(UsbBoard *pBoard)
         }
     }
 
-    if (pBoard->ProgramEeprom(strPath) == 0)
+    if (CVtlBoard(pBoard).ProgramEeprom(strPath) == 0)
         OstrelMessageBox(*this, kProgramDone, kResetCaption, MB_OK | MB_ICONINFORMATION);
     else
         OstrelMessageBox(*this, kProgramFailed, kProgramFailedCaption, MB_OK | MB_ICONERROR);
@@ -146,7 +146,7 @@ void COstrelDlg::DoVerify(UsbBoard *pBoard)
     CString strPath;
     if (!ChooseImageFile(pBoard, strPath))
         return;
-    if (pBoard->VerifyEeprom(strPath) == 0)
+    if (CVtlBoard(pBoard).VerifyEeprom(strPath) == 0)
         OstrelMessageBox(*this, kVerifyDone, kVerifyDoneCaption, MB_OK | MB_ICONINFORMATION);
     else
         OstrelMessageBox(*this, kVerifyFailed, kVerifyFailedCaption, MB_OK | MB_ICONERROR);

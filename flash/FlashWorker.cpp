@@ -5,6 +5,7 @@
 
 #include "DriverText.h"
 #include "Messages.h"
+#include "VtlGuard.h"
 
 using namespace TorvaneText;
 
@@ -79,7 +80,8 @@ void CTorvaneDlg::RunCommand(int nIndex)
         if (RunBoardOperation(nIndex) != 0)
         {
             CString strText;
-            strText.Format(texts.pszError, CopyDriverText(m_pBoard->GetErrorText()).c_str());
+            strText.Format(texts.pszError,
+                           CopyDriverText(CVtlBoard(m_pBoard).GetErrorText()).c_str());
             ShowMessage(strText, kErrorCaption, MB_OK);
         }
         m_edtInfo.SetWindowText(texts.pszEnd);
@@ -101,9 +103,9 @@ int CTorvaneDlg::RunBoardOperation(int nIndex)
     switch (nIndex)
     {
     case kErase:
-        return m_pBoard->EraseFlash();
+        return CVtlBoard(m_pBoard).EraseFlash();
     case kEraseBitstream:
-        return m_pBoard->EraseBitstream(m_nFamily);
+        return CVtlBoard(m_pBoard).EraseBitstream(m_nFamily);
     default:
         break;
     }
@@ -112,7 +114,7 @@ int CTorvaneDlg::RunBoardOperation(int nIndex)
     int nMinor = 0;
     ReadVersion(m_edtVerMajor, "1", nMajor);
     ReadVersion(m_edtVerMinor, "0", nMinor);
-    return m_pBoard->ProgramFlash(strFile.GetString(), m_nFamily, nMajor, nMinor);
+    return CVtlBoard(m_pBoard).ProgramFlash(strFile.GetString(), m_nFamily, nMajor, nMinor);
 }
 
 // Reads the path box again and hands the worker its own copy of the path.

@@ -12,6 +12,7 @@
 #include "Messages.h"
 #include "Splash.h"
 #include "StartupWindows.h"
+#include "VtlDrvUsbImports.h"
 
 using namespace TorvaneText;
 
@@ -60,7 +61,15 @@ CTorvaneDlg::~CTorvaneDlg()
         if (h != NULL)
             CloseHandle(h);
     }
-    VtlUsbClose();
+    try
+    {
+        VtlLibrary::Close();
+    }
+    catch (VTLExc &e)
+    {
+        // The window is gone; the box has no owner, and the program still ends normally.
+        ShowRecord(e);
+    }
     DeleteCriticalSection(&m_csFile);
     DeleteCriticalSection(&m_cs);
 }
@@ -115,25 +124,25 @@ BOOL CTorvaneDlg::OnInitDialog()
         splash.ShowWindow(SW_HIDE);
         ShowMessage(strText, kErrorCaption, MB_OK);
         if (bClose)
-            VtlUsbClose();
+            VtlLibrary::Close();
         EndDialog(IDCANCEL);
         return FALSE;
     };
     try
     {
-        std::uint32_t nCode = VtlUsbOpen(0);
+        std::uint32_t nCode = VtlLibrary::Open(0);
         if (nCode != 0)
         {
             CString strText;
-            strText.Format(kOpenLibraryFailed, CopyDriverText(VtlUsbGetError(nCode)).c_str());
+            strText.Format(kOpenLibraryFailed, CopyDriverText(VtlLibrary::GetError(nCode)).c_str());
             return fail(strText, false);
         }
-        if (VtlUsbGetBoardCount() == 0)
+        if (VtlLibrary::GetBoardCount() == 0)
             return fail(kNoBoards, true);
-        m_pBoard = VtlUsbOpenBoard(0);
+        m_pBoard = VtlLibrary::OpenBoard(0);
         if (m_pBoard == NULL)
             return fail(kNoInterface, true);
-        m_pBoard->SetProgressCallback(ProgressProc, this);
+        CVtlBoard(m_pBoard).SetProgressCallback(ProgressProc, this);
     }
     catch (VTLExc &e)
     {
@@ -163,7 +172,7 @@ int CTorvaneDlg::RefreshFlashInfo()
     int nResult;
     try
     {
-        nResult = m_pBoard->GetFlashInfo(m_nFamily, buffer.data(), &nSize);
+        nResult = CVtlBoard(m_pBoard).GetFlashInfo(m_nFamily, buffer.data(), &nSize);
     }
     catch (VTLExc &e)
     {
