@@ -5,6 +5,7 @@
 #include "SimJournal.h"
 #include "SimShared.h"
 #include "SimText.h"
+#include "SimThrow.h"
 
 #include <cstring>
 
@@ -147,13 +148,7 @@ int CSimBoard::Enter(int op, const std::string &call, bool bNeedLock)
     {
         Journal(Prefix() + call + " = throw " + std::to_string(f.nThrowCode) + " " +
                 Quote(f.throwText));
-        VTLExc e;
-        std::memset(&e, 0, sizeof e);
-        e.m_nCode = f.nThrowCode;
-        e.m_nLine = __LINE__;
-        CopyText(e.m_szFile, sizeof e.m_szFile, FileNameOf(__FILE__));
-        CopyText(e.m_szMessage, sizeof e.m_szMessage, f.throwText);
-        throw e;
+        ThrowRecord(MakeRecord(f, __LINE__, __FILE__));
     }
     if (f.bFail)
         return Error(f.nFailStatus, f.failText);

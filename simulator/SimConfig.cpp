@@ -95,7 +95,7 @@ int FindOp(const std::string &name)
 
 // Applies fail./delay./throw. keys; false when key is not one of them.
 bool FaultKey(const std::string &key, const std::string &v, bool bDriver, Fault *faults,
-              Fault &open)
+              DriverConfig &c)
 {
     const std::size_t dot = key.find('.');
     if (dot == std::string::npos)
@@ -105,7 +105,9 @@ bool FaultKey(const std::string &key, const std::string &v, bool bDriver, Fault 
         return false;
     Fault *f = nullptr;
     if (bDriver && name == "VtlUsbOpen")
-        f = &open;
+        f = &c.open;
+    else if (bDriver && name == "VtlUsbClose")
+        f = &c.close;
     else if (!bDriver && FindOp(name) >= 0)
         f = &faults[FindOp(name)];
     if (!f)
@@ -260,6 +262,16 @@ void DriverKey(DriverConfig &c, const std::string &key, const std::string &v, bo
         if (c.nProgressStepMs == 0)
             Fail("progress_step_ms must be at least 1");
     }
+    else if (key == "throw_style")
+    {
+        static const char *const kStyles[] = {"gcc", "class", "struct", "other"};
+        int i = 0;
+        while (i < 4 && v != kStyles[i])
+            ++i;
+        if (i == 4)
+            Fail("bad throw_style \"" + v + "\" (use gcc, class, struct or other)");
+        c.throwStyle = static_cast<ThrowStyle>(i);
+    }
     else if (key.compare(0, 6, "error.") == 0)
         c.errorTexts[Number(key, key.substr(6))] = Text(key, v);
     else if (!ShapeKey(c.errorShape, key, v))
@@ -329,10 +341,10 @@ bool ParseConfigText(const std::string &path, const std::string &text, DriverCon
             if (board >= 0)
             {
                 boards[board].identity += key + "=" + value + "\n";
-                if (!FaultKey(key, value, false, boards[board].faults, c.open))
+                if (!FaultKey(key, value, false, boards[board].faults, c))
                     BoardKey(boards[board], key, value, eepromSources[board]);
             }
-            else if (!FaultKey(key, value, true, nullptr, c.open))
+            else if (!FaultKey(key, value, true, nullptr, c))
                 DriverKey(c, key, value, bBoardsSet);
         }
         std::uint32_t count = bBoardsSet ? static_cast<std::uint32_t>(c.boards.size()) : 0;

@@ -71,12 +71,25 @@ struct BoardConfig
     std::string identity; // the section's text: per-process state is kept while it is unchanged
 };
 
+// How every configured throw is raised: as GCC throws it (the default), or through the C runtime's
+// _CxxThrowException as a library built with Microsoft's compiler throws it: VTLExc named as a
+// class, as a struct, or an object of another type.
+enum class ThrowStyle
+{
+    Gcc,
+    Class,
+    Struct,
+    Other
+};
+
 struct DriverConfig
 {
     std::string path; // empty: built-in defaults
     std::uint32_t nProgressMs = 3000;
     std::uint32_t nProgressStepMs = 30;
     Fault open;
+    Fault close;
+    ThrowStyle throwStyle = ThrowStyle::Gcc;
     std::map<std::uint32_t, std::string> errorTexts;
     TextShape errorShape; // of VtlUsbGetError's texts
     std::vector<BoardConfig> boards;

@@ -5,6 +5,7 @@
 #include "SimJournal.h"
 #include "SimShared.h"
 #include "SimText.h"
+#include "SimThrow.h"
 #include "SimWatcher.h"
 
 #include "VtlDrvUsb.h"
@@ -40,6 +41,7 @@ unsigned g_nReturned = 0;
 // Texts shaped by error_length / error_unterminated rotate through these instead.
 TextShape g_errorShape;
 CEdgeText g_shaped[8];
+Fault g_closeFault; // of the last good configuration
 
 // Ends the current session: every board is released and the watcher told to stop.
 void EndSession()
@@ -96,7 +98,9 @@ VTLDRVUSB_API std::uint32_t VtlUsbOpen(std::uint32_t hWnd)
             CHold hold;
             g_errorTexts[kConfigError] = text;
             g_errorShape = TextShape(); // the problem is told in full
+            g_closeFault = Fault();
         }
+        SetThrowStyle(ThrowStyle::Gcc);
         Journal(call + " = " + std::to_string(kConfigError) + " " + Quote(text));
         return kConfigError;
     }
@@ -104,20 +108,16 @@ VTLDRVUSB_API std::uint32_t VtlUsbOpen(std::uint32_t hWnd)
         CHold hold;
         g_errorTexts = config.errorTexts;
         g_errorShape = config.errorShape;
+        g_closeFault = config.close;
     }
+    SetThrowStyle(config.throwStyle);
     const Fault &f = config.open;
     if (f.nDelayMs)
         Sleep(f.nDelayMs);
     if (f.bThrow)
     {
         Journal(call + " = throw " + std::to_string(f.nThrowCode) + " " + Quote(f.throwText));
-        VTLExc e;
-        std::memset(&e, 0, sizeof e);
-        e.m_nCode = f.nThrowCode;
-        e.m_nLine = __LINE__;
-        std::strncpy(e.m_szFile, FileNameOf(__FILE__).c_str(), sizeof e.m_szFile - 1);
-        std::strncpy(e.m_szMessage, f.throwText.c_str(), sizeof e.m_szMessage - 1);
-        throw e;
+        ThrowRecord(MakeRecord(f, __LINE__, __FILE__));
     }
     if (f.bFail)
     {
@@ -156,11 +156,25 @@ VTLDRVUSB_API std::uint32_t VtlUsbOpen(std::uint32_t hWnd)
     return 0;
 }
 
+// A configured failure or throw comes after the session has ended: the boards are free either way.
 VTLDRVUSB_API int VtlUsbClose()
 {
+    Fault f;
+    {
+        CHold hold;
+        f = g_closeFault;
+    }
     EndSession();
-    Journal("VtlUsbClose() = 0");
-    return 0;
+    if (f.nDelayMs)
+        Sleep(f.nDelayMs);
+    if (f.bThrow)
+    {
+        Journal("VtlUsbClose() = throw " + std::to_string(f.nThrowCode) + " " + Quote(f.throwText));
+        ThrowRecord(MakeRecord(f, __LINE__, __FILE__));
+    }
+    const int r = f.bFail ? f.nFailStatus : 0;
+    Journal("VtlUsbClose() = " + std::to_string(r));
+    return r;
 }
 
 VTLDRVUSB_API UsbBoard *VtlUsbOpenBoard(std::uint32_t nIndex)

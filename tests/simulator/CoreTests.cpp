@@ -113,6 +113,8 @@ TEST(Config, MalformedFilesAreReportedWithLineAndNeverApplied)
         {"[driver]\nfail.EraseFlash = 3\n", "(2): unknown operation"},
         {"[board 0]\nopenable = maybe\n", "(2): bad flag \"maybe\""},
         {"[driver]\nprogress_step_ms = 0\n", "(2): progress_step_ms must be at least 1"},
+        {"[driver]\nthrow_style = msvc\n", "(2): bad throw_style \"msvc\""},
+        {"[board 0]\nthrow.VtlUsbClose = 3\n", "(2): unknown operation \"VtlUsbClose\""},
         {"[board 0]\nnovalue\n", "(2): expected key = value"},
         {"[board 0]\neeprom_file = C:\\no\\such\\file.iic\n", "(2): eeprom_file: C:\\no\\such"},
         {"[board 0]\nspartan = C:\\no\\such\\x.bit\n",

@@ -1,0 +1,139 @@
+// SimThrow.cpp - throws as GCC does, or through the C runtime's _CxxThrowException with a throw
+// description laid out in this image exactly as Microsoft's compiler lays it out for x64.
+#include "SimThrow.h"
+
+#include "SimText.h"
+
+#include <atomic>
+#include <cstring>
+
+extern "C" IMAGE_DOS_HEADER __ImageBase;
+
+namespace vtlsim
+{
+namespace
+{
+std::atomic<int> g_nStyle{static_cast<int>(ThrowStyle::Gcc)};
+
+// The four parts of the description; every reference is an offset from this image's base.
+struct MsTypeDescriptor
+{
+    const void *pVFTable; // type_info's table of the runtime
+    void *pSpare;
+    char szName[32];
+};
+struct MsCatchableType
+{
+    std::uint32_t properties;
+    std::int32_t pType;
+    std::int32_t mdisp;
+    std::int32_t pdisp;
+    std::int32_t vdisp;
+    std::int32_t sizeOrOffset;
+    std::int32_t copyFunction;
+};
+struct MsCatchableTypeArray
+{
+    std::int32_t nCount;
+    std::int32_t types[2];
+};
+struct MsThrowInfo
+{
+    std::uint32_t attributes;
+    std::int32_t pmfnUnwind;
+    std::int32_t pForwardCompat;
+    std::int32_t pCatchableTypeArray;
+};
+
+// One throwable type with up to two catchable types (itself and a base), in static storage.
+struct MsThrowDescription
+{
+    MsTypeDescriptor types[2];
+    MsCatchableType catchable[2];
+    MsCatchableTypeArray array;
+    MsThrowInfo info;
+};
+
+// What "other" throws: an object laid out like the runtime's std::bad_alloc.
+struct OtherObject
+{
+    const void *pVFTable;
+    const char *pszWhat;
+    bool bDoFree;
+};
+
+std::int32_t Rva(const void *p)
+{
+    return static_cast<std::int32_t>(reinterpret_cast<const char *>(p) -
+                                     reinterpret_cast<const char *>(&__ImageBase));
+}
+
+HMODULE Runtime()
+{
+    static const HMODULE hRuntime = LoadLibraryA("msvcrt.dll");
+    return hRuntime;
+}
+
+const MsThrowInfo *Describe(MsThrowDescription &d, const char *const *ppszNames, int nNames,
+                            std::int32_t nSize)
+{
+    const void *pTypeInfoTable =
+        reinterpret_cast<const void *>(GetProcAddress(Runtime(), "??_7type_info@@6B@"));
+    for (int i = 0; i < nNames; ++i)
+    {
+        d.types[i].pVFTable = pTypeInfoTable;
+        std::strncpy(d.types[i].szName, ppszNames[i], sizeof d.types[i].szName - 1);
+        d.catchable[i] = MsCatchableType{0, Rva(&d.types[i]), 0, -1, 0, nSize, 0};
+        d.array.types[i] = Rva(&d.catchable[i]);
+    }
+    d.array.nCount = nNames;
+    d.info = MsThrowInfo{0, 0, 0, Rva(&d.array)};
+    return &d.info;
+}
+
+const MsThrowInfo *DescriptionOf(ThrowStyle style)
+{
+    static MsThrowDescription classDesc, structDesc, otherDesc;
+    static const char *const kClass[] = {".?AVVTLExc@@"};
+    static const char *const kStruct[] = {".?AUVTLExc@@"};
+    static const char *const kOther[] = {".?AVbad_alloc@std@@", ".?AVexception@std@@"};
+    static const MsThrowInfo *const pClass = Describe(classDesc, kClass, 1, sizeof(VTLExc));
+    static const MsThrowInfo *const pStruct = Describe(structDesc, kStruct, 1, sizeof(VTLExc));
+    static const MsThrowInfo *const pOther = Describe(otherDesc, kOther, 2, sizeof(OtherObject));
+    return style == ThrowStyle::Class ? pClass : style == ThrowStyle::Struct ? pStruct : pOther;
+}
+} // namespace
+
+void SetThrowStyle(ThrowStyle style)
+{
+    g_nStyle = static_cast<int>(style);
+}
+
+VTLExc MakeRecord(const Fault &f, int nLine, const char *pszFile)
+{
+    VTLExc e;
+    std::memset(&e, 0, sizeof e);
+    e.m_nCode = f.nThrowCode;
+    e.m_nLine = nLine;
+    CopyText(e.m_szFile, sizeof e.m_szFile, FileNameOf(pszFile));
+    CopyText(e.m_szMessage, sizeof e.m_szMessage, f.throwText);
+    return e;
+}
+
+void ThrowRecord(const VTLExc &e)
+{
+    const ThrowStyle style = static_cast<ThrowStyle>(g_nStyle.load());
+    typedef void(WINAPI * PFN_CxxThrowException)(void *pObject, const void *pThrowInfo);
+    const auto pfnThrow = reinterpret_cast<PFN_CxxThrowException>(
+        reinterpret_cast<void *>(GetProcAddress(Runtime(), "_CxxThrowException")));
+    if (style == ThrowStyle::Gcc || !pfnThrow)
+        throw e;
+    // The object lives in this frame, which stays until the catching side has unwound it.
+    VTLExc record = e;
+    OtherObject other{nullptr, "bad allocation", false};
+    void *pObject = style == ThrowStyle::Other ? static_cast<void *>(&other) : &record;
+    pfnThrow(pObject, DescriptionOf(style));
+    throw e; // not reached: the runtime's throw does not return
+}
+
+} // namespace vtlsim
