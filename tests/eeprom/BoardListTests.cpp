@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "ThrowStyles.h"
+
 using namespace ostreltest;
 using namespace vtltest;
 using Rows = std::vector<std::vector<std::string>>;
@@ -96,15 +98,24 @@ TEST(OstrelStartup, OpenFailureShowsLibraryTextAndCode)
     EXPECT_EQ(r.owner, hDlg);
 }
 
-TEST(OstrelStartup, OpenThatThrowsIsReportedNotFatal)
+class OstrelThrows : public testing::TestWithParam<ThrowStyle>
 {
-    CSimSession sim(BoardsConfig({"type = A"}, "throw.VtlUsbOpen = 42 Driver exploded\n"));
+};
+INSTANTIATE_TEST_SUITE_P(Styles, OstrelThrows, testing::ValuesIn(kThrowStyles), StyleName);
+
+TEST_P(OstrelThrows, OpenThatThrowsIsReportedNotFatal)
+{
+    CSimSession sim(BoardsConfig({"type = A"}, "throw.VtlUsbOpen = 42 Driver exploded\n" +
+                                                   StyleLine(GetParam())));
     CMsgBoxCatcher boxes;
     CTestOstrelDlg dlg;
     dlg.RunScript([&](CTestOstrelDlg &d) { EXPECT_TRUE(d.Rows().empty()); });
     ASSERT_EQ(boxes.Count(), 1u);
-    EXPECT_EQ(boxes.Record(0).text, "Driver exploded");
+    EXPECT_EQ(boxes.Record(0).text, ShownText(GetParam(), "Driver exploded", "VtlUsbOpen"));
     EXPECT_EQ(boxes.Record(0).caption, "Error");
+    EXPECT_EQ(sim.Calls().front().rfind("VtlUsbOpen(0x", 0), 0u);
+    EXPECT_EQ(sim.Count("VtlUsbOpen("), 1u);
+    EXPECT_EQ(sim.Count("VtlUsbGetBoardCount"), 0u) << "nothing more after the throw";
 }
 
 TEST(OstrelStartup, NoBoardEmptyListButtonsDisabled)
@@ -173,4 +184,36 @@ TEST(OstrelTeardown, BoardsReleasedThenLibraryClosed)
     EXPECT_EQ(calls[n - 2].rfind("board2.ReleaseBoard()", 0), 0u) << calls[n - 2];
     EXPECT_EQ(calls[n - 1].rfind("VtlUsbClose()", 0), 0u) << calls[n - 1];
     EXPECT_EQ(sim.Count("VtlUsbClose()"), 1u);
+}
+
+// List filling and a refresh meet throws from two board operations: both go on, without a box.
+TEST_P(OstrelThrows, ListFillingAndRefreshGoOnPastThrowingBoardOperations)
+{
+    CSimSession sim(BoardsConfig(
+        {"type = A\nthrow.GetEepromVersion = 3 No version\nthrow.ReleaseBoard = 4 Gone",
+         "type = B"},
+        StyleLine(GetParam())));
+    CMsgBoxCatcher boxes;
+    const Rows want = {{"A", "0x300", "Unknown"}, {"B", "0x310", "Ver 1.02"}};
+    {
+        CTestOstrelDlg dlg;
+        dlg.m_nRefreshPauseMs = 100;
+        dlg.RunScript([&](CTestOstrelDlg &d) {
+            EXPECT_EQ(d.Rows(), want);
+            SetEvent(d.m_hRefreshEvent);
+            ASSERT_TRUE(WaitForCondition(
+                [&] {
+                    return sim.Count("VtlUsbOpen(") == 2 && d.ButtonsEnabled(true) &&
+                           !d.m_bHourglass;
+                },
+                15000));
+            EXPECT_EQ(d.Rows(), want);
+            EXPECT_EQ(sim.Count("board0.ReleaseBoard() = throw 4 \"Gone\""), 1u);
+            EXPECT_EQ(sim.Count("board1.ReleaseBoard() = 0"), 1u);
+            EXPECT_EQ(sim.Count("board0.GetEepromVersion() = throw 3 \"No version\""), 2u);
+        });
+        EXPECT_TRUE(dlg.m_bScriptRan);
+    }
+    EXPECT_EQ(boxes.Count(), 0u);
+    EXPECT_EQ(sim.Count("board0.ReleaseBoard() = throw"), 2u) << "and again at the end";
 }

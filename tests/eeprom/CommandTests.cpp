@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+#include "ThrowStyles.h"
+
 using namespace ostreltest;
 using namespace vtltest;
 
@@ -79,15 +81,23 @@ TEST(OstrelErase, ErasesAtOnceWithoutQuestion)
     });
 }
 
-TEST(OstrelCommands, ThrownRecordIsReportedAndLeavesStateAsItWas)
+class OstrelCommandThrows : public testing::TestWithParam<ThrowStyle>
 {
-    CSimSession sim(BoardsConfig({"type = A", "type = B\nthrow.EraseEeprom = 13 EEPROM gone"}));
+};
+INSTANTIATE_TEST_SUITE_P(Styles, OstrelCommandThrows, testing::ValuesIn(kThrowStyles), StyleName);
+
+TEST_P(OstrelCommandThrows, ThrownRecordIsReportedAndLeavesStateAsItWas)
+{
+    CSimSession sim(BoardsConfig({"type = A", "type = B\nthrow.EraseEeprom = 13 EEPROM gone"},
+                                 StyleLine(GetParam())));
     CMsgBoxCatcher boxes;
     CTestOstrelDlg dlg;
     dlg.RunScript([&](CTestOstrelDlg &d) {
         RunCommand(d, &CTestOstrelDlg::OnErase, 1, nullptr);
         ASSERT_EQ(boxes.Count(), 1u);
-        ExpectBox(boxes.Record(0), "EEPROM gone", "Error", MB_ICONERROR);
+        ExpectBox(boxes.Record(0), ShownText(GetParam(), "EEPROM gone", "EraseEeprom"), "Error",
+                  MB_ICONERROR);
+        EXPECT_EQ(sim.Calls().back(), "board1.EraseEeprom() = throw 13 \"EEPROM gone\"");
         EXPECT_EQ(boxes.Record(0).owner, d.m_hWnd);
         EXPECT_EQ(d.SelectedIndex(), 1);
         EXPECT_EQ(d.SelectedRow(), 1);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "FlashTestHelpers.h"
+#include "ThrowStyles.h"
 
 using namespace flashtest;
 using vtltest::CMsgBoxCatcher;
@@ -93,4 +94,35 @@ TEST(TorvaneProgram, BoardHeldByAnotherProcessGivesNoInterface)
     ASSERT_TRUE(holder.PostCommand(IDCANCEL));
     DWORD dwExit = 1;
     EXPECT_TRUE(holder.WaitForExit(15000, &dwExit));
+}
+
+class TorvaneProgramThrows : public testing::TestWithParam<vtltest::ThrowStyle>
+{
+};
+INSTANTIATE_TEST_SUITE_P(Styles, TorvaneProgramThrows, testing::ValuesIn(vtltest::kThrowStyles),
+                         vtltest::StyleName);
+
+// The library's close at exit throws: the user is told, and the program still ends normally.
+TEST_P(TorvaneProgramThrows, CloseThatThrowsAtExitIsReportedAndTheProgramEndsNormally)
+{
+    CSimSession sim("[driver]\nthrow.VtlUsbClose = 9 Close failed\n" +
+                    vtltest::StyleLine(GetParam()));
+    CProcessDriver torvane;
+    ASSERT_TRUE(torvane.Start("Torvane.exe", SimEnv(sim))) << torvane.LastError();
+    ASSERT_NE(torvane.WaitForMainWindow(15000, "Torvane"), (HWND)NULL) << torvane.LastError();
+    ASSERT_TRUE(torvane.PostCommand(IDCANCEL));
+    vtltest::MsgBoxRecord box;
+    ASSERT_TRUE(torvane.ExpectMessageBox(box, IDOK, 15000)) << torvane.LastError();
+    EXPECT_EQ(box.text, ShownText(GetParam(), "Close failed", "VtlUsbClose"));
+    EXPECT_EQ(box.caption, "Error");
+    EXPECT_EQ(box.icon, static_cast<UINT>(MB_ICONERROR));
+    DWORD dwExit = 1;
+    ASSERT_TRUE(torvane.WaitForExit(15000, &dwExit));
+    EXPECT_EQ(dwExit, 0u);
+    std::string journal;
+    ASSERT_TRUE(vtltest::ReadFileText(sim.JournalPath(), journal));
+    EXPECT_NE(
+        journal.find(std::to_string(torvane.Pid()) + " VtlUsbClose() = throw 9 \"Close failed\"\n"),
+        std::string::npos)
+        << journal;
 }

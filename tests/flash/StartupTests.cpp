@@ -6,6 +6,7 @@
 #include "FlashTestHelpers.h"
 #include "Messages.h"
 #include "StartupWindows.h"
+#include "ThrowStyles.h"
 
 using namespace flashtest;
 using vtltest::CMsgBoxCatcher;
@@ -366,9 +367,16 @@ TEST(TorvaneStartup, SplashIsCentredOnTheDesktopWhileTheLibraryOpensAndGoneAfter
     EXPECT_EQ(boxes.Count(), 0u);
 }
 
-TEST(TorvaneStartup, RecordThrownByTheLibraryIsShownAndEndsStartUp)
+class TorvaneThrows : public testing::TestWithParam<vtltest::ThrowStyle>
 {
-    CSimSession sim("[driver]\nthrow.VtlUsbOpen = 42 Driver exploded\n");
+};
+INSTANTIATE_TEST_SUITE_P(Styles, TorvaneThrows, testing::ValuesIn(vtltest::kThrowStyles),
+                         vtltest::StyleName);
+
+TEST_P(TorvaneThrows, RecordThrownByTheLibraryIsShownAndEndsStartUp)
+{
+    CSimSession sim("[driver]\nthrow.VtlUsbOpen = 42 Driver exploded\n" +
+                    vtltest::StyleLine(GetParam()));
     CMsgBoxCatcher boxes;
     {
         CTestTorvaneDlg dlg;
@@ -377,8 +385,10 @@ TEST(TorvaneStartup, RecordThrownByTheLibraryIsShownAndEndsStartUp)
                   IDCANCEL);
     }
     ASSERT_EQ(boxes.Count(), 1u);
-    EXPECT_EQ(boxes.Record(0).text, "Driver exploded");
+    EXPECT_EQ(boxes.Record(0).text, ShownText(GetParam(), "Driver exploded", "VtlUsbOpen"));
     EXPECT_EQ(boxes.Record(0).caption, "Error");
     EXPECT_EQ(boxes.Record(0).icon, static_cast<UINT>(MB_ICONERROR));
-    EXPECT_EQ(sim.Count("VtlUsbClose"), 1);
+    EXPECT_EQ(sim.Calls(),
+              std::vector<std::string>(
+                  {"VtlUsbOpen(0x0) = throw 42 \"Driver exploded\"", "VtlUsbClose() = 0"}));
 }

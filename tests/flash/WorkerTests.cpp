@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "FlashTestHelpers.h"
+#include "ThrowStyles.h"
 
 using namespace flashtest;
 using vtltest::CMsgBoxCatcher;
@@ -261,9 +262,16 @@ TEST(TorvaneWorker, ClosingDuringACommandEndsOnlyAfterItAndTheSignalledOne)
         << boxes.Record(0).text;
 }
 
-TEST(TorvaneWorker, ThrownRecordIsShownAndLeavesTheButtonsDisabled)
+class TorvaneWorkerThrows : public testing::TestWithParam<vtltest::ThrowStyle>
 {
-    CSimSession sim(Config("throw.EraseFlash = 13 Flash controller crashed\n"));
+};
+INSTANTIATE_TEST_SUITE_P(Styles, TorvaneWorkerThrows, testing::ValuesIn(vtltest::kThrowStyles),
+                         vtltest::StyleName);
+
+TEST_P(TorvaneWorkerThrows, ThrownRecordIsShownAndLeavesTheButtonsDisabled)
+{
+    CSimSession sim(kFast + vtltest::StyleLine(GetParam()) +
+                    "[board 0]\nthrow.EraseFlash = 13 Flash controller crashed\n");
     CMsgBoxCatcher boxes;
     std::string info;
     bool bDisabled = false;
@@ -288,10 +296,12 @@ TEST(TorvaneWorker, ThrownRecordIsShownAndLeavesTheButtonsDisabled)
         });
     }
     ASSERT_EQ(boxes.Count(), 1u);
-    EXPECT_EQ(boxes.Record(0).text, "Flash controller crashed");
+    EXPECT_EQ(boxes.Record(0).text,
+              ShownText(GetParam(), "Flash controller crashed", "EraseFlash"));
     EXPECT_EQ(boxes.Record(0).caption, "Error");
     EXPECT_EQ(boxes.Record(0).icon, static_cast<UINT>(MB_ICONERROR));
     EXPECT_EQ(info, "Erasing flash ...\r\nCan take 2 minutes!");
     EXPECT_TRUE(bDisabled);
     EXPECT_EQ(sim.Count("VtlUsbClose"), 1) << "a later quit still ends the thread";
+    EXPECT_EQ(sim.Count("board0.EraseFlash() = throw 13 \"Flash controller crashed\""), 1);
 }
