@@ -7,16 +7,15 @@
 
 namespace vtltest
 {
+// A value of the simulator's throw_style; all but "other" throw the configured VTLExc.
 struct ThrowStyle
 {
-    const char *pszName; // value of the simulator's throw_style
-    bool bRecord;        // throws the configured VTLExc, not an object of another type
+    const char *pszName;
+    bool bRecord;
 };
-
 const ThrowStyle kThrowStyles[] = {
     {"gcc", true}, {"class", true}, {"struct", true}, {"other", false}};
 
-// The [driver] line that selects the style.
 inline std::string StyleLine(const ThrowStyle &style)
 {
     return std::string("throw_style = ") + style.pszName + "\n";
