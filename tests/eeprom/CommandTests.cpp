@@ -79,16 +79,49 @@ TEST(OstrelErase, ErasesAtOnceWithoutQuestion)
     });
 }
 
-TEST(OstrelCommands, ThrownRecordIsReportedAndLeavesStateAsItWas)
+// A command whose board operation throws; the file, when it needs one, is a newer valid image.
+struct ThrowingCommand
 {
-    CSimSession sim(BoardsConfig({"type = A", "type = B\nthrow.EraseEeprom = 13 EEPROM gone"}));
+    const char *pszName;
+    void (CTestOstrelDlg::*pfn)();
+    const char *pszOperation;
+    bool bFile;
+};
+
+void PrintTo(const ThrowingCommand &c, std::ostream *os)
+{
+    *os << c.pszName;
+}
+
+class OstrelThrownRecord : public ::testing::TestWithParam<ThrowingCommand>
+{
+};
+
+TEST_P(OstrelThrownRecord, IsReportedAndLeavesStateAsItWas)
+{
+    const ThrowingCommand &c = GetParam();
+    CSimSession sim(BoardsConfig(
+        {"type = A", std::string("type = B\nthrow.") + c.pszOperation + " = 13 EEPROM gone"}));
+    const std::string image = sim.File("image.iic");
+    ASSERT_TRUE(WriteFileText(image, C0Image(9, 9)));
+    // Save writes a new file each time; the others read the image.
+    int nRun = 0;
+    auto path = [&]() -> std::string {
+        if (!c.bFile)
+            return std::string();
+        return c.pfn == &CTestOstrelDlg::OnSave
+                   ? sim.File("saved" + std::to_string(nRun++) + ".iic")
+                   : image;
+    };
     CMsgBoxCatcher boxes;
     CTestOstrelDlg dlg;
     dlg.RunScript([&](CTestOstrelDlg &d) {
-        RunCommand(d, &CTestOstrelDlg::OnErase, 1, nullptr);
+        std::string file = path();
+        RunCommand(d, c.pfn, 1, c.bFile ? file.c_str() : nullptr);
         ASSERT_EQ(boxes.Count(), 1u);
         ExpectBox(boxes.Record(0), "EEPROM gone", "Error", MB_ICONERROR);
         EXPECT_EQ(boxes.Record(0).owner, d.m_hWnd);
+        EXPECT_EQ(sim.Count(std::string("board1.") + c.pszOperation), 1u);
         EXPECT_EQ(d.SelectedIndex(), 1);
         EXPECT_EQ(d.SelectedRow(), 1);
         EXPECT_EQ(d.Rows().size(), 2u);
@@ -103,10 +136,20 @@ TEST(OstrelCommands, ThrownRecordIsReportedAndLeavesStateAsItWas)
         }).join();
         EXPECT_TRUE(bTaken);
         // And the user may retry at once.
-        RunCommand(d, &CTestOstrelDlg::OnErase, 1, nullptr);
+        file = path();
+        RunCommand(d, c.pfn, 1, c.bFile ? file.c_str() : nullptr);
         EXPECT_EQ(boxes.Count(), 2u);
+        EXPECT_EQ(sim.Count(std::string("board1.") + c.pszOperation), 2u);
     });
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, OstrelThrownRecord,
+    ::testing::Values(ThrowingCommand{"Update", &CTestOstrelDlg::OnUpdate, "ProgramEeprom", true},
+                      ThrowingCommand{"Save", &CTestOstrelDlg::OnSave, "SaveEeprom", true},
+                      ThrowingCommand{"Verify", &CTestOstrelDlg::OnVerify, "VerifyEeprom", true},
+                      ThrowingCommand{"Erase", &CTestOstrelDlg::OnErase, "EraseEeprom", false}),
+    [](const ::testing::TestParamInfo<ThrowingCommand> &info) { return info.param.pszName; });
 
 TEST(OstrelCommands, UnlockedBoardOnlyReportsTheLock)
 {
