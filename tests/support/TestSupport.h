@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -57,6 +58,26 @@ std::string GetText(HWND h, DWORD timeoutMs = 5000);
 
 // Class name of a window.
 std::string GetClass(HWND h);
+
+// While it lives, records the size in pixels that each window created on this thread was
+// created with, before the window could change it (an icon static takes its icon's size).
+class CCreationSizes
+{
+public:
+    CCreationSizes();
+    ~CCreationSizes();
+    CCreationSizes(const CCreationSizes &) = delete;
+    CCreationSizes &operator=(const CCreationSizes &) = delete;
+
+    // False when hWnd was not created while this object lived.
+    bool Get(HWND hWnd, SIZE &size) const;
+
+private:
+    static LRESULT CALLBACK CbtProc(int nCode, WPARAM wParam, LPARAM lParam);
+    HHOOK m_hHook;
+    CCreationSizes *m_pOuter;
+    std::map<HWND, SIZE> m_sizes;
+};
 
 // ---------------------------------------------------------------------------
 // Message boxes: icon recognition shared by the in-process catcher and the driver.
