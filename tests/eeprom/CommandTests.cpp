@@ -321,18 +321,28 @@ TEST(OstrelVerify, MatchMismatchAndInvalidFiles)
         ExpectBox(boxes.Record(0), "The EEPROM verification failed", "Verification error",
                   MB_ICONERROR);
 
-        // An invalid image stops Update and Verify after the check.
+        // An invalid image, or a file that does not exist, stops Update and Verify after the
+        // driver's check; the file dialog lets a missing name through to it.
         const std::string junk = sim.File("junk.iic");
         ASSERT_TRUE(WriteFileText(junk, "not an image"));
-        for (auto pfn : {&CTestOstrelDlg::OnUpdate, &CTestOstrelDlg::OnVerify})
+        const std::string missing = sim.File("missing.iic");
+        const std::pair<void (CTestOstrelDlg::*)(), const std::string *> runs[] = {
+            {&CTestOstrelDlg::OnUpdate, &junk},
+            {&CTestOstrelDlg::OnVerify, &junk},
+            {&CTestOstrelDlg::OnUpdate, &missing},
+            {&CTestOstrelDlg::OnVerify, &missing}};
+        for (const auto &run : runs)
         {
+            SCOPED_TRACE(*run.second);
             boxes.Clear();
-            RunCommand(d, pfn, 0, junk.c_str());
+            RunCommand(d, run.first, 0, run.second->c_str());
             ASSERT_EQ(boxes.Count(), 1u);
             ExpectBox(boxes.Record(0), kInvalidText, "Invalid file", MB_ICONINFORMATION);
             const std::vector<std::string> calls = sim.Calls();
             ASSERT_FALSE(calls.empty());
             EXPECT_EQ(calls.back().rfind("board0.IsValidEepromFile(", 0), 0u) << calls.back();
+            const std::string name = run.second->substr(run.second->rfind('\\') + 1);
+            EXPECT_NE(calls.back().find(name + "\") = false"), std::string::npos) << calls.back();
         }
     });
 }
