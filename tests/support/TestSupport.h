@@ -197,6 +197,10 @@ bool ReadFileText(const std::string &path, std::string &text);
 // The fixed part of the version resource of this program's own file; false when it has none.
 bool ReadOwnFileVersion(VS_FIXEDFILEINFO &info);
 
+// Copies the program exePath to copyPath without its dialog template nTemplate, so that the
+// copy cannot create that dialog. False when the copy or its resource update fails.
+bool CopyWithoutDialog(const std::string &exePath, const std::string &copyPath, UINT nTemplate);
+
 // ---------------------------------------------------------------------------
 // Out-of-process driver: runs a built program and works its dialog from outside.
 // ---------------------------------------------------------------------------
