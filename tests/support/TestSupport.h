@@ -252,6 +252,7 @@ public:
     std::vector<std::vector<std::string>> ListRows(int id, int nCols) const;
     UINT ListState(int id, int row, UINT mask = LVIS_SELECTED | LVIS_FOCUSED) const;
     bool ListSelect(int id, int row); // selects and focuses one row
+    bool ListClick(int id, int row);  // posts a left click on the middle of the row's label
     int ListSelected(int id) const;   // first selected row, -1 when none
 
     // Progress bar position (PBM_GETPOS); -1 on failure.
