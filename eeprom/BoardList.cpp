@@ -4,12 +4,15 @@
 #include "DialogLock.h"
 #include "Messages.h"
 
+#include <algorithm>
 #include <new>
 
 namespace
 {
 // Longest error text taken over from the library.
 constexpr size_t kMaxLibraryText = 1024;
+// More indexes than any USB host holds: a count beyond it is the library's fault.
+constexpr std::uint32_t kMaxBoardIndexes = 256;
 } // namespace
 
 void COstrelDlg::OpenLibrary()
@@ -49,7 +52,8 @@ CString COstrelDlg::OpenLibraryQuietly()
 void COstrelDlg::EnumerateBoards()
 {
     CDialogLock lock(m_cs, m_dwGuiThreadId);
-    for (std::uint32_t i = 0; i < m_nBoards; ++i)
+    const std::uint32_t nIndexes = std::min(m_nBoards, kMaxBoardIndexes);
+    for (std::uint32_t i = 0; i < nIndexes; ++i)
     {
         BoardEntry *pEntry = new (std::nothrow) BoardEntry;
         if (!pEntry)

@@ -2,6 +2,7 @@
 #include "OstrelApp.h"
 
 #include "OstrelDlg.h"
+#include "StartupWindows.h"
 
 // clang-format off
 BEGIN_MESSAGE_MAP(COstrelApp, CWinApp)
@@ -14,18 +15,21 @@ COstrelApp::COstrelApp() {}
 BOOL COstrelApp::InitInstance()
 {
     AfxEnableControlContainer();
+    int nExitCode;
     try
     {
         COstrelDlg dlg(NULL);
         m_pMainWnd = &dlg;
-        dlg.DoModal();
+        nExitCode = RunMainDialog(dlg);
         m_pMainWnd = NULL;
     }
     catch (VTLExc &)
     {
         // The loader has told the user already; without the library there is nothing to run.
         m_pMainWnd = NULL;
-        PostQuitMessage(1);
+        nExitCode = 1;
     }
+    if (nExitCode != 0)
+        PostQuitMessage(nExitCode);
     return FALSE;
 }

@@ -35,6 +35,9 @@ COstrelDlg::COstrelDlg(CWnd *pParent)
     m_hRefreshEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     m_hClosingEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     m_dwRefreshThreadId = 0;
+    m_bRemembered = false;
+    m_dwRememberedIo = 0;
+    m_bCheckPending = false;
     m_hThread =
         CreateThread(nullptr, 0, &COstrelDlg::RefreshThreadProc, this, 0, &m_dwRefreshThreadId);
 }
@@ -80,6 +83,8 @@ BEGIN_MESSAGE_MAP(COstrelDlg, CDialog)
     ON_NOTIFY(NM_RCLICK, IDC_BOARDS, &COstrelDlg::OnClickBoardList)
     ON_NOTIFY(NM_CLICK, IDC_BOARDS, &COstrelDlg::OnClickBoardList)
     ON_COMMAND(ID_HOURGLASS, &COstrelDlg::OnHourglass)
+    ON_NOTIFY(LVN_ITEMCHANGED, IDC_BOARDS, &COstrelDlg::OnItemChangedBoardList)
+    ON_MESSAGE(WM_CHECK_SELECTION, &COstrelDlg::OnCheckSelection)
 END_MESSAGE_MAP()
 // clang-format on
 

@@ -5,6 +5,7 @@
 #include <afxwin.h>
 
 #include <list>
+#include <string>
 
 #include "BoardEntry.h"
 #include "VtlDrvUsbLoad.h"
@@ -37,14 +38,23 @@ protected:
     afx_msg void OnErase();
     afx_msg void OnClickBoardList(NMHDR *pNMHDR, LRESULT *pResult);
     afx_msg void OnHourglass();
+    afx_msg void OnItemChangedBoardList(NMHDR *pNMHDR, LRESULT *pResult);
+    afx_msg LRESULT OnCheckSelection(WPARAM wParam, LPARAM lParam);
     DECLARE_MESSAGE_MAP()
+
+    // Posted by the refresh thread after a refill, and by the list when a row lost its highlight:
+    // the GUI thread then brings m_pSelected and the highlighted row back into agreement.
+    enum
+    {
+        WM_CHECK_SELECTION = WM_APP + 1
+    };
 
     // Frame (OstrelDlg.cpp, RefreshThread.cpp)
     void EnableButtons(bool bEnable);
     int PumpMessages();
     static DWORD WINAPI RefreshThreadProc(LPVOID pParam);
     DWORD RefreshThread();
-    void PostHourglass();
+    void PostToDialog(UINT nMessage, WPARAM wParam);
     void CloseLibrary();
     bool IsClosing() const;
 
@@ -57,6 +67,11 @@ protected:
     void CloseBoards();
     void ClearBoardList();
     void HighlightSelected();
+
+    // Selection across refreshes (BoardSelection.cpp)
+    BoardEntry *EntryAt(int nRow) const;
+    void RememberSelection();
+    BoardEntry *RememberedOrFirst() const;
 
     // Commands (EepromCommands.cpp)
     bool CheckBoardLock();
@@ -95,4 +110,12 @@ protected:
     DWORD m_dwRefreshThreadId;
     // Pause of a refresh with the library closed; only tests shorten it.
     DWORD m_nRefreshPauseMs;
+
+    // Board type and I/O address of the entry selected when the last refresh began, to select it
+    // again after the refill; guarded by m_cs.
+    bool m_bRemembered;
+    std::string m_strRememberedType;
+    std::uint32_t m_dwRememberedIo;
+    // A refill whose selection the GUI thread has not checked yet; guarded by m_cs.
+    bool m_bCheckPending;
 };

@@ -9,12 +9,13 @@ DWORD WINAPI COstrelDlg::RefreshThreadProc(LPVOID pParam)
     return static_cast<COstrelDlg *>(pParam)->RefreshThread();
 }
 
-// Never a post to a null handle: that would become a message for this very thread.
-void COstrelDlg::PostHourglass()
+// Never a post to a null handle: that would become a message for this very thread. Once the
+// window is gone nothing is left to tell.
+void COstrelDlg::PostToDialog(UINT nMessage, WPARAM wParam)
 {
     const HWND hWnd = m_hWnd;
     if (hWnd)
-        ::PostMessageA(hWnd, WM_COMMAND, ID_HOURGLASS, 0);
+        ::PostMessageA(hWnd, nMessage, wParam, 0);
 }
 
 DWORD COstrelDlg::RefreshThread()
@@ -34,13 +35,14 @@ DWORD COstrelDlg::RefreshThread()
             continue;
 
         EnableButtons(false);
-        PostHourglass();
+        PostToDialog(WM_COMMAND, ID_HOURGLASS);
         {
             // Checked under the lock: once the teardown has set the closing event and
             // taken the lock, no step below touches the library again.
             CDialogLock lock(m_cs, m_dwGuiThreadId);
             if (IsClosing())
                 continue;
+            RememberSelection();
             CloseBoards();
             ClearBoardList();
             CloseLibrary();
@@ -58,10 +60,13 @@ DWORD COstrelDlg::RefreshThread()
             strError = OpenLibraryQuietly();
             EnumerateBoards();
             FillBoardList();
+            m_bCheckPending = true;
         }
+        // Before the buttons come back: a command clicked later is queued behind the check.
+        PostToDialog(WM_CHECK_SELECTION, 0);
         if (!strError.IsEmpty())
             OstrelMessageBox(*this, strError, OstrelText::kErrorCaption, MB_OK | MB_ICONERROR);
-        PostHourglass();
+        PostToDialog(WM_COMMAND, ID_HOURGLASS);
         EnableButtons(true);
     }
 }

@@ -77,16 +77,21 @@ void CTorvaneDlg::RunCommand(int nIndex)
         EnableButtons(false);
         EnableInputs(false);
         m_edtInfo.SetWindowText(texts.pszStart);
-        if (RunBoardOperation(nIndex) != 0)
+        const bool bFailed = RunBoardOperation(nIndex) != 0;
+        if (bFailed)
         {
             CString strText;
             strText.Format(texts.pszError,
                            CopyDriverText(CVtlBoard(m_pBoard).GetErrorText()).c_str());
             ShowMessage(strText, kErrorCaption, MB_OK);
         }
-        m_edtInfo.SetWindowText(texts.pszEnd);
+        else
+        {
+            m_edtInfo.SetWindowText(texts.pszEnd);
+        }
         EnableButtons(true);
-        if (nIndex == kProgram)
+        // After a failure the box shows what the board reports, never the end text.
+        if (nIndex == kProgram || bFailed)
             RefreshFlashInfo();
         // Only now may the GUI thread query the board again.
         EnableInputs(true);

@@ -1,6 +1,7 @@
 // TorvaneApp.cpp - the one global application object of Torvane.
 #include "TorvaneApp.h"
 
+#include "StartupWindows.h"
 #include "TorvaneDlg.h"
 
 BEGIN_MESSAGE_MAP(CTorvaneApp, CWinApp)
@@ -13,8 +14,14 @@ CTorvaneApp theApp;
 
 BOOL CTorvaneApp::InitInstance()
 {
-    CTorvaneDlg dlg;
-    m_pMainWnd = &dlg;
-    dlg.DoModal();
+    int nExitCode;
+    {
+        CTorvaneDlg dlg;
+        m_pMainWnd = &dlg;
+        nExitCode = RunMainDialog(dlg);
+        m_pMainWnd = NULL;
+    }
+    if (nExitCode != 0)
+        PostQuitMessage(nExitCode);
     return FALSE;
 }

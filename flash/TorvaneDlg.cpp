@@ -20,6 +20,8 @@ namespace
 {
 constexpr std::uint32_t kFlashInfoSize = 1024;
 constexpr int kFlashQueryNoAccess = 3;
+// Nine digits always fit the 32-bit number that "%d" reads from a version box.
+constexpr UINT kVersionDigits = 9;
 } // namespace
 
 CTorvaneDlg::CTorvaneDlg(CWnd *pParent)
@@ -109,6 +111,9 @@ END_MESSAGE_MAP()
 BOOL CTorvaneDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
+    // Typing only: stored settings still load whole.
+    m_edtVerMajor.SetLimitText(kVersionDigits);
+    m_edtVerMinor.SetLimitText(kVersionDigits);
 
     AppendAboutItem(*this);
     SetIcon(m_hIcon, TRUE);

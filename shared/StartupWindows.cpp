@@ -14,6 +14,35 @@ POINT SplashOrigin(const RECT &rcDesktop, const RECT &rcWnd)
     return pt;
 }
 
+int RunMainDialog(CDialog &dlg)
+{
+    if (dlg.DoModal() != -1)
+        return 0;
+    DWORD dwError = ::GetLastError();
+    // Without a code the failure still must not read as success.
+    if (dwError == ERROR_SUCCESS)
+        dwError = static_cast<DWORD>(E_FAIL);
+    LPSTR pszSystem = NULL;
+    const DWORD nLength = ::FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        NULL, dwError, 0, reinterpret_cast<LPSTR>(&pszSystem), 0, NULL);
+    CString strText;
+    if (nLength != 0)
+    {
+        DWORD n = nLength;
+        while (n > 0 && (pszSystem[n - 1] == '\r' || pszSystem[n - 1] == '\n'))
+            --n;
+        strText = CString(pszSystem, static_cast<int>(n));
+    }
+    else
+    {
+        strText.Format("Error %lu", static_cast<unsigned long>(dwError));
+    }
+    ::LocalFree(pszSystem);
+    ::MessageBoxA(NULL, strText, AfxGetAppName(), MB_OK | MB_ICONERROR);
+    return static_cast<int>(dwError);
+}
+
 void DrainMessageQueue()
 {
     MSG msg;

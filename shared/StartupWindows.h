@@ -16,6 +16,11 @@ POINT SplashOrigin(const RECT &rcDesktop, const RECT &rcWnd);
 // and drains the thread's queue so it paints before the slow steps. FALSE if not created.
 BOOL ShowSplash(CDialog &splash, UINT nIDTemplate, CWnd *pParent);
 
+// Runs the main dialog modally. When its window cannot be created, shows the system's text for
+// the error, captioned with the application name, and returns that error; otherwise 0. The
+// caller ends the program with a non-zero result as its exit code.
+int RunMainDialog(CDialog &dlg);
+
 // Removes, translates and dispatches every message waiting for any window of this thread.
 void DrainMessageQueue();
 

@@ -254,6 +254,11 @@ void DriverKey(DriverConfig &c, const std::string &key, const std::string &v, bo
         c.boards.resize(n);
         bBoardsSet = true;
     }
+    else if (key == "board_count")
+    {
+        c.nReportedCount = Number(key, v);
+        c.bReportCount = true;
+    }
     else if (key == "progress_ms")
         c.nProgressMs = Number(key, v);
     else if (key == "progress_step_ms")

@@ -93,6 +93,8 @@ struct DriverConfig
     std::map<std::uint32_t, std::string> errorTexts;
     TextShape errorShape; // of VtlUsbGetError's texts
     std::vector<BoardConfig> boards;
+    bool bReportCount = false; // board_count: what VtlUsbGetBoardCount says instead
+    std::uint32_t nReportedCount = 0;
 };
 
 constexpr std::uint32_t kMaxBoards = 32;

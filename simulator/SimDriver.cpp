@@ -33,6 +33,8 @@ struct CHold
 
 CSimBoard *g_boards[kMaxBoards];      // by board section; created once, never freed
 std::vector<std::uint32_t> g_present; // presented index -> board section
+bool g_bReportCount = false;          // board_count of the session's configuration
+std::uint32_t g_nReportedCount = 0;
 std::map<std::uint32_t, std::string> g_errorTexts;
 // Returned texts rotate through these, so each stays valid well past the next call
 // (no thread-local storage: its destructors would outlive a freed library).
@@ -52,6 +54,7 @@ void EndSession()
         for (std::uint32_t s : g_present)
             held.push_back(g_boards[s]);
         g_present.clear();
+        g_bReportCount = false;
     }
     for (CSimBoard *b : held)
         b->Release();
@@ -149,6 +152,8 @@ VTLDRVUSB_API std::uint32_t VtlUsbOpen(std::uint32_t hWnd)
     {
         CHold hold;
         g_present = present;
+        g_bReportCount = config.bReportCount;
+        g_nReportedCount = config.nReportedCount;
     }
     if (hWnd != 0)
         StartWatcher(reinterpret_cast<HWND>(static_cast<ULONG_PTR>(hWnd)), config, plugged);
@@ -204,7 +209,7 @@ VTLDRVUSB_API std::uint32_t VtlUsbGetBoardCount()
     std::uint32_t n;
     {
         CHold hold;
-        n = static_cast<std::uint32_t>(g_present.size());
+        n = g_bReportCount ? g_nReportedCount : static_cast<std::uint32_t>(g_present.size());
     }
     Journal("VtlUsbGetBoardCount() = " + std::to_string(n));
     return n;

@@ -24,7 +24,8 @@ public:
     CString GetPathName() const { return m_strPathName; }
     // File name part of GetPathName.
 
-    // Option bits (FOS_*) that the dialog gets for the given OFN_* flags, on top of defaults.
+    // The option bits (FOS_*) the dialog gets for the given OFN_* flags, and no others but
+    // FOS_FORCEFILESYSTEM: nothing must exist or be writable unless a flag asks for it.
     static DWORD OptionsFromFlags(DWORD dwOfnFlags);
 
     DWORD m_dwFlags;

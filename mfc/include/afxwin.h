@@ -254,6 +254,9 @@ public:
 
 class CEdit : public CWnd
 {
+public:
+    // The user can type at most nMax characters; WM_SETTEXT is not limited.
+    void SetLimitText(UINT nMax) { ::SendMessageA(m_hWnd, EM_LIMITTEXT, nMax, 0); }
 };
 
 // A menu handle holder. It never destroys the menu: the tools only borrow the system menu.

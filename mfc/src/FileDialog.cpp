@@ -117,9 +117,9 @@ INT_PTR CFileDialog::DoModal()
 
 INT_PTR CFileDialog::ShowDialog(IFileDialog *pDialog)
 {
-    DWORD dwOptions = 0;
-    pDialog->GetOptions(&dwOptions);
-    pDialog->SetOptions(dwOptions | OptionsFromFlags(m_dwFlags));
+    // Only what the flags ask for, as the classic dialog: the system's defaults would refuse a
+    // missing file on Open and a read-only one on Save.
+    pDialog->SetOptions(OptionsFromFlags(m_dwFlags));
 
     const auto types = afx::ParseFileFilter(m_strFilter);
     if (!types.empty())

@@ -136,6 +136,28 @@ TEST(OstrelStartup, NoBoardEmptyListButtonsDisabled)
     EXPECT_EQ(boxes.Count(), 0u);
 }
 
+// A count no USB host reaches: at most 256 indexes are asked, at start-up and in a refresh.
+TEST(OstrelStartup, BoardCountOfTheLibraryIsBoundedTo256Indexes)
+{
+    CSimSession sim(BoardsConfig({"type = A", "type = B"}, "board_count = 0xFFFFFFFF\n"));
+    CTestOstrelDlg dlg;
+    dlg.m_nRefreshPauseMs = 100;
+    dlg.RunScript([&](CTestOstrelDlg &d) {
+        EXPECT_EQ(d.m_nBoards, 0xFFFFFFFFu);
+        EXPECT_EQ(d.Rows().size(), 2u);
+        EXPECT_EQ(sim.Count("VtlUsbGetBoardInfo("), 256u);
+        EXPECT_EQ(sim.Count("VtlUsbGetBoardInfo(255)"), 1u);
+        SetEvent(d.m_hRefreshEvent);
+        EXPECT_TRUE(WaitForCondition(
+            [&] {
+                return sim.Count("VtlUsbOpen(") == 2 && d.ButtonsEnabled(true) && !d.m_bHourglass;
+            },
+            10000));
+        EXPECT_EQ(sim.Count("VtlUsbGetBoardInfo("), 512u);
+        EXPECT_EQ(d.Rows().size(), 2u);
+    });
+}
+
 TEST(OstrelBoardList, ClicksOnRowsBesideThemAndRightClicks)
 {
     CSimSession sim(BoardsConfig({"type = A", "type = B", "type = C"}));

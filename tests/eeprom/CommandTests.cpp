@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 
 #include "ThrowStyles.h"
 
@@ -81,24 +82,55 @@ TEST(OstrelErase, ErasesAtOnceWithoutQuestion)
     });
 }
 
-class OstrelCommandThrows : public testing::TestWithParam<ThrowStyle>
+// A command whose board operation throws; the file, when it needs one, is a newer valid image.
+struct ThrowingCommand
+{
+    const char *pszName;
+    void (CTestOstrelDlg::*pfn)();
+    const char *pszOperation;
+    bool bFile;
+};
+
+void PrintTo(const ThrowingCommand &c, std::ostream *os)
+{
+    *os << c.pszName;
+}
+
+class OstrelThrownRecord
+    : public ::testing::TestWithParam<std::tuple<ThrowingCommand, ThrowStyle>>
 {
 };
-INSTANTIATE_TEST_SUITE_P(Styles, OstrelCommandThrows, testing::ValuesIn(kThrowStyles), StyleName);
 
-TEST_P(OstrelCommandThrows, ThrownRecordIsReportedAndLeavesStateAsItWas)
+TEST_P(OstrelThrownRecord, IsReportedAndLeavesStateAsItWas)
 {
-    CSimSession sim(BoardsConfig({"type = A", "type = B\nthrow.EraseEeprom = 13 EEPROM gone"},
-                                 StyleLine(GetParam())));
+    const ThrowingCommand &c = std::get<0>(GetParam());
+    const ThrowStyle &style = std::get<1>(GetParam());
+    CSimSession sim(BoardsConfig(
+        {"type = A", std::string("type = B\nthrow.") + c.pszOperation + " = 13 EEPROM gone"},
+        StyleLine(style)));
+    const std::string image = sim.File("image.iic");
+    ASSERT_TRUE(WriteFileText(image, C0Image(9, 9)));
+    // Save writes a new file each time; the others read the image.
+    int nRun = 0;
+    auto path = [&]() -> std::string {
+        if (!c.bFile)
+            return std::string();
+        return c.pfn == &CTestOstrelDlg::OnSave
+                   ? sim.File("saved" + std::to_string(nRun++) + ".iic")
+                   : image;
+    };
     CMsgBoxCatcher boxes;
     CTestOstrelDlg dlg;
     dlg.RunScript([&](CTestOstrelDlg &d) {
-        RunCommand(d, &CTestOstrelDlg::OnErase, 1, nullptr);
+        std::string file = path();
+        RunCommand(d, c.pfn, 1, c.bFile ? file.c_str() : nullptr);
         ASSERT_EQ(boxes.Count(), 1u);
-        ExpectBox(boxes.Record(0), ShownText(GetParam(), "EEPROM gone", "EraseEeprom"), "Error",
+        ExpectBox(boxes.Record(0), ShownText(style, "EEPROM gone", c.pszOperation), "Error",
                   MB_ICONERROR);
-        EXPECT_EQ(sim.Calls().back(), "board1.EraseEeprom() = throw 13 \"EEPROM gone\"");
+        EXPECT_EQ(sim.Calls().back().rfind(std::string("board1.") + c.pszOperation + "("), 0u);
+        EXPECT_NE(sim.Calls().back().find("= throw 13 \"EEPROM gone\""), std::string::npos);
         EXPECT_EQ(boxes.Record(0).owner, d.m_hWnd);
+        EXPECT_EQ(sim.Count(std::string("board1.") + c.pszOperation), 1u);
         EXPECT_EQ(d.SelectedIndex(), 1);
         EXPECT_EQ(d.SelectedRow(), 1);
         EXPECT_EQ(d.Rows().size(), 2u);
@@ -113,10 +145,26 @@ TEST_P(OstrelCommandThrows, ThrownRecordIsReportedAndLeavesStateAsItWas)
         }).join();
         EXPECT_TRUE(bTaken);
         // And the user may retry at once.
-        RunCommand(d, &CTestOstrelDlg::OnErase, 1, nullptr);
+        file = path();
+        RunCommand(d, c.pfn, 1, c.bFile ? file.c_str() : nullptr);
         EXPECT_EQ(boxes.Count(), 2u);
+        EXPECT_EQ(sim.Count(std::string("board1.") + c.pszOperation), 2u);
     });
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, OstrelThrownRecord,
+    ::testing::Combine(
+        ::testing::Values(
+            ThrowingCommand{"Update", &CTestOstrelDlg::OnUpdate, "ProgramEeprom", true},
+            ThrowingCommand{"Save", &CTestOstrelDlg::OnSave, "SaveEeprom", true},
+            ThrowingCommand{"Verify", &CTestOstrelDlg::OnVerify, "VerifyEeprom", true},
+            ThrowingCommand{"Erase", &CTestOstrelDlg::OnErase, "EraseEeprom", false}),
+        ::testing::ValuesIn(kThrowStyles)),
+    [](const ::testing::TestParamInfo<std::tuple<ThrowingCommand, ThrowStyle>> &info) {
+        return std::string(std::get<0>(info.param).pszName) + "_" +
+               std::get<1>(info.param).pszName;
+    });
 
 TEST(OstrelCommands, UnlockedBoardOnlyReportsTheLock)
 {
@@ -288,18 +336,28 @@ TEST(OstrelVerify, MatchMismatchAndInvalidFiles)
         ExpectBox(boxes.Record(0), "The EEPROM verification failed", "Verification error",
                   MB_ICONERROR);
 
-        // An invalid image stops Update and Verify after the check.
+        // An invalid image, or a file that does not exist, stops Update and Verify after the
+        // driver's check; the file dialog lets a missing name through to it.
         const std::string junk = sim.File("junk.iic");
         ASSERT_TRUE(WriteFileText(junk, "not an image"));
-        for (auto pfn : {&CTestOstrelDlg::OnUpdate, &CTestOstrelDlg::OnVerify})
+        const std::string missing = sim.File("missing.iic");
+        const std::pair<void (CTestOstrelDlg::*)(), const std::string *> runs[] = {
+            {&CTestOstrelDlg::OnUpdate, &junk},
+            {&CTestOstrelDlg::OnVerify, &junk},
+            {&CTestOstrelDlg::OnUpdate, &missing},
+            {&CTestOstrelDlg::OnVerify, &missing}};
+        for (const auto &run : runs)
         {
+            SCOPED_TRACE(*run.second);
             boxes.Clear();
-            RunCommand(d, pfn, 0, junk.c_str());
+            RunCommand(d, run.first, 0, run.second->c_str());
             ASSERT_EQ(boxes.Count(), 1u);
             ExpectBox(boxes.Record(0), kInvalidText, "Invalid file", MB_ICONINFORMATION);
             const std::vector<std::string> calls = sim.Calls();
             ASSERT_FALSE(calls.empty());
             EXPECT_EQ(calls.back().rfind("board0.IsValidEepromFile(", 0), 0u) << calls.back();
+            const std::string name = run.second->substr(run.second->rfind('\\') + 1);
+            EXPECT_NE(calls.back().find(name + "\") = false"), std::string::npos) << calls.back();
         }
     });
 }

@@ -50,6 +50,27 @@ bool ButtonsEnabled(const CProcessDriver &p, bool bEnabled)
             return false;
     return true;
 }
+
+// Presses Erase; the index of the board the library erased, -1 when none.
+int ErasedBoard(CProcessDriver &p, const Sim &sim)
+{
+    const size_t nBefore = sim.Calls(p.Pid()).size();
+    MsgBoxRecord box;
+    if (!p.Click(IDC_ERASE) || !p.ExpectMessageBox(box, IDOK, 10000))
+        return -1;
+    const std::vector<std::string> calls = sim.Calls(p.Pid());
+    for (size_t i = nBefore; i < calls.size(); ++i)
+        if (calls[i].rfind("board", 0) == 0 &&
+            calls[i].find(".EraseEeprom() = 0") != std::string::npos)
+            return std::stoi(calls[i].substr(5));
+    return -1;
+}
+
+bool StartWithButtons(CProcessDriver &p, const Sim &sim)
+{
+    return p.Start("Ostrel.exe", sim.env()) && p.WaitForMainWindow(20000, "Ostrel") &&
+           WaitForCondition([&] { return ButtonsEnabled(p, true); }, 10000);
+}
 } // namespace
 
 TEST(OstrelProgram, ManifestAsksForTheInvokersRights)
@@ -90,22 +111,83 @@ TEST(OstrelProgram, WithoutLibraryShowsLoaderMessagesAndEndsWithCode1)
     EXPECT_EQ(dwExit, 1u);
 }
 
-TEST(OstrelProgram, HotPlugRefreshesTheListAfterThePause)
+TEST(OstrelProgram, KeysMoveTheBoardTheCommandsActOn)
 {
-    Sim sim("[driver]\nboards = 2\n[board 0]\ntype = Fixed\n[board 1]\ntype = Plugged\nunplugged = "
-            "1\n");
+    Sim sim("[driver]\nboards = 2\n[board 0]\ntype = Alpha\n[board 1]\ntype = Beta\n");
     CProcessDriver p;
-    ASSERT_TRUE(p.Start("Ostrel.exe", sim.env())) << p.LastError();
-    ASSERT_TRUE(p.WaitForMainWindow(20000, "Ostrel"));
-    ASSERT_TRUE(WaitForCondition([&] { return ButtonsEnabled(p, true); }, 10000));
-    EXPECT_EQ(p.ListRows(IDC_BOARDS, 3),
-              (std::vector<std::vector<std::string>>{{"Fixed", "0x300", "Ver 1.02"}}));
-
-    for (const char *pszCommand : {"plug 1", "unplug 1"})
+    ASSERT_TRUE(StartWithButtons(p, sim)) << p.LastError();
+    ASSERT_EQ(p.ListSelected(IDC_BOARDS), 0);
+    // Arrow, Home, End and type-ahead, as the list gets them from the keyboard.
+    const struct
     {
-        SCOPED_TRACE(pszCommand);
-        const size_t nRows = p.ListCount(IDC_BOARDS);
-        ASSERT_TRUE(RunVtlsim(sim, pszCommand));
+        UINT nMessage;
+        WPARAM key;
+        int nRow;
+    } keys[] = {{WM_KEYDOWN, VK_DOWN, 1},
+                {WM_KEYDOWN, VK_HOME, 0},
+                {WM_KEYDOWN, VK_END, 1},
+                {WM_CHAR, 'A', 0}};
+    for (const auto &k : keys)
+    {
+        SCOPED_TRACE(k.key);
+        // lParam: a repeat count of one, as the keyboard gives it.
+        ASSERT_TRUE(PostMessageA(p.Control(IDC_BOARDS), k.nMessage, k.key, 1));
+        ASSERT_TRUE(WaitForCondition([&] { return p.ListSelected(IDC_BOARDS) == k.nRow; }, 5000));
+        EXPECT_EQ(ErasedBoard(p, sim), k.nRow);
+    }
+    ASSERT_TRUE(p.Close());
+    EXPECT_TRUE(p.WaitForExit(10000));
+}
+
+TEST(OstrelProgram, RowClickedDuringASlowRefillIsTheBoardTheCommandsActOn)
+{
+    // Each version read takes a while: the refill holds the lock while its rows appear.
+    std::string config = "[driver]\nboards = 4\n";
+    for (const char *pszType : {"A", "B", "C"})
+        config += std::string("[board ") + std::to_string(*pszType - 'A') + "]\ntype = " + pszType +
+                  "\ndelay.GetEepromVersion = 700\n";
+    Sim sim(config + "[board 3]\ntype = D\nunplugged = 1\n");
+    CProcessDriver p;
+    ASSERT_TRUE(StartWithButtons(p, sim)) << p.LastError();
+    ASSERT_EQ(p.ListSelected(IDC_BOARDS), 0);
+    ASSERT_TRUE(RunVtlsim(sim, "plug 3"));
+    ASSERT_TRUE(WaitForCondition(
+        [&] { return ButtonsEnabled(p, false) && p.ListCount(IDC_BOARDS) == 2; }, 25000));
+    ASSERT_TRUE(p.ListClick(IDC_BOARDS, 1));
+    ASSERT_TRUE(WaitForCondition([&] { return p.ListSelected(IDC_BOARDS) == 1; }, 5000));
+    EXPECT_LT(p.ListCount(IDC_BOARDS), 4) << "the click came after the refill";
+    ASSERT_TRUE(WaitForCondition([&] { return ButtonsEnabled(p, true); }, 15000));
+    EXPECT_EQ(p.ListCount(IDC_BOARDS), 4);
+    EXPECT_EQ(p.ListSelected(IDC_BOARDS), 1);
+    EXPECT_EQ(ErasedBoard(p, sim), 1);
+    ASSERT_TRUE(p.Close());
+    EXPECT_TRUE(p.WaitForExit(10000));
+}
+
+TEST(OstrelProgram, HotPlugRefreshesAfterThePauseAndSelectsTheBoardAgain)
+{
+    Sim sim("[driver]\nboards = 3\n[board 0]\ntype = Alpha\nio = 0x300\n[board 1]\ntype = Beta\n"
+            "io = 0x310\nunplugged = 1\n[board 2]\ntype = Gamma\nio = 0x320\n");
+    CProcessDriver p;
+    ASSERT_TRUE(StartWithButtons(p, sim)) << p.LastError();
+    EXPECT_EQ(p.ListRows(IDC_BOARDS, 3),
+              (std::vector<std::vector<std::string>>{{"Alpha", "0x300", "Ver 1.02"},
+                                                     {"Gamma", "0x320", "Ver 1.02"}}));
+
+    // Row 1 is selected before each refresh: Gamma stays listed and is selected again in its
+    // new row, not the first; Beta goes, and the first row is selected.
+    const struct
+    {
+        const char *pszCommand;
+        int nRows;
+        int nSelected;
+    } steps[] = {{"plug 1", 3, 2}, {"unplug 1", 2, 0}};
+    for (const auto &s : steps)
+    {
+        SCOPED_TRACE(s.pszCommand);
+        ASSERT_TRUE(p.ListClick(IDC_BOARDS, 1));
+        ASSERT_TRUE(WaitForCondition([&] { return p.ListSelected(IDC_BOARDS) == 1; }, 5000));
+        ASSERT_TRUE(RunVtlsim(sim, s.pszCommand));
         ASSERT_TRUE(WaitForCondition(
             [&] { return ButtonsEnabled(p, false) && p.ListCount(IDC_BOARDS) == 0; }, 10000));
         const ULONGLONG t0 = GetTickCount64();
@@ -113,8 +195,11 @@ TEST(OstrelProgram, HotPlugRefreshesTheListAfterThePause)
         const ULONGLONG elapsed = GetTickCount64() - t0;
         EXPECT_GE(elapsed, 9000u);
         EXPECT_LE(elapsed, 15000u);
-        EXPECT_EQ(static_cast<size_t>(p.ListCount(IDC_BOARDS)), nRows == 1 ? 2u : 1u);
-        EXPECT_EQ(p.ListSelected(IDC_BOARDS), -1);
+        EXPECT_EQ(p.ListCount(IDC_BOARDS), s.nRows);
+        EXPECT_TRUE(
+            WaitForCondition([&] { return p.ListSelected(IDC_BOARDS) == s.nSelected; }, 5000))
+            << p.ListSelected(IDC_BOARDS);
+        EXPECT_EQ(ErasedBoard(p, sim), s.nSelected);
     }
     ASSERT_TRUE(p.Close());
     DWORD dwExit = 1;

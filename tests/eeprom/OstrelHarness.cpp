@@ -2,8 +2,11 @@
 #include "OstrelHarness.h"
 
 #include <dbt.h>
+#include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstring>
+#include <exception>
 #include <sstream>
 
 using namespace vtltest;
@@ -106,9 +109,13 @@ INT_PTR CTestOstrelDlg::RunScript(std::function<void(CTestOstrelDlg &)> script)
     HANDLE hDone = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     std::atomic<HWND> hDlg{NULL};
     // Ends a hung dialog so that a broken test fails instead of blocking the run.
+    std::atomic<bool> bWatchdogFired{false};
     std::thread watchdog([&] {
         if (WaitForSingleObject(hDone, m_nWatchdogMs) == WAIT_TIMEOUT && hDlg.load())
+        {
+            bWatchdogFired = true;
             ::PostMessageA(hDlg.load(), WM_COMMAND, IDCANCEL, 0);
+        }
     });
     m_script = [inner = std::move(m_script), &hDlg](CTestOstrelDlg &dlg) {
         hDlg = dlg.m_hWnd;
@@ -118,6 +125,10 @@ INT_PTR CTestOstrelDlg::RunScript(std::function<void(CTestOstrelDlg &)> script)
     SetEvent(hDone);
     watchdog.join();
     CloseHandle(hDone);
+    // A run that the watchdog had to end, or whose script stopped half-way, checked nothing.
+    EXPECT_FALSE(bWatchdogFired) << "the dialog was still open after " << m_nWatchdogMs
+                                 << " ms; the watchdog closed it";
+    EXPECT_TRUE(m_bScriptFinished) << "the script did not run to its end: " << m_strScriptStop;
     return nResult;
 }
 
@@ -131,8 +142,26 @@ BOOL CTestOstrelDlg::OnInitDialog()
 LRESULT CTestOstrelDlg::OnRunScript(WPARAM, LPARAM)
 {
     m_bScriptRan = true;
-    if (m_script)
-        m_script(*this);
+    try
+    {
+        if (m_script)
+            m_script(*this);
+        m_bScriptFinished = true;
+    }
+    catch (const VTLExc &e)
+    {
+        m_strScriptStop = "VTLExc \"" +
+                          std::string(e.m_szMessage, strnlen(e.m_szMessage, sizeof e.m_szMessage)) +
+                          "\"";
+    }
+    catch (const std::exception &e)
+    {
+        m_strScriptStop = std::string("exception: ") + e.what();
+    }
+    catch (...)
+    {
+        m_strScriptStop = "an exception";
+    }
     EndDialog(IDOK);
     return 0;
 }

@@ -45,8 +45,9 @@ private:
 std::string BoardsConfig(const std::vector<std::string> &boards,
                          const std::string &strDriver = std::string());
 
-// The dialog with its protected parts opened up for tests. DoModal runs the script
-// once the dialog is up, then ends the dialog; a watchdog ends it if the script hangs.
+// The dialog with its protected parts opened up for tests. RunScript runs the script once the
+// dialog is up, then ends the dialog; a watchdog ends it if the script hangs. The test fails
+// when the watchdog had to, or when the script did not run to its end (an exception left it).
 class CTestOstrelDlg : public COstrelDlg
 {
 public:
@@ -55,6 +56,8 @@ public:
     std::function<void(CTestOstrelDlg &)> m_script;
     DWORD m_nWatchdogMs = 90000;
     bool m_bScriptRan = false;
+    bool m_bScriptFinished = false;
+    std::string m_strScriptStop; // what ended the script early
 
     INT_PTR RunScript(std::function<void(CTestOstrelDlg &)> script);
 

@@ -39,12 +39,12 @@ TEST(OstrelRefresh, GreysButtonsShowsHourglassEmptiesThenRebuilds)
         EXPECT_GE(GetTickCount64() - t0, 2000u);
         EXPECT_EQ(d.Rows().size(), 2u);
         EXPECT_EQ(sim.Count("VtlUsbOpen("), 2u);
-        // Nothing is selected after a refresh: the commands do nothing until a click.
-        EXPECT_EQ(d.SelectedIndex(), -1);
-        EXPECT_EQ(d.SelectedRow(), -1);
+        // The board selected before is selected again, and the commands act on it.
+        EXPECT_EQ(d.SelectedIndex(), 0);
+        EXPECT_EQ(d.SelectedRow(), 0);
         d.OnErase();
-        EXPECT_EQ(boxes.Count(), 0u);
-        EXPECT_EQ(sim.Count("board0.EraseEeprom"), 0u);
+        EXPECT_EQ(boxes.Count(), 1u);
+        EXPECT_EQ(sim.Count("board0.EraseEeprom"), 1u);
         d.ClickRow(1);
         EXPECT_EQ(d.SelectedIndex(), 1);
     });

@@ -30,6 +30,7 @@ void ExpectTemplate(UINT nTemplate, int cx, int cy, const char *pszCaption,
                     const std::vector<Control> &controls)
 {
     SCOPED_TRACE("template " + std::to_string(nTemplate));
+    CCreationSizes created;
     HWND h =
         CreateDialogParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(nTemplate), NULL, NullProc, 0);
     ASSERT_NE(h, (HWND)NULL);
@@ -61,11 +62,15 @@ void ExpectTemplate(UINT nTemplate, int cx, int cy, const char *pszCaption,
         MapWindowPoints(NULL, h, reinterpret_cast<POINT *>(&got), 2);
         EXPECT_EQ(got.left, units.left) << "control " << i;
         EXPECT_EQ(got.top, units.top) << "control " << i;
-        // An icon static takes the size of its icon.
+        // An icon static takes the size of its icon at once: the template's size is the one it
+        // was created with.
+        SIZE size{got.right - got.left, got.bottom - got.top};
         if (GetClass(c) == "Static" && (want.style & SS_TYPEMASK) == SS_ICON)
-            continue;
-        EXPECT_EQ(got.right - got.left, units.right) << "control " << i;
-        EXPECT_EQ(got.bottom - got.top, units.bottom) << "control " << i;
+        {
+            EXPECT_TRUE(created.Get(c, size)) << "control " << i;
+        }
+        EXPECT_EQ(size.cx, units.right) << "control " << i;
+        EXPECT_EQ(size.cy, units.bottom) << "control " << i;
     }
     EXPECT_EQ(i, controls.size());
     DestroyWindow(h);

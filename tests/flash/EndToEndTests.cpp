@@ -35,6 +35,13 @@ TEST(TorvaneProgram, ProgramsASampleFileAndSavesTheSettingsOnOk)
     ASSERT_NE(torvane.WaitForMainWindow(15000, "Torvane"), (HWND)NULL) << torvane.LastError();
     EXPECT_NE(torvane.Text(IDC_INFO).find("3s1500fg456"), std::string::npos);
 
+    // "..." takes a name that does not exist: the driver judges the file.
+    const std::string missing = sim.Dir().File("missing.bit");
+    ASSERT_TRUE(torvane.Click(IDC_BROWSE));
+    ASSERT_TRUE(torvane.AnswerFileDialog(missing, 15000)) << torvane.LastError();
+    ASSERT_TRUE(vtltest::WaitForCondition([&] { return torvane.Text(IDC_FILE) == missing; }, 10000))
+        << torvane.Text(IDC_FILE);
+
     std::string path = SamplePath("sample.bit");
     ASSERT_TRUE(torvane.Click(IDC_BROWSE));
     ASSERT_TRUE(torvane.AnswerFileDialog(path, 15000)) << torvane.LastError();

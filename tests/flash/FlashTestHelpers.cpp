@@ -1,7 +1,10 @@
 // FlashTestHelpers.cpp - in-process dialog runs, simulator sessions and control access for tests.
 #include "FlashTestHelpers.h"
 
+#include <gtest/gtest.h>
+
 #include <atomic>
+#include <exception>
 #include <fstream>
 #include <sstream>
 
@@ -13,10 +16,21 @@ std::atomic<int> g_nSession{0};
 
 struct DialogRun
 {
+    DialogRun(CTorvaneDlg &dlg, const std::function<void(HWND)> &script, DWORD dwTimeoutMs)
+        : pDlg(&dlg), pScript(&script), dwTimeout(dwTimeoutMs),
+          hEnded(CreateEventA(NULL, TRUE, FALSE, NULL))
+    {
+    }
+
     CTorvaneDlg *pDlg;
     const std::function<void(HWND)> *pScript;
     DWORD dwTimeout;
     HANDLE hEnded;
+    std::atomic<bool> bWatchdogFired{false};
+    std::atomic<bool> bLoopSilent{false};
+    std::atomic<bool> bScriptStarted{false};
+    std::atomic<bool> bScriptFinished{false};
+    std::string strStop; // what ended the script early
 };
 
 // Waits for a thread while answering messages sent to this thread, so that nobody stalls.
@@ -31,6 +45,61 @@ void JoinPumping(HANDLE hThread)
         PeekMessage(&msg, NULL, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }
     CloseHandle(hThread);
+}
+
+// Set by the dialog thread's message hook when it fetches the probe.
+std::atomic<HANDLE> g_hProbeFetched{NULL};
+
+UINT ProbeMessage()
+{
+    static const UINT nProbe = RegisterWindowMessageA("VtlTestDialogLoopProbe");
+    return nProbe;
+}
+
+LRESULT CALLBACK ProbeHook(int nCode, WPARAM wParam, LPARAM lParam)
+{
+    const MSG *pMsg = reinterpret_cast<const MSG *>(lParam);
+    if (nCode == HC_ACTION && wParam == PM_REMOVE && pMsg->message == ProbeMessage())
+        SetEvent(g_hProbeFetched.load());
+    return CallNextHookEx(NULL, nCode, wParam, lParam);
+}
+
+// The modal loop shows its dialog once more (SW_SHOWNORMAL) when its queue first runs dry or it
+// first handles a WM_TIMER, which undoes a minimise that came earlier. A posted WM_TIMER and then
+// a probe: once the loop fetches the probe, that point has passed.
+bool WaitForDialogLoop(HWND hDlg, const DialogRun &run)
+{
+    HANDLE hFetched = CreateEventA(NULL, TRUE, FALSE, NULL);
+    g_hProbeFetched = hFetched;
+    HHOOK hHook =
+        SetWindowsHookExA(WH_GETMESSAGE, ProbeHook, NULL, GetWindowThreadProcessId(hDlg, NULL));
+    const HANDLE ahWait[2] = {hFetched, run.hEnded};
+    const bool bFetched = hHook != NULL && PostMessageA(hDlg, WM_TIMER, 0, 0) &&
+                          PostMessageA(hDlg, ProbeMessage(), 0, 0) &&
+                          WaitForMultipleObjects(2, ahWait, FALSE, run.dwTimeout) == WAIT_OBJECT_0;
+    if (hHook != NULL)
+        UnhookWindowsHookEx(hHook);
+    g_hProbeFetched = NULL;
+    CloseHandle(hFetched);
+    return bFetched;
+}
+
+void RunScript(DialogRun &run, HWND hDlg)
+{
+    run.bScriptStarted = true;
+    try
+    {
+        (*run.pScript)(hDlg);
+        run.bScriptFinished = true;
+    }
+    catch (const std::exception &e)
+    {
+        run.strStop = std::string("exception: ") + e.what();
+    }
+    catch (...)
+    {
+        run.strStop = "an exception";
+    }
 }
 
 DWORD WINAPI ScriptThread(LPVOID p)
@@ -52,7 +121,10 @@ DWORD WINAPI ScriptThread(LPVOID p)
     }
     if (hDlg != NULL)
     {
-        (*run->pScript)(hDlg);
+        if (WaitForDialogLoop(hDlg, *run))
+            RunScript(*run, hDlg);
+        else if (IsWindow(hDlg))
+            run->bLoopSilent = true;
         if (IsWindow(hDlg))
             PostMessageA(hDlg, WM_COMMAND, IDCANCEL, 0);
     }
@@ -66,7 +138,10 @@ DWORD WINAPI WatchdogThread(LPVOID p)
     {
         HWND h = run->pDlg->GetSafeHwnd();
         if (h != NULL)
+        {
+            run->bWatchdogFired = true;
             PostMessageA(h, WM_COMMAND, IDCANCEL, 0);
+        }
     }
     return 0;
 }
@@ -137,7 +212,7 @@ std::string SamplePath(const char *pszName)
 
 INT_PTR RunDialog(CTorvaneDlg &dlg, const std::function<void(HWND)> &script, DWORD timeoutMs)
 {
-    DialogRun run{&dlg, &script, timeoutMs, CreateEventA(NULL, TRUE, FALSE, NULL)};
+    DialogRun run(dlg, script, timeoutMs);
     HANDLE hScript = CreateThread(NULL, 0, ScriptThread, &run, 0, NULL);
     HANDLE hWatchdog = CreateThread(NULL, 0, WatchdogThread, &run, 0, NULL);
     INT_PTR nResult = dlg.DoModal();
@@ -145,6 +220,14 @@ INT_PTR RunDialog(CTorvaneDlg &dlg, const std::function<void(HWND)> &script, DWO
     JoinPumping(hScript);
     JoinPumping(hWatchdog);
     CloseHandle(run.hEnded);
+    // A run that the watchdog had to end, or whose script stopped half-way, checked nothing.
+    EXPECT_FALSE(run.bWatchdogFired)
+        << "the dialog was still open after " << timeoutMs + 5000 << " ms; the watchdog closed it";
+    EXPECT_FALSE(run.bLoopSilent) << "the dialog's modal loop never ran";
+    if (run.bScriptStarted)
+    {
+        EXPECT_TRUE(run.bScriptFinished) << "the script did not run to its end: " << run.strStop;
+    }
     return nResult;
 }
 

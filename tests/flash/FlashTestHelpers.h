@@ -76,9 +76,10 @@ private:
 std::string SamplePath(const char *pszName);
 
 // Runs dlg.DoModal() on this thread while script runs on a helper thread. The script gets the
-// dialog window once it is visible (NULL when start-up ended without showing it). When the
-// script returns and the dialog is still open, or after timeoutMs, IDCANCEL is posted.
-// Returns DoModal's result.
+// dialog window once it is shown and its modal loop runs; it does not run when start-up ends
+// without showing the dialog. When the script returns and the dialog is still open, IDCANCEL is
+// posted; a watchdog posts it timeoutMs + 5 s after the start. The test fails when the watchdog
+// had to, or when the script left early by an exception. Returns DoModal's result.
 INT_PTR RunDialog(CTorvaneDlg &dlg, const std::function<void(HWND)> &script,
                   DWORD timeoutMs = 20000);
 

@@ -187,6 +187,34 @@ TEST(TorvaneRegistry, StoredValuesLoadAndOkSavesTheEditedBoxes)
     EXPECT_EQ(spartan, 0u);
 }
 
+// "%d" would overflow on a tenth digit: typing stops at nine, a stored value still shows whole.
+TEST(TorvaneRegistry, VersionBoxesTakeNineTypedDigitsAndLoadStoredValuesWhole)
+{
+    CIsolatedHklm hklm;
+    SetDword("VerMaj", 1234567890);
+    std::string typed[2];
+    DialogState st = RunSettingsDialog(
+        [&](HWND h) {
+            const int ids[2] = {IDC_VER_MAJOR, IDC_VER_MINOR};
+            for (int i = 0; i < 2; ++i)
+            {
+                SetText(h, ids[i], "");
+                for (char c : std::string("98765432101"))
+                    SendMessageA(GetDlgItem(h, ids[i]), WM_CHAR, static_cast<WPARAM>(c), 0);
+                typed[i] = Text(h, ids[i]);
+            }
+        },
+        IDOK);
+    EXPECT_EQ(st.major, "1234567890");
+    EXPECT_EQ(typed[0], "987654321");
+    EXPECT_EQ(typed[1], "987654321");
+    DWORD maj = 0, min = 0;
+    ReadDword("VerMaj", maj);
+    ReadDword("VerMin", min);
+    EXPECT_EQ(maj, 987654321u);
+    EXPECT_EQ(min, 987654321u);
+}
+
 TEST(TorvaneRegistry, SpartanValueSetsButtonsAndFamily)
 {
     for (DWORD v : {0u, 1u, 7u})

@@ -159,6 +159,28 @@ TEST(TorvaneResources, MainDialogControlsSitWhereTheTemplateSays)
     DestroyWindow(h);
 }
 
+// The static takes its icon's size at once, so its size is read as it was created.
+TEST(TorvaneResources, AboutIconSitsAndIsSizedAsTheTemplateSays)
+{
+    vtltest::CCreationSizes created;
+    HWND h = CreateDialogParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_ABOUTBOX), NULL,
+                                NullProc, 0);
+    ASSERT_NE(h, (HWND)NULL);
+    HWND hIcon = GetWindow(h, GW_CHILD);
+    EXPECT_EQ(GetWindowLongA(hIcon, GWL_STYLE) & SS_TYPEMASK, SS_ICON);
+    RECT units{11, 17, 20, 20}, got{};
+    MapDialogRect(h, &units);
+    GetWindowRect(hIcon, &got);
+    MapWindowPoints(NULL, h, reinterpret_cast<POINT *>(&got), 2);
+    SIZE size{};
+    EXPECT_TRUE(created.Get(hIcon, size));
+    EXPECT_EQ(got.left, units.left);
+    EXPECT_EQ(got.top, units.top);
+    EXPECT_EQ(size.cx, units.right);
+    EXPECT_EQ(size.cy, units.bottom);
+    DestroyWindow(h);
+}
+
 TEST(TorvaneResources, SplashAboutStringIconBitmapAndVersion)
 {
     std::string caption;

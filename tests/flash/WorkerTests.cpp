@@ -80,9 +80,23 @@ TEST(TorvaneWorker, VersionBoxWithoutLeadingNumberKeepsItsTextAndPassesTheDefaul
     EXPECT_NE(calls[0].find("sample.app\", 1, 1, 3) = 0"), std::string::npos) << calls[0];
 }
 
-TEST(TorvaneWorker, FailingEraseShowsTheDriverTextThenTheEndText)
+// How an erase command ends: its error box and then what the board reports, or its end text.
+struct EraseEnd
 {
-    CSimSession sim(Config("fail.EraseFlash = 7 Erase blew up at sector 3\n"));
+    int nButton;
+    const char *pszBoard0;
+    const char *pszBox; // null: no box
+    const char *pszInfo;
+};
+
+class TorvaneEraseEnd : public ::testing::TestWithParam<EraseEnd>
+{
+};
+
+TEST_P(TorvaneEraseEnd, FailureShowsWhatTheBoardReportsNeverTheEndText)
+{
+    const EraseEnd &e = GetParam();
+    CSimSession sim(Config(std::string("spartan_text = Stored design\n") + e.pszBoard0));
     CMsgBoxCatcher boxes;
     std::string info;
     bool bIdle = false;
@@ -90,19 +104,34 @@ TEST(TorvaneWorker, FailingEraseShowsTheDriverTextThenTheEndText)
         CTestTorvaneDlg dlg;
         boxes.Rearm();
         RunDialog(dlg, [&](HWND h) {
-            Click(h, IDC_ERASE);
+            Click(h, e.nButton);
             bIdle = WaitForIdle(h, kWait);
             info = Text(h, IDC_INFO);
         });
     }
     ASSERT_TRUE(bIdle);
-    ASSERT_EQ(boxes.Count(), 1u);
-    EXPECT_EQ(boxes.Record(0).text, "Error when erasing the flash:\r\nErase blew up at sector 3");
+    EXPECT_EQ(info, e.pszInfo);
+    ASSERT_EQ(boxes.Count(), e.pszBox ? 1u : 0u);
+    // A failure reads the flash description again; a success leaves its end text.
+    EXPECT_EQ(sim.Count("board0.GetFlashInfo("), e.pszBox ? 2 : 1);
+    if (!e.pszBox)
+        return;
+    EXPECT_EQ(boxes.Record(0).text, e.pszBox);
     EXPECT_EQ(boxes.Record(0).caption, "Error");
     EXPECT_EQ(boxes.Record(0).icon, 0u);
     EXPECT_NE(boxes.Record(0).threadId, GetCurrentThreadId()) << "raised by the worker";
-    EXPECT_EQ(info, "Flash erased!");
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, TorvaneEraseEnd,
+    ::testing::Values(EraseEnd{IDC_ERASE, "fail.EraseFlash = 7 Erase blew up at sector 3\n",
+                               "Error when erasing the flash:\r\nErase blew up at sector 3",
+                               "Stored design"},
+                      EraseEnd{IDC_ERASE_BITSTREAM, "fail.EraseBitstream = 4 Nothing stored\n",
+                               "There is no bitstream in the flash to erase:\r\nNothing stored",
+                               "Stored design"},
+                      EraseEnd{IDC_ERASE, "", nullptr, "Flash erased!"},
+                      EraseEnd{IDC_ERASE_BITSTREAM, "", nullptr, "Bitstream erased!"}));
 
 TEST(TorvaneWorker, FailingEraseBitstreamAndProgramShowTheirTexts)
 {
@@ -128,7 +157,7 @@ TEST(TorvaneWorker, FailingEraseBitstreamAndProgramShowTheirTexts)
         << boxes.Record(0).text;
     EXPECT_NE(boxes.Record(0).text.find("Virtex"), std::string::npos);
     EXPECT_EQ(boxes.Record(1).text.rfind("Error when programming the flash:\r\n", 0), 0u);
-    EXPECT_EQ(afterBitstream, "Bitstream erased!");
+    EXPECT_EQ(afterBitstream, "Flash empty") << "what the board reports after the failure";
     EXPECT_EQ(sim.Count("board0.ProgramFlash(\"\", 1, 1, 0)"), 1) << "an empty path is passed on";
     EXPECT_EQ(afterProgram, "Flash empty") << "refreshed after Program";
 }

@@ -177,6 +177,48 @@ TEST_F(FileDialog, SaveAddsTheDefaultExtensionToATypedName)
     EXPECT_FALSE(watchdog.Fired());
 }
 
+// The dialog gets only the options its flags ask for: nothing it would refuse on its own.
+struct UncheckedName
+{
+    BOOL bOpen;
+    DWORD dwFlags;
+    const wchar_t *pszName;
+    bool bReadOnlyFile; // the name exists as a read-only file; otherwise it does not exist
+};
+
+class FileDialogUnchecked : public FileDialog, public ::testing::WithParamInterface<UncheckedName>
+{
+};
+
+TEST_P(FileDialogUnchecked, ReturnsTheTypedNameForTheCallerToCheck)
+{
+    const UncheckedName &u = GetParam();
+    CWatchdog watchdog;
+    vtltest::CMsgBoxCatcher catcher(IDYES); // the overwrite question, when asked
+    const std::string name(u.pszName, u.pszName + wcslen(u.pszName));
+    const std::string path = m_dir.File(name);
+    if (u.bReadOnlyFile)
+    {
+        ASSERT_TRUE(vtltest::WriteFileText(path, "image"));
+        ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
+    }
+    CScriptedFileDialog dlg(u.bOpen, "iic", NULL, u.dwFlags, kEepromFilter);
+    dlg.m_folder = Wide(m_dir.Path());
+    Answer(dlg, u.pszName);
+    EXPECT_EQ(IDOK, dlg.DoModal());
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(CString(path.c_str()), dlg.GetPathName());
+    EXPECT_EQ(CFileDialog::OptionsFromFlags(u.dwFlags), dlg.m_dwOptionsSeen);
+    EXPECT_FALSE(watchdog.Fired());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Flags, FileDialogUnchecked,
+    ::testing::Values(
+        UncheckedName{TRUE, OFN_HIDEREADONLY | OFN_NOCHANGEDIR, L"missing.iic", false},
+        UncheckedName{TRUE, OFN_OVERWRITEPROMPT, L"missing.bit", false},
+        UncheckedName{FALSE, OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR, L"locked.iic", true}));
+
 TEST_F(FileDialog, OpenReturnsTheChosenExistingFile)
 {
     CWatchdog watchdog;

@@ -113,4 +113,81 @@ bool ReadOwnFileVersion(VS_FIXEDFILEINFO &info)
     return true;
 }
 
+namespace
+{
+// A resource type or name: an integer id, or a text kept here.
+struct ResourceId
+{
+    explicit ResourceId(LPCSTR p) : nId(IS_INTRESOURCE(p) ? reinterpret_cast<ULONG_PTR>(p) : 0)
+    {
+        if (nId == 0)
+            text = p;
+    }
+    LPCSTR Get() const { return nId ? MAKEINTRESOURCEA(nId) : text.c_str(); }
+    ULONG_PTR nId;
+    std::string text;
+};
+
+struct Resource
+{
+    ResourceId type;
+    ResourceId name;
+    WORD wLanguage;
+    std::vector<char> data;
+};
+
+BOOL CALLBACK AddLanguage(HMODULE hModule, LPCSTR pszType, LPCSTR pszName, WORD wLanguage,
+                          LONG_PTR p)
+{
+    HRSRC hRes = FindResourceExA(hModule, pszType, pszName, wLanguage);
+    const char *pData = static_cast<const char *>(LockResource(LoadResource(hModule, hRes)));
+    if (pData != NULL)
+        reinterpret_cast<std::vector<Resource> *>(p)->push_back(
+            {ResourceId(pszType), ResourceId(pszName), wLanguage,
+             std::vector<char>(pData, pData + SizeofResource(hModule, hRes))});
+    return TRUE;
+}
+
+BOOL CALLBACK AddName(HMODULE hModule, LPCSTR pszType, LPSTR pszName, LONG_PTR p)
+{
+    return EnumResourceLanguagesA(hModule, pszType, pszName, AddLanguage, p);
+}
+
+BOOL CALLBACK AddType(HMODULE hModule, LPSTR pszType, LONG_PTR p)
+{
+    return EnumResourceNamesA(hModule, pszType, AddName, p);
+}
+} // namespace
+
+// Wine's UpdateResource does not delete one resource; the copy gets all the others instead.
+bool CopyWithoutDialog(const std::string &exePath, const std::string &copyPath, UINT nTemplate)
+{
+    if (!CopyFileA(exePath.c_str(), copyPath.c_str(), FALSE))
+        return false;
+    HMODULE hExe = LoadLibraryExA(exePath.c_str(), NULL,
+                                  LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    if (hExe == NULL)
+        return false;
+    std::vector<Resource> resources;
+    EnumResourceTypesA(hExe, AddType, reinterpret_cast<LONG_PTR>(&resources));
+    HANDLE hUpdate = BeginUpdateResourceA(copyPath.c_str(), TRUE);
+    bool bDone = hUpdate != NULL;
+    bool bDropped = false;
+    for (const Resource &r : resources)
+    {
+        if (r.type.Get() == RT_DIALOG && r.name.Get() == MAKEINTRESOURCEA(nTemplate))
+        {
+            bDropped = true;
+            continue;
+        }
+        bDone = bDone && UpdateResourceA(hUpdate, r.type.Get(), r.name.Get(), r.wLanguage,
+                                         const_cast<char *>(r.data.data()),
+                                         static_cast<DWORD>(r.data.size()));
+    }
+    if (hUpdate != NULL)
+        bDone = EndUpdateResourceA(hUpdate, !bDone) && bDone;
+    FreeLibrary(hExe);
+    return bDone && bDropped;
+}
+
 } // namespace vtltest

@@ -119,6 +119,21 @@ bool CProcessDriver::ListSelect(int id, int row)
            Send(h, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE, r);
 }
 
+bool CProcessDriver::ListClick(int id, int row)
+{
+    HWND h = Control(id);
+    CRemoteBuffer buf(m_pi.hProcess, sizeof(RECT));
+    RECT rc{LVIR_LABEL, 0, 0, 0};
+    DWORD_PTR r = 0;
+    if (!buf.Get() || !buf.Write(0, &rc, sizeof rc) ||
+        !Send(h, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(buf.Get()),
+              r) ||
+        !r || !buf.Read(0, &rc, sizeof rc))
+        return false;
+    const LPARAM pt = MAKELPARAM((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+    return PostMessageA(h, WM_LBUTTONDOWN, MK_LBUTTON, pt) && PostMessageA(h, WM_LBUTTONUP, 0, pt);
+}
+
 int CProcessDriver::ListSelected(int id) const
 {
     DWORD_PTR r = 0;

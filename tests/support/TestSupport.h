@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -57,6 +58,26 @@ std::string GetText(HWND h, DWORD timeoutMs = 5000);
 
 // Class name of a window.
 std::string GetClass(HWND h);
+
+// While it lives, records the size in pixels that each window created on this thread was
+// created with, before the window could change it (an icon static takes its icon's size).
+class CCreationSizes
+{
+public:
+    CCreationSizes();
+    ~CCreationSizes();
+    CCreationSizes(const CCreationSizes &) = delete;
+    CCreationSizes &operator=(const CCreationSizes &) = delete;
+
+    // False when hWnd was not created while this object lived.
+    bool Get(HWND hWnd, SIZE &size) const;
+
+private:
+    static LRESULT CALLBACK CbtProc(int nCode, WPARAM wParam, LPARAM lParam);
+    HHOOK m_hHook;
+    CCreationSizes *m_pOuter;
+    std::map<HWND, SIZE> m_sizes;
+};
 
 // ---------------------------------------------------------------------------
 // Message boxes: icon recognition shared by the in-process catcher and the driver.
@@ -176,6 +197,10 @@ bool ReadFileText(const std::string &path, std::string &text);
 // The fixed part of the version resource of this program's own file; false when it has none.
 bool ReadOwnFileVersion(VS_FIXEDFILEINFO &info);
 
+// Copies the program exePath to copyPath without its dialog template nTemplate, so that the
+// copy cannot create that dialog. False when the copy or its resource update fails.
+bool CopyWithoutDialog(const std::string &exePath, const std::string &copyPath, UINT nTemplate);
+
 // ---------------------------------------------------------------------------
 // Out-of-process driver: runs a built program and works its dialog from outside.
 // ---------------------------------------------------------------------------
@@ -227,6 +252,7 @@ public:
     std::vector<std::vector<std::string>> ListRows(int id, int nCols) const;
     UINT ListState(int id, int row, UINT mask = LVIS_SELECTED | LVIS_FOCUSED) const;
     bool ListSelect(int id, int row); // selects and focuses one row
+    bool ListClick(int id, int row);  // posts a left click on the middle of the row's label
     int ListSelected(int id) const;   // first selected row, -1 when none
 
     // Progress bar position (PBM_GETPOS); -1 on failure.

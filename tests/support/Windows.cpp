@@ -29,6 +29,44 @@ std::string GetText(HWND h, DWORD timeoutMs)
 
 namespace
 {
+thread_local CCreationSizes *t_pCreationSizes = nullptr;
+} // namespace
+
+CCreationSizes::CCreationSizes()
+    : m_hHook(SetWindowsHookExA(WH_CBT, CbtProc, NULL, GetCurrentThreadId())),
+      m_pOuter(t_pCreationSizes)
+{
+    t_pCreationSizes = this;
+}
+
+CCreationSizes::~CCreationSizes()
+{
+    t_pCreationSizes = m_pOuter;
+    if (m_hHook)
+        UnhookWindowsHookEx(m_hHook);
+}
+
+bool CCreationSizes::Get(HWND hWnd, SIZE &size) const
+{
+    auto it = m_sizes.find(hWnd);
+    if (it == m_sizes.end())
+        return false;
+    size = it->second;
+    return true;
+}
+
+LRESULT CALLBACK CCreationSizes::CbtProc(int nCode, WPARAM wParam, LPARAM lParam)
+{
+    if (nCode == HCBT_CREATEWND && t_pCreationSizes)
+    {
+        const CREATESTRUCTA *pcs = reinterpret_cast<CBT_CREATEWNDA *>(lParam)->lpcs;
+        t_pCreationSizes->m_sizes[reinterpret_cast<HWND>(wParam)] = {pcs->cx, pcs->cy};
+    }
+    return CallNextHookEx(NULL, nCode, wParam, lParam);
+}
+
+namespace
+{
 struct EnumCtx
 {
     const WindowQuery *q;

@@ -1,0 +1,96 @@
+// BoardSelection.cpp - the selected board follows the highlighted row, across refreshes too.
+#include "OstrelDlg.h"
+
+#include <cstring>
+#include <iterator>
+
+namespace
+{
+std::string TypeOf(const BoardEntry &entry)
+{
+    const char *psz = entry.info.szBoardType;
+    return std::string(psz, strnlen(psz, sizeof(entry.info.szBoardType)));
+}
+} // namespace
+
+BoardEntry *COstrelDlg::EntryAt(int nRow) const
+{
+    if (nRow < 0 || static_cast<size_t>(nRow) >= m_boards.size())
+        return nullptr;
+    auto it = m_boards.begin();
+    std::advance(it, nRow);
+    return *it;
+}
+
+// Keys, type-ahead and clicks move the highlight; the board the commands act on follows it.
+void COstrelDlg::OnItemChangedBoardList(NMHDR *pNMHDR, LRESULT *pResult)
+{
+    *pResult = 0;
+    const NMLISTVIEW *pItem = reinterpret_cast<NMLISTVIEW *>(pNMHDR);
+    if (!(pItem->uChanged & LVIF_STATE))
+        return;
+    const bool bWas = (pItem->uOldState & LVIS_SELECTED) != 0;
+    const bool bIs = (pItem->uNewState & LVIS_SELECTED) != 0;
+    if (bWas && !bIs)
+    {
+        // Perhaps no row is highlighted any more (Ctrl+Space): checked once the list is done.
+        PostMessage(WM_CHECK_SELECTION);
+        return;
+    }
+    if (bWas || !bIs)
+        return;
+    // The refresh thread holds the lock while it fills or clears the list and sends this
+    // meanwhile; waiting would stall it. It has the selection checked once it is done.
+    if (!TryEnterCriticalSection(&m_cs))
+        return;
+    if (BoardEntry *pEntry = EntryAt(pItem->iItem))
+        m_pSelected = pEntry;
+    LeaveCriticalSection(&m_cs);
+}
+
+// On the refresh thread, holding the lock, before the boards are dropped.
+void COstrelDlg::RememberSelection()
+{
+    // Nothing is selected after a refill until the GUI thread has checked: the choice from
+    // before that refill still stands.
+    if (!m_pSelected && m_bCheckPending)
+        return;
+    m_bRemembered = m_pSelected != nullptr;
+    if (m_pSelected)
+    {
+        m_strRememberedType = TypeOf(*m_pSelected);
+        m_dwRememberedIo = m_pSelected->info.dwIoAddress;
+    }
+}
+
+// The board selected before the refresh when it is listed again (same type and I/O address),
+// else the first row, as start-up does; none when the list is empty.
+BoardEntry *COstrelDlg::RememberedOrFirst() const
+{
+    if (m_bRemembered)
+    {
+        for (BoardEntry *pEntry : m_boards)
+        {
+            if (pEntry->info.dwIoAddress == m_dwRememberedIo &&
+                TypeOf(*pEntry) == m_strRememberedType)
+                return pEntry;
+        }
+    }
+    return m_boards.empty() ? nullptr : m_boards.front();
+}
+
+LRESULT COstrelDlg::OnCheckSelection(WPARAM, LPARAM)
+{
+    // A refresh step holds the lock: the refill that ends it posts this again.
+    if (!TryEnterCriticalSection(&m_cs))
+        return 0;
+    if (BoardEntry *pHighlighted = EntryAt(m_lstBoards.GetNextItem(-1, LVNI_SELECTED)))
+        m_pSelected = pHighlighted; // picked while the refresh held the lock
+    else if (!m_pSelected)
+        m_pSelected = RememberedOrFirst();
+    m_bCheckPending = false;
+    if (m_pSelected)
+        HighlightSelected();
+    LeaveCriticalSection(&m_cs);
+    return 0;
+}
