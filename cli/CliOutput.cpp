@@ -47,6 +47,21 @@ std::string CliPrintable(const std::string &strText)
     return strResult;
 }
 
+std::string CliOneLine(const std::string &strText)
+{
+    std::string strLine;
+    for (char c : CliPrintable(strText))
+    {
+        if (c != '\n')
+            strLine += c;
+        else if (!strLine.empty() && strLine.back() != ' ')
+            strLine += ' ';
+    }
+    while (!strLine.empty() && strLine.back() == ' ')
+        strLine.pop_back();
+    return strLine;
+}
+
 void CCliOutput::Write(const Stream &stream, const std::string &strText)
 {
     if (!stream.hFile || stream.hFile == INVALID_HANDLE_VALUE || strText.empty())

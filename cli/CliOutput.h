@@ -47,5 +47,8 @@ private:
 // The process's one output.
 CCliOutput &CliOutput();
 
-// Text made printable and given Windows line ends: CRLF and lone CR become LF first.
+// Text made printable: CRLF and lone CR become LF, other control characters '?'.
 std::string CliPrintable(const std::string &strText);
+
+// Printable text on one line: line ends become single blanks, trailing blanks go.
+std::string CliOneLine(const std::string &strText);

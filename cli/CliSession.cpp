@@ -18,30 +18,12 @@ std::string Hex(std::uint32_t n)
     snprintf(sz, sizeof(sz), "0x%X", static_cast<unsigned>(n));
     return sz;
 }
-
-// A result line of several lines becomes one for the summary.
-std::string OneLine(const std::string &strText)
-{
-    std::string strLine;
-    for (char c : CliPrintable(strText))
-    {
-        if (c == '\n')
-        {
-            if (!strLine.empty() && strLine.back() != ' ')
-                strLine += ' ';
-        }
-        else
-            strLine += c;
-    }
-    while (!strLine.empty() && strLine.back() == ' ')
-        strLine.pop_back();
-    return strLine;
-}
 } // namespace
 
 std::string CliBoard::Describe() const
 {
-    return "board " + std::to_string(nPosition) + " at " + Hex(dwIoAddress) + " (" + strType + ")";
+    return "board " + std::to_string(nPosition) + " at " + Hex(dwIoAddress) + " (" +
+           CliOneLine(strType) + ")";
 }
 
 CCliSession::CCliSession(const CliTexts &texts)
@@ -255,7 +237,7 @@ int CCliSession::Run(const CliBoardChoice &choice, const CliCommandFn &command)
         {
             CliOutput().Out(pBoard->Describe() + ": " +
                             (result.nCode == kExitDone
-                                 ? OneLine(result.strText.empty() ? "done" : result.strText)
+                                 ? CliOneLine(result.strText.empty() ? "done" : result.strText)
                                  : "failed with code " + std::to_string(result.nCode) + " (" +
                                        CliExitMeaning(result.nCode) + ")"));
         }

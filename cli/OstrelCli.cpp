@@ -101,9 +101,7 @@ void PrintList(const std::vector<ListRow> &rows, bool bJson)
         snprintf(szLine, sizeof(szLine), "\n%-5u  %-11s  %-14s  ", row.pBoard->nPosition, szAddress,
                  szVersion);
         // Line ends in a type would break the one-line-per-board layout.
-        std::string strType = CliPrintable(row.pBoard->strType);
-        std::replace(strType.begin(), strType.end(), '\n', ' ');
-        strText += szLine + strType;
+        strText += szLine + CliOneLine(row.pBoard->strType);
     }
     CliOutput().Out(bJson ? strText + (rows.empty() ? "]" : "\n]") : strText);
 }
