@@ -6,6 +6,7 @@
 #include "CliSession.h"
 #include "ExitCodes.h"
 #include "eeprom/Messages.h"
+#include "eeprom/VersionRule.h"
 #include "flash/DriverText.h"
 #include "flash/Messages.h"
 
@@ -189,27 +190,19 @@ CliResult Update(CVtlBoard &board, const std::string &strPath, bool bAllowDowngr
     int nFileMinor = 0;
     const int nEepromResult = board.GetEepromVersion(&nEepromMajor, &nEepromMinor);
     board.GetFileVersion(strPath.c_str(), &nFileMajor, &nFileMinor);
-    if (nEepromResult == 0)
+    if (nEepromResult == 0 && !IsNewerVersion(nFileMajor, nFileMinor, nEepromMajor, nEepromMinor))
     {
-        const auto eMajor = static_cast<std::uint32_t>(nEepromMajor);
-        const auto eMinor = static_cast<std::uint32_t>(nEepromMinor);
-        const auto fMajor = static_cast<std::uint32_t>(nFileMajor);
-        const auto fMinor = static_cast<std::uint32_t>(nFileMinor);
-        const bool bFileNewer = fMajor > eMajor || (fMajor == eMajor && fMinor > eMinor);
-        if (!bFileNewer)
+        char szText[256];
+        snprintf(szText, sizeof(szText),
+                 "The EEPROM currently contains version %d.%d and the file version %d.%d",
+                 nEepromMajor, nEepromMinor, nFileMajor, nFileMinor);
+        if (!bAllowDowngrade)
         {
-            char szText[256];
-            snprintf(szText, sizeof(szText),
-                     "The EEPROM currently contains version %d.%d and the file version %d.%d",
-                     nEepromMajor, nEepromMinor, nFileMajor, nFileMinor);
-            if (!bAllowDowngrade)
-            {
-                CliOutput().Err(std::string(szText) +
-                                ", which is not newer: not written (--allow-downgrade writes it).");
-                return {kExitRefusedDowngrade, std::string()};
-            }
-            CliOutput().Err(std::string(szText) + "; writing it as --allow-downgrade asks.");
+            CliOutput().Err(std::string(szText) +
+                            ", which is not newer: not written (--allow-downgrade writes it).");
+            return {kExitRefusedDowngrade, std::string()};
         }
+        CliOutput().Err(std::string(szText) + "; writing it as --allow-downgrade asks.");
     }
     if (CliBreak::Requested())
         return {kExitInterrupted, std::string()};

@@ -2,7 +2,9 @@
 // JSON reader for the companions' tests.
 #include "CliHarness.h"
 
+#include <cctype>
 #include <cstdlib>
+#include <cstring>
 
 namespace clitest
 {
@@ -89,12 +91,6 @@ void CCliProcess::Drain()
 {
     ReadAvailable(m_hOut, m_strOut);
     ReadAvailable(m_hErr, m_strErr);
-}
-
-const std::string &CCliProcess::ErrSoFar()
-{
-    Drain();
-    return m_strErr;
 }
 
 CliRun CCliProcess::Finish(DWORD dwTimeoutMs)
@@ -231,133 +227,114 @@ HANDLE SendConsoleClose(HANDLE hProcess)
 
 namespace
 {
-class CJsonReader
+// Just enough JSON for list --json: the companions write ASCII only.
+struct CJsonReader
 {
-public:
-    explicit CJsonReader(const std::string &strText) : m_strText(strText) {}
+    const std::string &s;
+    size_t i;
 
-    bool Whole(JsonValue &value) { return Value(value) && (Blanks(), m_nPos == m_strText.size()); }
-
-private:
     void Blanks()
     {
-        while (m_nPos < m_strText.size() && strchr(" \t\r\n", m_strText[m_nPos]))
-            ++m_nPos;
+        while (i < s.size() && (s[i] == ' ' || s[i] == '\t' || s[i] == '\r' || s[i] == '\n'))
+            ++i;
     }
     bool Take(char c)
     {
         Blanks();
-        if (m_nPos >= m_strText.size() || m_strText[m_nPos] != c)
+        if (i >= s.size() || s[i] != c)
             return false;
-        ++m_nPos;
+        ++i;
         return true;
     }
-    bool Word(const char *pszWord)
+    bool Word(const char *pszWord, JsonValue::Kind nKind, JsonValue &v)
     {
-        const size_t n = strlen(pszWord);
-        if (m_strText.compare(m_nPos, n, pszWord) != 0)
+        if (s.compare(i, strlen(pszWord), pszWord) != 0)
             return false;
-        m_nPos += n;
+        i += strlen(pszWord);
+        v.nKind = nKind;
+        v.bValue = pszWord[0] == 't';
         return true;
     }
-    bool String(std::wstring &strValue)
+    bool Text(std::wstring &strOut)
     {
+        static const char kEscapes[] = "\"\\/bfnrt";
+        static const char kMeanings[] = "\"\\/\b\f\n\r\t";
         if (!Take('"'))
             return false;
-        while (m_nPos < m_strText.size())
+        while (i < s.size() && s[i] != '"')
         {
-            const unsigned char c = static_cast<unsigned char>(m_strText[m_nPos++]);
-            if (c == '"')
-                return true;
-            if (c < 0x20 || c >= 0x7F)
-                return false; // the companions write ASCII only
+            const unsigned char c = static_cast<unsigned char>(s[i++]);
+            if (c < 0x20 || c >= 0x7F || (c == '\\' && i >= s.size()))
+                return false;
+            const char *pszEscape = c == '\\' && s[i] ? strchr(kEscapes, s[i]) : nullptr;
             if (c != '\\')
+                strOut += static_cast<wchar_t>(c);
+            else if (pszEscape)
             {
-                strValue += static_cast<wchar_t>(c);
-                continue;
+                strOut += static_cast<wchar_t>(kMeanings[pszEscape - kEscapes]);
+                ++i;
             }
-            if (m_nPos >= m_strText.size())
-                return false;
-            static const char kEscapes[] = "\"\\/bfnrt";
-            static const char kMeanings[] = "\"\\/\b\f\n\r\t";
-            const char e = m_strText[m_nPos++];
-            const char *pszEscape = e ? strchr(kEscapes, e) : nullptr;
-            if (pszEscape)
+            else if (s[i] == 'u' && i + 5 <= s.size())
             {
-                strValue += static_cast<wchar_t>(kMeanings[pszEscape - kEscapes]);
-                continue;
+                char *pEnd = nullptr;
+                strOut += static_cast<wchar_t>(strtoul(s.substr(i + 1, 4).c_str(), &pEnd, 16));
+                if (*pEnd)
+                    return false;
+                i += 5;
             }
-            if (e != 'u' || m_nPos + 4 > m_strText.size())
+            else
                 return false;
-            char *pEnd = nullptr;
-            const std::string strHex = m_strText.substr(m_nPos, 4);
-            strValue += static_cast<wchar_t>(strtoul(strHex.c_str(), &pEnd, 16));
-            if (*pEnd)
-                return false;
-            m_nPos += 4;
         }
-        return false;
+        return Take('"');
     }
-    bool Value(JsonValue &value)
+    bool Value(JsonValue &v)
     {
         Blanks();
-        if (m_nPos >= m_strText.size())
-            return false;
-        const char c = m_strText[m_nPos];
-        if (c == '"')
-            return value.nKind = JsonValue::kString, String(value.strValue);
-        if (Word("null"))
-            return value.nKind = JsonValue::kNull, true;
-        if (Word("true") || Word("false"))
+        if (i < s.size() && s[i] == '"')
         {
-            value.nKind = JsonValue::kBool;
-            value.bValue = m_strText[m_nPos - 2] == 'u';
-            return true;
+            v.nKind = JsonValue::kString;
+            return Text(v.strValue);
         }
-        if (c == '-' || (c >= '0' && c <= '9'))
+        if (Word("null", JsonValue::kNull, v) || Word("true", JsonValue::kBool, v) ||
+            Word("false", JsonValue::kBool, v))
+            return true;
+        if (i < s.size() && (s[i] == '-' || isdigit(static_cast<unsigned char>(s[i]))))
         {
             char *pEnd = nullptr;
-            value.nKind = JsonValue::kNumber;
-            value.nValue = strtoll(m_strText.c_str() + m_nPos, &pEnd, 10);
-            m_nPos = static_cast<size_t>(pEnd - m_strText.c_str());
+            v.nKind = JsonValue::kNumber;
+            v.nValue = strtoll(s.c_str() + i, &pEnd, 10);
+            i = static_cast<size_t>(pEnd - s.c_str());
             return true;
         }
-        if (Take('['))
-        {
-            value.nKind = JsonValue::kArray;
-            if (Take(']'))
-                return true;
-            do
-            {
-                value.items.emplace_back();
-                if (!Value(value.items.back()))
-                    return false;
-            } while (Take(','));
-            return Take(']');
-        }
-        if (!Take('{'))
+        const bool bArray = Take('[');
+        if (!bArray && !Take('{'))
             return false;
-        value.nKind = JsonValue::kObject;
-        if (Take('}'))
+        v.nKind = bArray ? JsonValue::kArray : JsonValue::kObject;
+        const char cClose = bArray ? ']' : '}';
+        if (Take(cClose))
             return true;
         do
         {
             std::wstring strName;
-            JsonValue member;
-            if (!String(strName) || !Take(':') || !Value(member))
+            JsonValue item;
+            if ((!bArray && (!Text(strName) || !Take(':'))) || !Value(item))
                 return false;
-            value.members[std::string(strName.begin(), strName.end())] = member;
+            if (bArray)
+                v.items.push_back(item);
+            else
+                v.members[std::string(strName.begin(), strName.end())] = item;
         } while (Take(','));
-        return Take('}');
+        return Take(cClose);
     }
-
-    const std::string &m_strText;
-    size_t m_nPos = 0;
 };
 } // namespace
 
 bool ParseJson(const std::string &strText, JsonValue &value)
 {
-    return CJsonReader(strText).Whole(value);
+    CJsonReader reader{strText, 0};
+    if (!reader.Value(value))
+        return false;
+    reader.Blanks();
+    return reader.i == strText.size();
 }
 } // namespace clitest

@@ -38,8 +38,6 @@ public:
                const std::vector<char> *pEnvironment = nullptr);
     // Reads the pipes until the process ended or dwTimeoutMs passed.
     CliRun Finish(DWORD dwTimeoutMs = 60000);
-    // Reads what arrived so far.
-    const std::string &ErrSoFar();
 
     HANDLE Process() const { return m_pi.hProcess; }
     DWORD Pid() const { return m_pi.dwProcessId; }
@@ -100,15 +98,9 @@ HANDLE SendConsoleClose(HANDLE hProcess); // the thread that runs the handlers, 
 // A small JSON reader for list --json.
 struct JsonValue
 {
-    enum Kind
-    {
-        kNull,
-        kBool,
-        kNumber,
-        kString,
-        kArray,
-        kObject
-    } nKind = kNull;
+    // clang-format off
+    enum Kind { kNull, kBool, kNumber, kString, kArray, kObject } nKind = kNull;
+    // clang-format on
     bool bValue = false;
     long long nValue = 0;
     std::wstring strValue;

@@ -29,8 +29,8 @@ struct Outcome
 };
 
 const Outcome kOutcomes[] = {
-    {"Done", "torvane-cli", kBeside, "", L"erase", 0, true, "Flash erased!",
-     "board0.EraseFlash() = 0", nullptr},
+    {"Done", "torvane-cli", kBeside, "[driver]\nprogress_ms = 100\n", L"erase", 0, true,
+     "Flash erased!", "board0.EraseFlash() = 0", nullptr},
     {"BadUsage", "ostrel-cli", kBeside, "", L"erase --io 300", 1, false,
      "--io takes a hexadecimal address such as 0x300", nullptr, "VtlUsbOpen("},
     {"LibraryMissing", "torvane-cli", kNoLibrary, "", L"info", 2, false,
