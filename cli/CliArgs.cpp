@@ -235,3 +235,14 @@ bool CheckInputFile(const std::wstring &strPath, std::string &strError)
     }
     return true;
 }
+
+bool CheckOutputFile(const std::wstring &strPath, std::string &strError)
+{
+    const DWORD dwAttributes = GetFileAttributesW(strPath.c_str());
+    if (dwAttributes != INVALID_FILE_ATTRIBUTES && (dwAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    {
+        strError = "\"" + CliAnsi(strPath) + "\" is a folder, not a file";
+        return false;
+    }
+    return true;
+}

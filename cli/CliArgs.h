@@ -66,3 +66,5 @@ bool ToLibraryPath(const std::wstring &strPath, std::string &strAnsi, std::strin
 
 // For a file the library is to read: false with the reason when it is missing or a folder.
 bool CheckInputFile(const std::wstring &strPath, std::string &strError);
+// For a file the library is to write: false with the reason when a folder has that name.
+bool CheckOutputFile(const std::wstring &strPath, std::string &strError);

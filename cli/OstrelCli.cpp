@@ -236,13 +236,14 @@ int Run(const CCliArgs &args)
     if (!bUseOk || !ReadBoardChoice(args, choice, strError))
         return CliUsageError(strError);
 
-    // Files are checked before any board is touched; save writes its file, so only the path.
+    // Files are checked before any board is touched.
     std::string strPath;
     if (bWithFile)
     {
         const std::wstring &strFile = args.Operands()[0];
+        const bool bSave = strCommand == L"save";
         if (!ToLibraryPath(strFile, strPath, strError) ||
-            (strCommand != L"save" && !CheckInputFile(strFile, strError)))
+            !(bSave ? CheckOutputFile(strFile, strError) : CheckInputFile(strFile, strError)))
         {
             CliOutput().Err("ostrel-cli: " + strError);
             return kExitBadFile;

@@ -31,6 +31,8 @@ struct Outcome
 const Outcome kOutcomes[] = {
     {"Done", "torvane-cli", kBeside, "[driver]\nprogress_ms = 100\n", L"erase", 0, true,
      "Flash erased!", "board0.EraseFlash() = 0", nullptr},
+    {"Saved", "ostrel-cli", kBeside, "", L"save \"{scratch}out.iic\"", 0, true, "EEPROM saved to",
+     "board0.SaveEeprom(", nullptr},
     {"BadUsage", "ostrel-cli", kBeside, "", L"erase --io 300", 1, false,
      "--io takes a hexadecimal address such as 0x300", nullptr, "VtlUsbOpen("},
     {"LibraryMissing", "torvane-cli", kNoLibrary, "", L"info", 2, false,
@@ -51,6 +53,8 @@ const Outcome kOutcomes[] = {
      "The EEPROM verification failed", "board0.VerifyEeprom(", nullptr},
     {"MissingFile", "ostrel-cli", kBeside, "", L"update \"{scratch}none.iic\"", 6, false,
      "cannot find the file", nullptr, "VtlUsbOpen("},
+    {"SaveIntoFolder", "ostrel-cli", kBeside, "", L"save \"{scratch}.\"", 6, false,
+     "is a folder, not a file", nullptr, "VtlUsbOpen("},
     {"InvalidImage", "ostrel-cli", kBeside, "", L"verify \"{scratch}sim.ini\"", 6, false,
      "This is not a valid Veltrane EEPROM file", "board0.IsValidEepromFile(",
      "board0.VerifyEeprom("},
