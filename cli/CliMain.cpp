@@ -21,6 +21,12 @@ bool IsOneOf(const wchar_t *pszArg, std::initializer_list<const wchar_t *> names
     }
     return false;
 }
+
+int PrintHelp(const CliProgram &program)
+{
+    CliOutput().Out(std::string(program.pszHelp) + "\n" + kCliExitCodeHelp);
+    return kExitDone;
+}
 } // namespace
 
 int CliUsageError(const std::string &strReason)
@@ -70,10 +76,7 @@ int CliMain(int argc, wchar_t **argv, const CliProgram &program)
     if (argc < 2)
         nCode = CliUsageError("no command given");
     else if (IsOneOf(argv[1], {L"--help", L"-h", L"/?", L"help"}))
-    {
-        CliOutput().Out(std::string(program.pszHelp) + "\n" + kCliExitCodeHelp);
-        nCode = kExitDone;
-    }
+        nCode = PrintHelp(program);
     else if (IsOneOf(argv[1], {L"--version"}))
     {
         CliOutput().Out(VTL_CLI_VERSION_TEXT);
@@ -85,10 +88,7 @@ int CliMain(int argc, wchar_t **argv, const CliProgram &program)
         if (!args.Parse(argc, argv, program.options))
             nCode = CliUsageError(args.Error());
         else if (args.Has(L"--help"))
-        {
-            CliOutput().Out(std::string(program.pszHelp) + "\n" + kCliExitCodeHelp);
-            nCode = kExitDone;
-        }
+            nCode = PrintHelp(program);
         else if (args.Command().empty())
             nCode = CliUsageError("no command given");
         else

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <vector>
 
 using namespace OstrelText;
 

@@ -9,6 +9,8 @@
 #include "flash/Messages.h"
 
 #include <cstdio>
+#include <functional>
+#include <vector>
 
 using namespace TorvaneText;
 
@@ -45,21 +47,20 @@ const char *FamilyName(FpgaFamily nFamily)
     return nFamily == FAMILY_VIRTEX ? "Virtex" : "Spartan";
 }
 
-std::string OpenFailed(const std::string &strLibraryText, std::uint32_t)
-{
-    char sz[2048];
-    snprintf(sz, sizeof(sz), kOpenLibraryFailed, strLibraryText.c_str());
-    return sz;
-}
-
-const CliTexts kTexts = {kNoInterface, &OpenFailed};
-
+// One of Torvane's texts with a "%s" filled in.
 std::string Formatted(const char *pszFormat, const std::string &strText)
 {
     std::vector<char> buffer(strText.size() + 256);
     snprintf(buffer.data(), buffer.size(), pszFormat, strText.c_str());
     return buffer.data();
 }
+
+std::string OpenFailed(const std::string &strLibraryText, std::uint32_t)
+{
+    return Formatted(kOpenLibraryFailed, strLibraryText);
+}
+
+const CliTexts kTexts = {kNoInterface, &OpenFailed};
 
 std::string ErrorText(CVtlBoard &board)
 {

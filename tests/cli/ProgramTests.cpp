@@ -58,7 +58,7 @@ INSTANTIATE_TEST_SUITE_P(Cli, CliProgramTest, testing::Values("torvane-cli", "os
 
 TEST(CliProgress, RewritesOneLineInPlaceOnAConsole)
 {
-    CCliSim sim(BoardsConfig({""}, "progress_ms = 2000\nprogress_step_ms = 10"));
+    CCliSim sim(BoardsConfig({""}, "progress_ms = 3000\nprogress_step_ms = 10"));
     STARTUPINFOW si{};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
