@@ -98,26 +98,28 @@ void CCliOutput::EndProgressLocked()
     m_nProgressLength = 0;
 }
 
-void CCliOutput::Out(const std::string &strText)
+void CCliOutput::WriteLines(bool bErr, const std::string &strText)
 {
-    std::string strLine = CliPrintable(strText);
-    if (strLine.empty() || strLine.back() != '\n')
-        strLine += '\n';
+    std::string strLines = CliPrintable(strText);
+    if (strLines.empty() || strLines.back() != '\n')
+        strLines += '\n';
     EnterCriticalSection(&m_cs);
     EndProgressLocked();
-    Write(m_out, strLine);
+    if (bErr)
+        Write(m_err, CliPrintable(m_strErrPrefix) + strLines);
+    else
+        Write(m_out, strLines);
     LeaveCriticalSection(&m_cs);
+}
+
+void CCliOutput::Out(const std::string &strText)
+{
+    WriteLines(false, strText);
 }
 
 void CCliOutput::Err(const std::string &strText)
 {
-    std::string strLine = CliPrintable(strText);
-    if (strLine.empty() || strLine.back() != '\n')
-        strLine += '\n';
-    EnterCriticalSection(&m_cs);
-    EndProgressLocked();
-    Write(m_err, CliPrintable(m_strErrPrefix) + strLine);
-    LeaveCriticalSection(&m_cs);
+    WriteLines(true, strText);
 }
 
 void CCliOutput::SetErrPrefix(const std::string &strPrefix)

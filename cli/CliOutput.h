@@ -35,6 +35,8 @@ private:
         bool bConsole;
     };
     void Write(const Stream &stream, const std::string &strText);
+    // Printable text with its last line ended; stderr's lines get the prefix.
+    void WriteLines(bool bErr, const std::string &strText);
     void EndProgressLocked();
 
     CRITICAL_SECTION m_cs;
