@@ -67,6 +67,31 @@ CVtlDrvUsbLoad::CVtlDrvUsbLoad()
     }
 }
 
+CVtlDrvUsbLoad::CVtlDrvUsbLoad(VtlLoadQuietly, DWORD *pdwLoadError)
+    : m_pfnOpen(nullptr), m_pfnClose(nullptr), m_pfnOpenBoard(nullptr), m_pfnCloseBoard(nullptr),
+      m_pfnGetBoardIndex(nullptr), m_pfnGetBoardCount(nullptr), m_pfnGetBoardInfo(nullptr),
+      m_pfnGetError(nullptr), m_pfnSetRefreshCallback(nullptr), m_pfnSetHWStatusCallback(nullptr),
+      m_pfnGetDLLVer(nullptr), m_hModule(nullptr)
+{
+    DWORD dwError = 0;
+    if (!LoadModule(dwError))
+    {
+        if (pdwLoadError)
+            *pdwLoadError = dwError;
+        Throw(kLineNotFound, "Could not find VtlDrvUsb.dll");
+    }
+    try
+    {
+        ResolveEntries();
+    }
+    catch (VTLExc &)
+    {
+        // No destructor runs for an unfinished object: give the library back here.
+        Unload();
+        throw;
+    }
+}
+
 CVtlDrvUsbLoad::~CVtlDrvUsbLoad()
 {
     Unload();
@@ -87,16 +112,27 @@ int CVtlDrvUsbLoad::Load()
     if (m_hModule)
         return 0;
 
-    m_hModule = LoadLibraryA(kLibraryName);
-    const DWORD dwError = GetLastError();
-    if (!m_hModule)
+    DWORD dwError = 0;
+    if (!LoadModule(dwError))
     {
         char szCode[256];
         FormatBounded(szCode, sizeof(szCode), "%x", static_cast<unsigned>(dwError));
         MessageBoxA(nullptr, szCode, nullptr, MB_OK);
         Throw(kLineNotFound, "Could not find VtlDrvUsb.dll");
     }
+    ResolveEntries();
+    return 0;
+}
 
+bool CVtlDrvUsbLoad::LoadModule(DWORD &dwError)
+{
+    m_hModule = LoadLibraryA(kLibraryName);
+    dwError = GetLastError();
+    return m_hModule != nullptr;
+}
+
+void CVtlDrvUsbLoad::ResolveEntries()
+{
     // Every name is looked up, in table order, before the first one is checked.
     constexpr size_t nEntries = sizeof(kChecks) / sizeof(kChecks[0]);
     FARPROC procs[nEntries];
@@ -119,7 +155,6 @@ int CVtlDrvUsbLoad::Load()
         if (!procs[i])
             Throw(kChecks[i].nLine, kChecks[i].pszMessage);
     }
-    return 0;
 }
 
 void CVtlDrvUsbLoad::Unload()

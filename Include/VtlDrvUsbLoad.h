@@ -12,12 +12,20 @@ struct VtlExcept : public VTLExc
 // Error code of every record the loader builds.
 constexpr std::int32_t kVtlLoadErrorCode = 0x80009;
 
+// Selects the constructor that loads without telling the user, for programs without windows.
+struct VtlLoadQuietly
+{
+};
+
 // Loads the driver library by name and resolves all eleven functions, or throws.
 class CVtlDrvUsbLoad
 {
 public:
     // Loads the library; on failure tells the user and throws a plain VTLExc.
     CVtlDrvUsbLoad();
+    // Loads the library without any message box: a failure throws the VtlExcept itself, with
+    // the library freed again, and *pdwLoadError gets the system's code of a failed load.
+    CVtlDrvUsbLoad(VtlLoadQuietly, DWORD *pdwLoadError);
     virtual ~CVtlDrvUsbLoad();
 
     CVtlDrvUsbLoad(const CVtlDrvUsbLoad &) = delete;
@@ -58,6 +66,10 @@ public:
 
 private:
     [[noreturn]] static void Throw(int nLine, const char *pszMessage);
+    // LoadLibraryA by name; the system's error code is read straight after it.
+    bool LoadModule(DWORD &dwError);
+    // Looks up all eleven names, then throws for the first one missing.
+    void ResolveEntries();
 
     PFN_VtlUsbOpen m_pfnOpen;
     PFN_VtlUsbClose m_pfnClose;

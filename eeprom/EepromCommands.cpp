@@ -3,6 +3,7 @@
 
 #include "DialogLock.h"
 #include "Messages.h"
+#include "VersionRule.h"
 
 #include <afxdlgs.h>
 
@@ -119,12 +120,7 @@ void COstrelDlg::DoUpdate(UsbBoard *pBoard)
     CVtlBoard(pBoard).GetFileVersion(strPath, &nFileMajor, &nFileMinor);
     if (nEepromResult == 0)
     {
-        const auto eMajor = static_cast<std::uint32_t>(nEepromMajor);
-        const auto eMinor = static_cast<std::uint32_t>(nEepromMinor);
-        const auto fMajor = static_cast<std::uint32_t>(nFileMajor);
-        const auto fMinor = static_cast<std::uint32_t>(nFileMinor);
-        const bool bFileNewer = fMajor > eMajor || (fMajor == eMajor && fMinor > eMinor);
-        if (!bFileNewer)
+        if (!IsNewerVersion(nFileMajor, nFileMinor, nEepromMajor, nEepromMinor))
         {
             CString strQuestion;
             strQuestion.Format(kVersionQuestion, nEepromMajor, nEepromMinor, nFileMajor,

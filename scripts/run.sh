@@ -2,13 +2,17 @@
 # scripts/run.sh [torvane|ostrel] - starts a tool against the board simulator.
 # With a usable $DISPLAY the tool's window opens there. Without one the tool runs on a
 # virtual display, is worked through its main job, and screenshots are saved as PNG.
+# scripts/run.sh torvane-cli|ostrel-cli ARGS... runs a console companion in the current
+# folder instead and exits with its code.
 # The simulator reads VTLSIM_CONFIG / VTLSIM_JOURNAL when set (simulator/README.md).
 set -euo pipefail
 tool=${1:-torvane}
+console=
 case $tool in
   torvane) target=Torvane ;;
   ostrel) target=Ostrel ;;
-  *) echo "usage: $0 [torvane|ostrel]" >&2; exit 2 ;;
+  torvane-cli|ostrel-cli) target=$tool; console=1; shift ;;
+  *) echo "usage: $0 [torvane|ostrel] | torvane-cli|ostrel-cli ARGS..." >&2; exit 2 ;;
 esac
 . "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 interactive=
@@ -19,10 +23,13 @@ vtl_configure
 # Build only what this run needs, and only the targets that exist in this tree.
 available=$(cmake --build "$VTL_BUILD" --target help | sed -n 's/^\.\.\. \([^ ]*\).*/\1/p')
 targets=()
-for t in "$target" VtlDrvUsb vtldrive; do
+wanted=("$target" VtlDrvUsb)
+[ -z "$console" ] && wanted+=(vtldrive)
+for t in "${wanted[@]}"; do
   grep -qx "$t" <<<"$available" && targets+=("$t")
 done
-[ ${#targets[@]} -gt 0 ] && cmake --build "$VTL_BUILD" -j"$(nproc)" --target "${targets[@]}"
+# A companion's stdout belongs to its results: the build talks on stderr.
+[ ${#targets[@]} -gt 0 ] && cmake --build "$VTL_BUILD" -j"$(nproc)" --target "${targets[@]}" >&2
 exe="$VTL_BUILD/bin/$target.exe"
 [ -f "$exe" ] || { echo "$target.exe is not built in $VTL_BUILD/bin yet" >&2; exit 1; }
 
@@ -34,6 +41,11 @@ for v in VTLSIM_CONFIG VTLSIM_JOURNAL; do
 done
 
 vtl_session
+if [ -n "$console" ]; then
+  rc=0
+  "$VTL_ROOT/scripts/wine-run.sh" "$exe" "$@" || rc=$?
+  exit $rc
+fi
 if [ -n "$interactive" ]; then
   echo "starting $target.exe on $DISPLAY"
   exec_rc=0

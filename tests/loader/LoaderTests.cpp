@@ -160,6 +160,30 @@ TEST(Loader, CompleteLibraryLoadsAndWrappersPassThrough)
     EXPECT_EQ(GetModuleHandleA(stub.Path().c_str()), (HMODULE)NULL);
 }
 
+TEST(Loader, QuietLoadShowsNoBoxAndGivesTheLibraryBack)
+{
+    CPreloadedStub stub("no_index");
+    ASSERT_TRUE(stub.Module());
+    CMsgBoxCatcher boxes;
+    DWORD dwLoadError = 0xDEADBEEF;
+    int nLine = 0;
+    try
+    {
+        CVtlDrvUsbLoad loader(VtlLoadQuietly(), &dwLoadError);
+        ADD_FAILURE() << "a library without VtlUsbGetBoardIndex was taken";
+    }
+    catch (VtlExcept &e)
+    {
+        nLine = e.m_nLine;
+    }
+    EXPECT_EQ(nLine, 61);
+    EXPECT_EQ(dwLoadError, 0xDEADBEEFu) << "the library itself was found";
+    EXPECT_EQ(boxes.Count(), 0u);
+    // The unfinished loader gave its reference back: ours is the last one.
+    ASSERT_TRUE(FreeLibrary(stub.Module()));
+    EXPECT_EQ(GetModuleHandleA(stub.Path().c_str()), (HMODULE)NULL);
+}
+
 TEST(Loader, UnloadClearsEverything)
 {
     CPreloadedStub stub("full");

@@ -1,0 +1,98 @@
+// CliMain.cpp - the shared start of both companions.
+#include "CliMain.h"
+
+#include "CliBreak.h"
+#include "CliOutput.h"
+#include "CliVersion.h"
+#include "ExitCodes.h"
+
+#include <windows.h>
+
+namespace
+{
+const char *g_pszProgram = "";
+
+bool IsOneOf(const wchar_t *pszArg, std::initializer_list<const wchar_t *> names)
+{
+    for (const wchar_t *pszName : names)
+    {
+        if (wcscmp(pszArg, pszName) == 0)
+            return true;
+    }
+    return false;
+}
+
+int PrintHelp(const CliProgram &program)
+{
+    CliOutput().Out(std::string(program.pszHelp) + "\n" + kCliExitCodeHelp);
+    return kExitDone;
+}
+} // namespace
+
+int CliUsageError(const std::string &strReason)
+{
+    CliOutput().Err(std::string(g_pszProgram) + ": " + strReason + " (see " + g_pszProgram +
+                    " --help)");
+    return kExitUsage;
+}
+
+bool CheckCommandUse(const CCliArgs &args, size_t nOperands,
+                     std::initializer_list<const wchar_t *> allowed, std::string &strError)
+{
+    const std::string strCommand = CliAnsi(args.Command());
+    if (args.Operands().size() < nOperands)
+    {
+        strError = strCommand + " needs a file name";
+        return false;
+    }
+    if (args.Operands().size() > nOperands)
+    {
+        strError = "unexpected \"" + CliAnsi(args.Operands()[nOperands]) + "\" after " + strCommand;
+        return false;
+    }
+    for (const wchar_t *pszOption : {L"--board", L"--io", L"--all", L"--json", L"--family",
+                                     L"--version", L"--allow-downgrade"})
+    {
+        bool bAllowed = false;
+        for (const wchar_t *pszAllowed : allowed)
+            bAllowed = bAllowed || wcscmp(pszOption, pszAllowed) == 0;
+        if (args.Has(pszOption) && !bAllowed)
+        {
+            strError = CliAnsi(pszOption) + " does not apply to " + strCommand;
+            return false;
+        }
+    }
+    return true;
+}
+
+int CliMain(int argc, wchar_t **argv, const CliProgram &program)
+{
+    g_pszProgram = program.pszName;
+    // No system boxes for a drive without a medium and the like: nobody may be there to click.
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    CliBreak::Install();
+
+    int nCode = kExitUsage;
+    if (argc < 2)
+        nCode = CliUsageError("no command given");
+    else if (IsOneOf(argv[1], {L"--help", L"-h", L"/?", L"help"}))
+        nCode = PrintHelp(program);
+    else if (IsOneOf(argv[1], {L"--version"}))
+    {
+        CliOutput().Out(VTL_CLI_VERSION_TEXT);
+        nCode = kExitDone;
+    }
+    else
+    {
+        CCliArgs args;
+        if (!args.Parse(argc, argv, program.options))
+            nCode = CliUsageError(args.Error());
+        else if (args.Has(L"--help"))
+            nCode = PrintHelp(program);
+        else if (args.Command().empty())
+            nCode = CliUsageError("no command given");
+        else
+            nCode = program.pfnRun(args);
+    }
+    return CliBreak::Finish(nCode);
+}

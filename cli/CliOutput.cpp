@@ -1,0 +1,157 @@
+// CliOutput.cpp - console-aware, locked writing of results, messages and progress.
+#include "CliOutput.h"
+
+#include <vector>
+
+CCliOutput::CCliOutput() : m_nProgressLength(0)
+{
+    InitializeCriticalSection(&m_cs);
+    const HANDLE hOut = GetStdHandle(STD_OUTPUT_HANDLE);
+    const HANDLE hErr = GetStdHandle(STD_ERROR_HANDLE);
+    DWORD dwMode = 0;
+    m_out = {hOut, hOut != INVALID_HANDLE_VALUE && hOut && GetConsoleMode(hOut, &dwMode) != 0};
+    m_err = {hErr, hErr != INVALID_HANDLE_VALUE && hErr && GetConsoleMode(hErr, &dwMode) != 0};
+}
+
+CCliOutput::~CCliOutput()
+{
+    DeleteCriticalSection(&m_cs);
+}
+
+CCliOutput &CliOutput()
+{
+    static CCliOutput s_output;
+    return s_output;
+}
+
+std::string CliPrintable(const std::string &strText)
+{
+    std::string strResult;
+    strResult.reserve(strText.size() + 2);
+    for (size_t i = 0; i < strText.size(); ++i)
+    {
+        const unsigned char c = static_cast<unsigned char>(strText[i]);
+        if (c == '\r')
+        {
+            if (i + 1 < strText.size() && strText[i + 1] == '\n')
+                continue;
+            strResult += '\n';
+        }
+        else if (c < 0x20 && c != '\n' && c != '\t')
+            strResult += '?';
+        else if (c == 0x7F)
+            strResult += '?';
+        else
+            strResult += static_cast<char>(c);
+    }
+    return strResult;
+}
+
+std::string CliOneLine(const std::string &strText)
+{
+    std::string strLine;
+    for (char c : CliPrintable(strText))
+    {
+        if (c != '\n')
+            strLine += c;
+        else if (!strLine.empty() && strLine.back() != ' ')
+            strLine += ' ';
+    }
+    while (!strLine.empty() && strLine.back() == ' ')
+        strLine.pop_back();
+    return strLine;
+}
+
+void CCliOutput::Write(const Stream &stream, const std::string &strText)
+{
+    if (!stream.hFile || stream.hFile == INVALID_HANDLE_VALUE || strText.empty())
+        return;
+    DWORD dwWritten = 0;
+    if (stream.bConsole)
+    {
+        const int n = MultiByteToWideChar(CP_ACP, 0, strText.data(),
+                                          static_cast<int>(strText.size()), nullptr, 0);
+        std::vector<wchar_t> wide(static_cast<size_t>(n > 0 ? n : 0) + 1);
+        MultiByteToWideChar(CP_ACP, 0, strText.data(), static_cast<int>(strText.size()),
+                            wide.data(), n);
+        WriteConsoleW(stream.hFile, wide.data(), static_cast<DWORD>(n), &dwWritten, nullptr);
+        return;
+    }
+    std::string strBytes;
+    strBytes.reserve(strText.size() + 8);
+    for (char c : strText)
+    {
+        if (c == '\n')
+            strBytes += '\r';
+        strBytes += c;
+    }
+    // A closed pipe or a full disk loses the text; there is nobody left to tell.
+    WriteFile(stream.hFile, strBytes.data(), static_cast<DWORD>(strBytes.size()), &dwWritten,
+              nullptr);
+}
+
+void CCliOutput::EndProgressLocked()
+{
+    if (m_nProgressLength == 0)
+        return;
+    Write(m_err, "\n");
+    m_nProgressLength = 0;
+}
+
+void CCliOutput::WriteLines(bool bErr, const std::string &strText)
+{
+    std::string strLines = CliPrintable(strText);
+    if (strLines.empty() || strLines.back() != '\n')
+        strLines += '\n';
+    EnterCriticalSection(&m_cs);
+    EndProgressLocked();
+    if (bErr)
+        Write(m_err, CliPrintable(m_strErrPrefix) + strLines);
+    else
+        Write(m_out, strLines);
+    LeaveCriticalSection(&m_cs);
+}
+
+void CCliOutput::Out(const std::string &strText)
+{
+    WriteLines(false, strText);
+}
+
+void CCliOutput::Err(const std::string &strText)
+{
+    WriteLines(true, strText);
+}
+
+void CCliOutput::SetErrPrefix(const std::string &strPrefix)
+{
+    EnterCriticalSection(&m_cs);
+    m_strErrPrefix = strPrefix;
+    LeaveCriticalSection(&m_cs);
+}
+
+void CCliOutput::Progress(const std::string &strText)
+{
+    const std::string strLine = CliPrintable(strText);
+    EnterCriticalSection(&m_cs);
+    if (m_err.bConsole)
+    {
+        // Blanks wipe what a longer earlier line left behind.
+        std::string strInPlace = "\r" + strLine;
+        if (strLine.size() < m_nProgressLength)
+            strInPlace.append(m_nProgressLength - strLine.size(), ' ');
+        Write(m_err, strInPlace);
+        m_nProgressLength = strLine.size() > 0 ? strLine.size() : 1;
+    }
+    else
+    {
+        Write(m_err, strLine + "\n");
+    }
+    LeaveCriticalSection(&m_cs);
+}
+
+void CCliOutput::EndProgress()
+{
+    EnterCriticalSection(&m_cs);
+    EndProgressLocked();
+    LeaveCriticalSection(&m_cs);
+}

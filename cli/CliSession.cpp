@@ -1,0 +1,251 @@
+// CliSession.cpp - library lifetime, board records and the per-board command loop.
+#include "CliSession.h"
+
+#include "CliBreak.h"
+#include "CliOutput.h"
+#include "ExitCodes.h"
+#include "flash/DriverText.h"
+#include "flash/Messages.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace
+{
+std::string Hex(std::uint32_t n)
+{
+    char sz[16];
+    snprintf(sz, sizeof(sz), "0x%X", static_cast<unsigned>(n));
+    return sz;
+}
+} // namespace
+
+std::string CliBoard::Describe() const
+{
+    return "board " + std::to_string(nPosition) + " at " + Hex(dwIoAddress) + " (" +
+           CliOneLine(strType) + ")";
+}
+
+CCliSession::CCliSession(const CliTexts &texts)
+    : m_texts(texts), m_bLibraryOpen(false), m_pBoard(nullptr)
+{
+}
+
+CCliSession::~CCliSession()
+{
+    Close();
+    m_pLoader.reset();
+}
+
+int CCliSession::ReportException(const VTLExc &e)
+{
+    CliOutput().Err(CopyDriverText(e.m_szMessage, sizeof(e.m_szMessage)) +
+                    " (driver exception, code " + std::to_string(e.m_nCode) + ")");
+    return kExitDriverException;
+}
+
+int CCliSession::Open()
+{
+    DWORD dwLoadError = 0;
+    try
+    {
+        m_pLoader.reset(new CVtlDrvUsbLoad(VtlLoadQuietly(), &dwLoadError));
+    }
+    catch (VTLExc &e)
+    {
+        std::string strText = CopyDriverText(e.m_szMessage, sizeof(e.m_szMessage));
+        if (dwLoadError != 0)
+        {
+            char sz[32];
+            snprintf(sz, sizeof(sz), " (system error %x)", static_cast<unsigned>(dwLoadError));
+            strText += sz;
+        }
+        CliOutput().Err(strText);
+        return kExitLibraryMissing;
+    }
+    if (CliBreak::Requested())
+        return kExitInterrupted;
+
+    try
+    {
+        m_bLibraryOpen = true;
+        const std::uint32_t nCode = m_pLoader->Open(0);
+        if (nCode != 0)
+        {
+            CliOutput().Err(
+                m_texts.pfnOpenFailed(CopyDriverText(m_pLoader->GetError(nCode)), nCode));
+            return kExitLibraryFailure;
+        }
+        const std::uint32_t nCount = m_pLoader->GetBoardCount();
+        for (std::uint32_t i = 0; i < nCount; ++i)
+        {
+            BoardInfo info{};
+            try
+            {
+                m_pLoader->GetBoardInfo(i, &info);
+            }
+            catch (VTLExc &e)
+            {
+                // As in Ostrel: an index whose record throws is not listed.
+                ReportException(e);
+                continue;
+            }
+            if (info.dwUsable == 0)
+                continue;
+            CliBoard board;
+            board.nPosition = static_cast<std::uint32_t>(m_boards.size());
+            board.nIndex = i;
+            board.dwIoAddress = info.dwIoAddress;
+            board.strType = CopyDriverText(info.szBoardType, sizeof(info.szBoardType));
+            m_boards.push_back(board);
+        }
+    }
+    catch (VTLExc &e)
+    {
+        return ReportException(e);
+    }
+    return kExitDone;
+}
+
+UsbBoard *CCliSession::OpenBoard(const CliBoard &board)
+{
+    ReleaseBoard();
+    m_pBoard = m_pLoader->OpenBoard(board.nIndex);
+    return m_pBoard;
+}
+
+int CCliSession::ReleaseBoard()
+{
+    if (!m_pBoard)
+        return kExitDone;
+    UsbBoard *pBoard = m_pBoard;
+    m_pBoard = nullptr;
+    try
+    {
+        CVtlBoard(pBoard).ReleaseBoard();
+    }
+    catch (VTLExc &e)
+    {
+        // The library dropped the board all the same; it is not used again.
+        return ReportException(e);
+    }
+    return kExitDone;
+}
+
+int CCliSession::Close()
+{
+    const int nRelease = ReleaseBoard();
+    if (!m_bLibraryOpen)
+        return nRelease;
+    m_bLibraryOpen = false;
+    try
+    {
+        m_pLoader->Close();
+    }
+    catch (VTLExc &e)
+    {
+        return ReportException(e);
+    }
+    return nRelease;
+}
+
+std::vector<const CliBoard *> CCliSession::Choose(const CliBoardChoice &choice) const
+{
+    std::vector<const CliBoard *> chosen;
+    if (m_boards.empty())
+    {
+        CliOutput().Err(TorvaneText::kNoBoards);
+        return chosen;
+    }
+    switch (choice.nKind)
+    {
+    case CliBoardChoice::kFirst:
+        chosen.push_back(&m_boards.front());
+        break;
+    case CliBoardChoice::kAll:
+        for (const CliBoard &board : m_boards)
+            chosen.push_back(&board);
+        break;
+    case CliBoardChoice::kIndex:
+        if (choice.nValue < m_boards.size())
+            chosen.push_back(&m_boards[choice.nValue]);
+        else
+            CliOutput().Err("No board at list index " + std::to_string(choice.nValue) + "; " +
+                            std::to_string(m_boards.size()) + " listed (see \"list\").");
+        break;
+    case CliBoardChoice::kIo:
+        for (const CliBoard &board : m_boards)
+        {
+            if (board.dwIoAddress == choice.nValue)
+            {
+                chosen.push_back(&board);
+                break;
+            }
+        }
+        if (chosen.empty())
+            CliOutput().Err("No board at I/O address " + Hex(choice.nValue) + " (see \"list\").");
+        break;
+    }
+    return chosen;
+}
+
+CliResult CCliSession::RunOne(const CliBoard &board, const CliCommandFn &command)
+{
+    CliResult result{kExitDone, std::string()};
+    try
+    {
+        UsbBoard *pBoard = OpenBoard(board);
+        if (!pBoard)
+        {
+            CliOutput().Err(std::string(m_texts.pszLocked) + "\n" + board.Describe() +
+                            " is locked by another program.");
+            return {kExitNoBoard, std::string()};
+        }
+        CVtlBoard guarded(pBoard);
+        result = command(guarded, board);
+    }
+    catch (VTLExc &e)
+    {
+        result = {ReportException(e), std::string()};
+    }
+    const int nRelease = ReleaseBoard();
+    if (nRelease != kExitDone && result.nCode == kExitDone)
+        result.nCode = nRelease;
+    return result;
+}
+
+int CCliSession::Run(const CliBoardChoice &choice, const CliCommandFn &command)
+{
+    const std::vector<const CliBoard *> chosen = Choose(choice);
+    if (chosen.empty())
+        return kExitNoBoard;
+    const bool bAll = choice.nKind == CliBoardChoice::kAll;
+    int nWorst = kExitDone;
+    for (const CliBoard *pBoard : chosen)
+    {
+        if (CliBreak::Requested())
+        {
+            if (bAll)
+                CliOutput().Out(pBoard->Describe() + ": not started (interrupted)");
+            continue;
+        }
+        if (bAll)
+            CliOutput().SetErrPrefix(pBoard->Describe() + ": ");
+        const CliResult result = RunOne(*pBoard, command);
+        CliOutput().SetErrPrefix(std::string());
+        if (bAll)
+        {
+            CliOutput().Out(pBoard->Describe() + ": " +
+                            (result.nCode == kExitDone
+                                 ? CliOneLine(result.strText.empty() ? "done" : result.strText)
+                                 : "failed with code " + std::to_string(result.nCode) + " (" +
+                                       CliExitMeaning(result.nCode) + ")"));
+        }
+        else if (result.nCode == kExitDone && !result.strText.empty())
+        {
+            CliOutput().Out(result.strText);
+        }
+        nWorst = std::max(nWorst, result.nCode);
+    }
+    return nWorst;
+}

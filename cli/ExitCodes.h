@@ -1,0 +1,22 @@
+// ExitCodes.h - the exit codes that both console companions share, for scripts to test.
+#pragma once
+
+enum CliExit : int
+{
+    kExitDone = 0,
+    kExitUsage = 1,
+    kExitLibraryMissing = 2,
+    kExitNoBoard = 3,
+    kExitLibraryFailure = 4,
+    kExitVerifyMismatch = 5,
+    kExitBadFile = 6,
+    kExitDriverException = 7,
+    kExitRefusedDowngrade = 8,
+    kExitInterrupted = 130
+};
+
+// Short meaning of a code, for the summary lines of --all.
+const char *CliExitMeaning(int nCode);
+
+// The table of codes as --help prints it.
+extern const char kCliExitCodeHelp[];

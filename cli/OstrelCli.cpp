@@ -1,0 +1,289 @@
+// OstrelCli.cpp - ostrel-cli: Ostrel's board list and EEPROM commands for scripts.
+#include "CliBreak.h"
+#include "CliJson.h"
+#include "CliMain.h"
+#include "CliOutput.h"
+#include "CliSession.h"
+#include "ExitCodes.h"
+#include "eeprom/Messages.h"
+#include "eeprom/VersionRule.h"
+#include "flash/DriverText.h"
+#include "flash/Messages.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+using namespace OstrelText;
+
+namespace
+{
+const char kHelp[] =
+    "ostrel-cli - lists VTL4410 boards and updates, saves, verifies or erases their EEPROM\n"
+    "\n"
+    "Usage:\n"
+    "  ostrel-cli list [--json]\n"
+    "  ostrel-cli save FILE [BOARD]\n"
+    "  ostrel-cli update FILE [--allow-downgrade] [BOARD]\n"
+    "  ostrel-cli verify FILE [BOARD]\n"
+    "  ostrel-cli erase [BOARD]\n"
+    "  ostrel-cli --help | --version\n"
+    "\n"
+    "  list             one line per board: list index, I/O address, EEPROM version, type;\n"
+    "                   with --json an array of objects (version null when unknown)\n"
+    "  save             reads the EEPROM into FILE (*.iic)\n"
+    "  update           writes the EEPROM image FILE, when the library accepts the file and\n"
+    "                   its version is newer than the EEPROM's (or the EEPROM's cannot be\n"
+    "                   read); --allow-downgrade writes an older or equal version too\n"
+    "  verify           compares the EEPROM with FILE\n"
+    "  erase            erases the EEPROM\n"
+    "\n"
+    "BOARD chooses the boards; without it the first listed board is used:\n"
+    "  --board N        the board at list index N (as \"list\" shows it)\n"
+    "  --io 0xADDR      the board at I/O address ADDR\n"
+    "  --all            each listed board in turn, with one summary line per board\n"
+    "\n"
+    "Results go to stdout; messages go to stderr. Ctrl+C or closing the console lets the\n"
+    "running board operation finish, then releases the board and exits with 130.\n";
+
+std::string OpenFailed(const std::string &strLibraryText, std::uint32_t nCode)
+{
+    std::vector<char> buffer(strLibraryText.size() + 256);
+    snprintf(buffer.data(), buffer.size(), kOpenFailed, strLibraryText.c_str(),
+             static_cast<unsigned>(nCode));
+    return buffer.data();
+}
+
+const CliTexts kTexts = {kLockFailedCaption, &OpenFailed};
+
+// A GUI text with the library's text for the failure after it, when it has one.
+std::string WithLibraryText(const char *pszText, CVtlBoard &board)
+{
+    const std::string strLibrary = CopyDriverText(board.GetErrorText());
+    return strLibrary.empty() ? std::string(pszText) : pszText + ("\n" + strLibrary);
+}
+
+struct ListRow
+{
+    const CliBoard *pBoard;
+    bool bLocked;
+    bool bVersion;
+    int nMajor;
+    int nMinor;
+};
+
+void PrintList(const std::vector<ListRow> &rows, bool bJson)
+{
+    std::string strText = bJson ? "[" : "index  I/O address  EEPROM version  board type";
+    for (size_t i = 0; i < rows.size(); ++i)
+    {
+        const ListRow &row = rows[i];
+        char szAddress[16];
+        snprintf(szAddress, sizeof(szAddress), "0x%X",
+                 static_cast<unsigned>(row.pBoard->dwIoAddress));
+        char szVersion[48] = "null";
+        if (bJson)
+        {
+            if (row.bVersion)
+                snprintf(szVersion, sizeof(szVersion), "{\"major\": %d, \"minor\": %d}", row.nMajor,
+                         row.nMinor);
+            strText += std::string(i ? "," : "") +
+                       "\n  {\"index\": " + std::to_string(row.pBoard->nPosition) +
+                       ", \"board_type\": " +
+                       JsonString(row.pBoard->strType.c_str(), row.pBoard->strType.size()) +
+                       ", \"io_address\": \"" + szAddress + "\", \"eeprom_version\": " + szVersion +
+                       ", \"locked\": " + (row.bLocked ? "true" : "false") + "}";
+            continue;
+        }
+        if (row.bVersion)
+            snprintf(szVersion, sizeof(szVersion), "Ver %d.%02d", row.nMajor, row.nMinor);
+        else
+            snprintf(szVersion, sizeof(szVersion), "%s", row.bLocked ? "locked" : kUnknownVersion);
+        char szLine[96];
+        snprintf(szLine, sizeof(szLine), "\n%-5u  %-11s  %-14s  ", row.pBoard->nPosition, szAddress,
+                 szVersion);
+        // Line ends in a type would break the one-line-per-board layout.
+        strText += szLine + CliOneLine(row.pBoard->strType);
+    }
+    CliOutput().Out(bJson ? strText + (rows.empty() ? "]" : "\n]") : strText);
+}
+
+// Opens each listed board in turn for its EEPROM version and releases it at once, so that a
+// listing never keeps a board from another program.
+int List(CCliSession &session, bool bJson)
+{
+    std::vector<ListRow> rows;
+    int nCode = kExitDone;
+    for (const CliBoard &board : session.Boards())
+    {
+        if (CliBreak::Requested())
+            return kExitInterrupted;
+        ListRow row = {&board, false, false, 0, 0};
+        try
+        {
+            UsbBoard *pBoard = session.OpenBoard(board);
+            row.bLocked = pBoard == nullptr;
+            if (pBoard)
+                row.bVersion = CVtlBoard(pBoard).GetEepromVersion(&row.nMajor, &row.nMinor) == 0;
+        }
+        catch (VTLExc &e)
+        {
+            nCode = std::max(nCode, CCliSession::ReportException(e));
+        }
+        nCode = std::max(nCode, session.ReleaseBoard());
+        rows.push_back(row);
+    }
+    PrintList(rows, bJson);
+    if (rows.empty())
+    {
+        CliOutput().Err(TorvaneText::kNoBoards);
+        nCode = std::max(nCode, static_cast<int>(kExitNoBoard));
+    }
+    return nCode;
+}
+
+CliResult Erase(CVtlBoard &board)
+{
+    if (board.EraseEeprom() == 0)
+        return {kExitDone, kEraseDone};
+    CliOutput().Err(WithLibraryText(kEraseFailed, board));
+    return {kExitLibraryFailure, std::string()};
+}
+
+CliResult Save(CVtlBoard &board, const std::string &strPath)
+{
+    if (board.SaveEeprom(strPath.c_str()) == 0)
+        return {kExitDone, "EEPROM saved to " + strPath};
+    CliOutput().Err(WithLibraryText(kSaveFailed, board));
+    return {kExitLibraryFailure, std::string()};
+}
+
+// The library's image check that Update and Verify make first.
+bool IsValidImage(CVtlBoard &board, const std::string &strPath)
+{
+    if (board.IsValidEepromFile(strPath.c_str()))
+        return true;
+    CliOutput().Err(std::string(kInvalidFile) + ": " + strPath);
+    return false;
+}
+
+CliResult Verify(CVtlBoard &board, const std::string &strPath)
+{
+    if (!IsValidImage(board, strPath))
+        return {kExitBadFile, std::string()};
+    if (board.VerifyEeprom(strPath.c_str()) == 0)
+        return {kExitDone, kVerifyDone};
+    CliOutput().Err(WithLibraryText(kVerifyFailed, board));
+    return {kExitVerifyMismatch, std::string()};
+}
+
+// Ostrel's rule: a file that is not newer than a readable EEPROM version needs consent, which
+// here is --allow-downgrade; an unreadable file version counts as 0.0.
+CliResult Update(CVtlBoard &board, const std::string &strPath, bool bAllowDowngrade)
+{
+    if (!IsValidImage(board, strPath))
+        return {kExitBadFile, std::string()};
+    if (CliBreak::Requested())
+        return {kExitInterrupted, std::string()};
+    int nEepromMajor = 0;
+    int nEepromMinor = 0;
+    int nFileMajor = 0;
+    int nFileMinor = 0;
+    const int nEepromResult = board.GetEepromVersion(&nEepromMajor, &nEepromMinor);
+    board.GetFileVersion(strPath.c_str(), &nFileMajor, &nFileMinor);
+    if (nEepromResult == 0 && !IsNewerVersion(nFileMajor, nFileMinor, nEepromMajor, nEepromMinor))
+    {
+        char szText[256];
+        snprintf(szText, sizeof(szText),
+                 "The EEPROM currently contains version %d.%d and the file version %d.%d",
+                 nEepromMajor, nEepromMinor, nFileMajor, nFileMinor);
+        if (!bAllowDowngrade)
+        {
+            CliOutput().Err(std::string(szText) +
+                            ", which is not newer: not written (--allow-downgrade writes it).");
+            return {kExitRefusedDowngrade, std::string()};
+        }
+        CliOutput().Err(std::string(szText) + "; writing it as --allow-downgrade asks.");
+    }
+    if (CliBreak::Requested())
+        return {kExitInterrupted, std::string()};
+    if (board.ProgramEeprom(strPath.c_str()) == 0)
+        return {kExitDone, std::string("EEPROM updated. ") + kProgramDone};
+    CliOutput().Err(WithLibraryText(kProgramFailed, board));
+    return {kExitLibraryFailure, std::string()};
+}
+
+int Run(const CCliArgs &args)
+{
+    const std::wstring &strCommand = args.Command();
+    const bool bList = strCommand == L"list";
+    const bool bUpdate = strCommand == L"update";
+    const bool bErase = strCommand == L"erase";
+    const bool bWithFile = bUpdate || strCommand == L"save" || strCommand == L"verify";
+    if (!bList && !bErase && !bWithFile)
+        return CliUsageError("unknown command \"" + CliAnsi(strCommand) + "\"");
+
+    std::string strError;
+    bool bUseOk;
+    if (bList)
+        bUseOk = CheckCommandUse(args, 0, {L"--json"}, strError);
+    else if (bUpdate)
+        bUseOk = CheckCommandUse(args, 1, {L"--board", L"--io", L"--all", L"--allow-downgrade"},
+                                 strError);
+    else
+        bUseOk =
+            CheckCommandUse(args, bWithFile ? 1 : 0, {L"--board", L"--io", L"--all"}, strError);
+    CliBoardChoice choice;
+    if (!bUseOk || !ReadBoardChoice(args, choice, strError))
+        return CliUsageError(strError);
+
+    // Files are checked before any board is touched.
+    std::string strPath;
+    if (bWithFile)
+    {
+        const std::wstring &strFile = args.Operands()[0];
+        const bool bSave = strCommand == L"save";
+        if (!ToLibraryPath(strFile, strPath, strError) ||
+            !(bSave ? CheckOutputFile(strFile, strError) : CheckInputFile(strFile, strError)))
+        {
+            CliOutput().Err("ostrel-cli: " + strError);
+            return kExitBadFile;
+        }
+    }
+
+    CCliSession session(kTexts);
+    int nCode = session.Open();
+    if (nCode != kExitDone)
+        return nCode;
+    if (bList)
+        nCode = List(session, args.Has(L"--json"));
+    else
+    {
+        const bool bAllowDowngrade = args.Has(L"--allow-downgrade");
+        nCode = session.Run(choice, [&](CVtlBoard &board, const CliBoard &) {
+            if (bErase)
+                return Erase(board);
+            if (bUpdate)
+                return Update(board, strPath, bAllowDowngrade);
+            if (strCommand == L"save")
+                return Save(board, strPath);
+            return Verify(board, strPath);
+        });
+    }
+    return std::max(nCode, session.Close());
+}
+} // namespace
+
+int wmain(int argc, wchar_t **argv)
+{
+    const CliProgram program = {"ostrel-cli",
+                                kHelp,
+                                {{L"--board", true},
+                                 {L"--io", true},
+                                 {L"--all", false},
+                                 {L"--json", false},
+                                 {L"--allow-downgrade", false},
+                                 {L"--help", false}},
+                                &Run};
+    return CliMain(argc, argv, program);
+}

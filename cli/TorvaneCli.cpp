@@ -1,0 +1,220 @@
+// TorvaneCli.cpp - torvane-cli: Torvane's flash commands for scripts.
+#include "CliMain.h"
+#include "CliOutput.h"
+#include "CliProgress.h"
+#include "CliSession.h"
+#include "ExitCodes.h"
+#include "FamilySetting.h"
+#include "flash/DriverText.h"
+#include "flash/Messages.h"
+
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+using namespace TorvaneText;
+
+namespace
+{
+const char kHelp[] =
+    "torvane-cli - programs or erases the configuration flash of VTL4410 boards\n"
+    "\n"
+    "Usage:\n"
+    "  torvane-cli info [BOARD]\n"
+    "  torvane-cli program FILE [--family spartan|virtex] [--version MAJOR.MINOR] [BOARD]\n"
+    "  torvane-cli erase [BOARD]\n"
+    "  torvane-cli erase-bitstream [--family spartan|virtex] [BOARD]\n"
+    "  torvane-cli --help | --version\n"
+    "\n"
+    "  info             prints the flash description of both FPGA families\n"
+    "  program          writes a bitstream (*.bit) or an application (*.app) into the flash\n"
+    "  erase            erases the whole flash\n"
+    "  erase-bitstream  erases the stored bitstream of one family\n"
+    "\n"
+    "  --family         the FPGA family; without it the one Torvane stored, else Spartan\n"
+    "  --version        the version stored with the file; without it 1.0\n"
+    "\n"
+    "BOARD chooses the boards; without it the first listed board is used:\n"
+    "  --board N        the board at list index N (as \"ostrel-cli list\" shows it)\n"
+    "  --io 0xADDR      the board at I/O address ADDR\n"
+    "  --all            each listed board in turn, with one summary line per board\n"
+    "\n"
+    "Results go to stdout; messages and progress go to stderr. Ctrl+C or closing the console\n"
+    "lets the running board operation finish, then releases the board and exits with 130.\n";
+
+const char *FamilyName(FpgaFamily nFamily)
+{
+    return nFamily == FAMILY_VIRTEX ? "Virtex" : "Spartan";
+}
+
+// One of Torvane's texts with a "%s" filled in.
+std::string Formatted(const char *pszFormat, const std::string &strText)
+{
+    std::vector<char> buffer(strText.size() + 256);
+    snprintf(buffer.data(), buffer.size(), pszFormat, strText.c_str());
+    return buffer.data();
+}
+
+std::string OpenFailed(const std::string &strLibraryText, std::uint32_t)
+{
+    return Formatted(kOpenLibraryFailed, strLibraryText);
+}
+
+const CliTexts kTexts = {kNoInterface, &OpenFailed};
+
+std::string ErrorText(CVtlBoard &board)
+{
+    return CopyDriverText(board.GetErrorText());
+}
+
+// The family from --family, else from Torvane's settings; says which it took.
+bool ChooseFamily(const CCliArgs &args, FpgaFamily &nFamily, std::string &strError)
+{
+    std::string strSource;
+    if (args.Has(L"--family"))
+    {
+        const std::wstring &strValue = args.Value(L"--family");
+        if (_wcsicmp(strValue.c_str(), L"spartan") == 0)
+            nFamily = FAMILY_SPARTAN;
+        else if (_wcsicmp(strValue.c_str(), L"virtex") == 0)
+            nFamily = FAMILY_VIRTEX;
+        else
+        {
+            strError = "--family takes spartan or virtex, not \"" + CliAnsi(strValue) + "\"";
+            return false;
+        }
+        strSource = "--family";
+    }
+    else
+    {
+        bool bStored = false;
+        nFamily = ReadStoredFamily(bStored);
+        strSource = bStored ? "Torvane's setting" : "default";
+    }
+    CliOutput().Out(std::string("Family: ") + FamilyName(nFamily) + " (" + strSource + ")");
+    return true;
+}
+
+CliResult Info(CVtlBoard &board, const CliBoard &info)
+{
+    CliOutput().Out(info.Describe());
+    int nCode = kExitDone;
+    for (FpgaFamily nFamily : {FAMILY_SPARTAN, FAMILY_VIRTEX})
+    {
+        char szBuffer[1024];
+        std::uint32_t nSize = sizeof(szBuffer);
+        const int nStatus = board.GetFlashInfo(nFamily, szBuffer, &nSize);
+        if (nStatus == 0)
+        {
+            std::string strText = "  " + CopyDriverText(szBuffer, sizeof(szBuffer));
+            for (size_t i = 0; (i = strText.find('\n', i)) != std::string::npos; i += 3)
+                strText.insert(i + 1, "  ");
+            CliOutput().Out(std::string(FamilyName(nFamily)) + ":\n" + strText);
+            continue;
+        }
+        CliOutput().Err(std::string(FamilyName(nFamily)) + ": " +
+                        (nStatus == 3 ? std::string(kFlashNotAccessible) : ErrorText(board)));
+        nCode = kExitLibraryFailure;
+    }
+    return {nCode, std::string()};
+}
+
+// One flash operation with progress; the error text is formatted with the board's text.
+CliResult FlashOperation(CVtlBoard &board, const char *pszError, const char *pszEnd,
+                         const std::function<int()> &operation)
+{
+    CCliProgress progress;
+    board.SetProgressCallback(&CCliProgress::Callback, &progress);
+    progress.Start();
+    const int nStatus = operation();
+    progress.End();
+    if (nStatus != 0)
+    {
+        CliOutput().Err(Formatted(pszError, ErrorText(board)));
+        return {kExitLibraryFailure, std::string()};
+    }
+    return {kExitDone, pszEnd};
+}
+
+int Run(const CCliArgs &args)
+{
+    const std::wstring &strCommand = args.Command();
+    const bool bProgram = strCommand == L"program";
+    const bool bEraseBitstream = strCommand == L"erase-bitstream";
+    if (!bProgram && !bEraseBitstream && strCommand != L"info" && strCommand != L"erase")
+        return CliUsageError("unknown command \"" + CliAnsi(strCommand) + "\"");
+
+    std::string strError;
+    bool bUseOk = true;
+    if (bProgram)
+        bUseOk = CheckCommandUse(
+            args, 1, {L"--board", L"--io", L"--all", L"--family", L"--version"}, strError);
+    else if (bEraseBitstream)
+        bUseOk = CheckCommandUse(args, 0, {L"--board", L"--io", L"--all", L"--family"}, strError);
+    else
+        bUseOk = CheckCommandUse(args, 0, {L"--board", L"--io", L"--all"}, strError);
+    CliBoardChoice choice;
+    int nMajor = 1;
+    int nMinor = 0;
+    if (!bUseOk || !ReadBoardChoice(args, choice, strError))
+        return CliUsageError(strError);
+    if (args.Has(L"--version") && !ParseVersion(args.Value(L"--version"), nMajor, nMinor))
+        return CliUsageError("--version takes MAJOR.MINOR such as 1.0, not \"" +
+                             CliAnsi(args.Value(L"--version")) + "\"");
+
+    // The file is checked before any board is touched.
+    std::string strPath;
+    if (bProgram)
+    {
+        const std::wstring &strFile = args.Operands()[0];
+        if (!ToLibraryPath(strFile, strPath, strError) || !CheckInputFile(strFile, strError))
+        {
+            CliOutput().Err("torvane-cli: " + strError);
+            return kExitBadFile;
+        }
+    }
+    FpgaFamily nFamily = FAMILY_SPARTAN;
+    if ((bProgram || bEraseBitstream) && !ChooseFamily(args, nFamily, strError))
+        return CliUsageError(strError);
+
+    CCliSession session(kTexts);
+    int nCode = session.Open();
+    if (nCode != kExitDone)
+        return nCode;
+    CliCommandFn command;
+    if (bProgram)
+        command = [&](CVtlBoard &board, const CliBoard &) {
+            return FlashOperation(board, kProgramError, kProgramEnd, [&] {
+                return board.ProgramFlash(strPath.c_str(), nFamily, nMajor, nMinor);
+            });
+        };
+    else if (bEraseBitstream)
+        command = [&](CVtlBoard &board, const CliBoard &) {
+            return FlashOperation(board, kEraseBitstreamError, kEraseBitstreamEnd,
+                                  [&] { return board.EraseBitstream(nFamily); });
+        };
+    else if (strCommand == L"erase")
+        command = [&](CVtlBoard &board, const CliBoard &) {
+            return FlashOperation(board, kEraseError, kEraseEnd,
+                                  [&] { return board.EraseFlash(); });
+        };
+    else
+        command = &Info;
+    nCode = session.Run(choice, command);
+    return std::max(nCode, session.Close());
+}
+} // namespace
+
+int wmain(int argc, wchar_t **argv)
+{
+    const CliProgram program = {"torvane-cli",
+                                kHelp,
+                                {{L"--board", true},
+                                 {L"--io", true},
+                                 {L"--all", false},
+                                 {L"--family", true},
+                                 {L"--version", true},
+                                 {L"--help", false}},
+                                &Run};
+    return CliMain(argc, argv, program);
+}

@@ -1,0 +1,147 @@
+// OutcomeTests.cpp - each exit code, with its message on the right stream, and every board and
+// the library given back, whatever the outcome.
+#include "CleanChild.h"
+#include "CliHarness.h"
+
+using namespace clitest;
+
+namespace
+{
+enum Place
+{
+    kBeside,     // run from build/bin, beside the simulator
+    kNoLibrary,  // a copy in a folder without the library, on a search path without it
+    kNoFunction, // a copy beside a library that lacks VtlUsbOpen
+};
+
+struct Outcome
+{
+    const char *pszName;
+    const char *pszExe;
+    Place nPlace;
+    const char *pszConfig;
+    const wchar_t *pszArgs; // {samples} and {scratch} stand for those folders
+    int nCode;
+    bool bStdout; // where pszText must appear (and not in the other stream)
+    const char *pszText;
+    const char *pszCall;   // a journal call that must be there, or null
+    const char *pszNoCall; // a journal call that must not be there, or null
+};
+
+const Outcome kOutcomes[] = {
+    {"Done", "torvane-cli", kBeside, "[driver]\nprogress_ms = 100\n", L"erase", 0, true,
+     "Flash erased!", "board0.EraseFlash() = 0", nullptr},
+    {"Saved", "ostrel-cli", kBeside, "", L"save \"{scratch}out.iic\"", 0, true, "EEPROM saved to",
+     "board0.SaveEeprom(", nullptr},
+    {"BadUsage", "ostrel-cli", kBeside, "", L"erase --io 300", 1, false,
+     "--io takes a hexadecimal address such as 0x300", nullptr, "VtlUsbOpen("},
+    {"LibraryMissing", "torvane-cli", kNoLibrary, "", L"info", 2, false,
+     "Could not find VtlDrvUsb.dll (system error 7e)", nullptr, nullptr},
+    {"FunctionMissing", "ostrel-cli", kNoFunction, "", L"list", 2, false,
+     "Could not locate VtlUsbOpen() function.", nullptr, nullptr},
+    {"NoBoard", "ostrel-cli", kBeside, "[driver]\nboards = 0\n", L"erase", 3, false,
+     "No Veltrane carrier boards found.", "VtlUsbGetBoardCount() = 0", "VtlUsbOpenBoard("},
+    {"LibraryFailure", "torvane-cli", kBeside, "[board 0]\nvirtex = empty\n",
+     L"erase-bitstream --family virtex", 4, false,
+     "There is no bitstream in the flash to erase:\nno bitstream stored for Virtex",
+     "board0.EraseBitstream(1) = 4", nullptr},
+    {"OpenFailure", "ostrel-cli", kBeside, "[driver]\nfail.VtlUsbOpen = 5 USB driver not loaded\n",
+     L"list", 4, false,
+     "There was an error while trying to open the library.\nUSB driver not loaded [Error 0x5]",
+     "VtlUsbOpen(0x0) = 5", "VtlUsbOpenBoard("},
+    {"VerifyMismatch", "ostrel-cli", kBeside, "", L"verify \"{samples}sample.iic\"", 5, false,
+     "The EEPROM verification failed", "board0.VerifyEeprom(", nullptr},
+    {"MissingFile", "ostrel-cli", kBeside, "", L"update \"{scratch}none.iic\"", 6, false,
+     "cannot find the file", nullptr, "VtlUsbOpen("},
+    {"SaveIntoFolder", "ostrel-cli", kBeside, "", L"save \"{scratch}.\"", 6, false,
+     "is a folder, not a file", nullptr, "VtlUsbOpen("},
+    {"InvalidImage", "ostrel-cli", kBeside, "", L"verify \"{scratch}sim.ini\"", 6, false,
+     "This is not a valid Veltrane EEPROM file", "board0.IsValidEepromFile(",
+     "board0.VerifyEeprom("},
+    {"PathTooLong", "torvane-cli", kBeside, "",
+     L"program \"{scratch}xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx"
+     L"xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx"
+     L"xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx."
+     L"bit\"",
+     6, false, "; the library takes at most 259", nullptr, "VtlUsbOpen("},
+    {"PathNotAnsi", "ostrel-cli", kBeside, "", L"save \"{scratch}\u0394\u03b5\u03bb.iic\"", 6,
+     false, "cannot represent", nullptr, "VtlUsbOpen("},
+    {"DriverException", "ostrel-cli", kBeside,
+     "[driver]\nthrow_style = class\n[board 0]\nthrow.EraseEeprom = 13 EEPROM gone\n", L"erase", 7,
+     false, "EEPROM gone (driver exception, code 13)", "board0.EraseEeprom() = throw 13", nullptr},
+    {"RefusedDowngrade", "ostrel-cli", kBeside, "[board 0]\neeprom_version = 2.0\n",
+     L"update \"{samples}sample.iic\"", 8, false,
+     "The EEPROM currently contains version 2.0 and the file version 1.5, which is not newer",
+     "board0.GetFileVersion(", "board0.ProgramEeprom("},
+    {"EqualVersionRefused", "ostrel-cli", kBeside, "[board 0]\neeprom_version = 1.05\n",
+     L"update \"{samples}sample.iic\"", 8, false, "not written (--allow-downgrade writes it)",
+     "board0.GetEepromVersion() = 0 1.5", "board0.ProgramEeprom("},
+    {"DowngradeAllowed", "ostrel-cli", kBeside, "[board 0]\neeprom_version = 2.0\n",
+     L"update --allow-downgrade \"{samples}sample.iic\"", 0, true, "EEPROM updated.",
+     "board0.ProgramEeprom(", nullptr},
+    {"UnreadableEepromVersion", "ostrel-cli", kBeside, "[board 0]\neeprom_erased = 1\n",
+     L"update \"{samples}sample.iic\"", 0, true, "EEPROM updated.", "board0.ProgramEeprom(",
+     nullptr},
+};
+
+std::wstring Expand(std::wstring strArgs, const CCliSim &sim)
+{
+    for (const auto &place : {std::make_pair(std::wstring(L"{samples}"), SamplePath("")),
+                              std::make_pair(std::wstring(L"{scratch}"), sim.Path(""))})
+    {
+        for (size_t i; (i = strArgs.find(place.first)) != std::wstring::npos;)
+            strArgs.replace(i, place.first.size(), Wide(place.second));
+    }
+    return strArgs;
+}
+
+// Starts the program where the outcome wants it.
+bool Start(CCliProcess &process, const Outcome &o, const CCliSim &sim)
+{
+    const std::wstring strArgs = Expand(o.pszArgs, sim);
+    if (o.nPlace == kBeside)
+        return process.Start(CliCommand(o.pszExe, strArgs));
+    const std::string strExe = sim.Path(std::string(o.pszExe) + ".exe");
+    CopyFileA((vtltest::BinDir() + o.pszExe + ".exe").c_str(), strExe.c_str(), FALSE);
+    if (o.nPlace == kNoFunction)
+        CopyFileA((vtltest::ExeDir() + "loaderstubs\\no_open\\VtlDrvUsb.dll").c_str(),
+                  sim.Path("VtlDrvUsb.dll").c_str(), FALSE);
+    const std::vector<char> environment = vtltest::CleanEnvironment({});
+    return process.Start(L"\"" + Wide(strExe) + L"\" " + strArgs, sim.Path(""), &environment);
+}
+
+class CliOutcomeTest : public testing::TestWithParam<Outcome>
+{
+};
+} // namespace
+
+TEST_P(CliOutcomeTest, ExitsWithItsCodeAndGivesEverythingBack)
+{
+    const Outcome &o = GetParam();
+    CCliSim sim(o.pszConfig);
+    CCliProcess process;
+    ASSERT_TRUE(Start(process, o, sim));
+    const CliRun run = process.Finish();
+
+    EXPECT_EQ(o.nCode, run.nExit) << "stdout:\n" << run.strOut << "stderr:\n" << run.strErr;
+    const std::string &strStream = o.bStdout ? run.strOut : run.strErr;
+    const std::string &strOther = o.bStdout ? run.strErr : run.strOut;
+    EXPECT_NE(std::string::npos, strStream.find(o.pszText)) << strStream;
+    EXPECT_EQ(std::string::npos, strOther.find(o.pszText)) << strOther;
+
+    const std::vector<std::string> calls = sim.Calls(run.dwPid);
+    if (o.pszCall)
+    {
+        EXPECT_GE(FindCall(calls, o.pszCall), 0) << o.pszCall;
+    }
+    if (o.pszNoCall)
+    {
+        EXPECT_LT(FindCall(calls, o.pszNoCall), 0) << o.pszNoCall;
+    }
+    EXPECT_TRUE(GaveEverythingBack(calls));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cli, CliOutcomeTest, testing::ValuesIn(kOutcomes),
+                         [](const testing::TestParamInfo<Outcome> &info) {
+                             return std::string(info.param.pszName);
+                         });
