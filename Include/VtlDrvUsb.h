@@ -120,6 +120,10 @@ protected:
 // Number of slots in UsbBoard's table of virtual operations.
 constexpr int kUsbBoardSlots = 36;
 
+// Most board indexes the tools ask about: more than any USB host holds, so a larger count
+// from VtlUsbGetBoardCount is the library's fault and is not walked through.
+constexpr std::uint32_t kMaxBoardIndexes = 256;
+
 // Callbacks of the two registration functions that no tool calls.
 typedef void (*VtlRefreshCallback)(void *pContext);
 typedef void (*VtlHWStatusCallback)(std::uint32_t dwStatus, void *pContext);

@@ -76,7 +76,7 @@ int CCliSession::Open()
                 m_texts.pfnOpenFailed(CopyDriverText(m_pLoader->GetError(nCode)), nCode));
             return kExitLibraryFailure;
         }
-        const std::uint32_t nCount = m_pLoader->GetBoardCount();
+        const std::uint32_t nCount = std::min(m_pLoader->GetBoardCount(), kMaxBoardIndexes);
         for (std::uint32_t i = 0; i < nCount; ++i)
         {
             BoardInfo info{};

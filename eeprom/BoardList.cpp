@@ -11,8 +11,6 @@ namespace
 {
 // Longest error text taken over from the library.
 constexpr size_t kMaxLibraryText = 1024;
-// More indexes than any USB host holds: a count beyond it is the library's fault.
-constexpr std::uint32_t kMaxBoardIndexes = 256;
 } // namespace
 
 void COstrelDlg::OpenLibrary()

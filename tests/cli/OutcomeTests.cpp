@@ -79,6 +79,8 @@ const Outcome kOutcomes[] = {
     {"DowngradeAllowed", "ostrel-cli", kBeside, "[board 0]\neeprom_version = 2.0\n",
      L"update --allow-downgrade \"{samples}sample.iic\"", 0, true, "EEPROM updated.",
      "board0.ProgramEeprom(", nullptr},
+    {"CountBeyondBound", "ostrel-cli", kBeside, "[driver]\nboard_count = 0xFFFFFFFF\n", L"list",
+     0, true, "0x300", "VtlUsbGetBoardInfo(255)", "VtlUsbGetBoardInfo(256)"},
     {"UnreadableEepromVersion", "ostrel-cli", kBeside, "[board 0]\neeprom_erased = 1\n",
      L"update \"{samples}sample.iic\"", 0, true, "EEPROM updated.", "board0.ProgramEeprom(",
      nullptr},
