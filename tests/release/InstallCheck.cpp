@@ -1,6 +1,9 @@
 // InstallCheck.cpp - vtl_installcheck: scripts/release-check.sh runs it in a fresh Wine prefix.
 //   vtl_installcheck trust <certificate.der>   adds the signer to the machine's trusted roots
 //   vtl_installcheck verify <file>...          prints WinVerifyTrust's result for each file
+//   vtl_installcheck hold                      lives until its input ends (at most 15 min): keeps
+//                                              the prefix's server, which keeps the security of
+//                                              registry keys only while it runs
 //   vtl_installcheck --gtest_filter=Installed.*|Uninstalled.*|Purged.*
 // VTL_EXPECT_TOOLS lists the programs the installer should have put in each tools folder.
 #include <gtest/gtest.h>
@@ -283,6 +286,20 @@ int main(int argc, char **argv)
     LPWSTR *ppArgs = CommandLineToArgvW(GetCommandLineW(), &nArgs);
     if (ppArgs && nArgs == 3 && wcscmp(ppArgs[1], L"trust") == 0)
         return Trust(ppArgs[2]);
+    if (ppArgs && nArgs == 2 && wcscmp(ppArgs[1], L"hold") == 0)
+    {
+        HANDLE hReader = CreateThread(
+            NULL, 0,
+            [](void *) -> DWORD {
+                char buf[256];
+                DWORD n = 0;
+                while (ReadFile(GetStdHandle(STD_INPUT_HANDLE), buf, sizeof buf, &n, NULL) && n)
+                    ;
+                return 0;
+            },
+            NULL, 0, NULL);
+        return hReader && WaitForSingleObject(hReader, 15 * 60 * 1000) == WAIT_OBJECT_0 ? 0 : 1;
+    }
     if (ppArgs && nArgs >= 2 && wcscmp(ppArgs[1], L"verify") == 0)
     {
         for (int i = 2; i < nArgs; ++i)
