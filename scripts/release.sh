@@ -45,7 +45,7 @@ for p in "${programs[@]}"; do
     fail=1
   fi
   if grep -aqF -e "$VTL_ROOT" -e "$tree" "$bin/$p" ||
-    strings -a "$bin/$p" | grep -qE '/(home|root|tmp|work|build|usr|opt|var)/'; then
+    grep -aqE '/(home|root|tmp|work|build|usr|opt|var)/[[:alnum:]_.-]+/' "$bin/$p"; then
     vtl_log "$p holds a path of the build machine"
     fail=1
   fi
