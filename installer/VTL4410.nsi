@@ -102,6 +102,7 @@ Section "Torvane and Ostrel" SecTools
   ${If} $0 != 0
     DetailPrint "Settings key: error $0"
     MessageBox MB_OK|MB_ICONEXCLAMATION "Torvane's settings key could not be opened to all users (error $0).$\r$\nTorvane will save its settings only when run as administrator." /SD IDOK
+    SetErrorLevel 2
   ${EndIf}
 SectionEnd
 

@@ -115,7 +115,7 @@ mkfifo "$work/hold"
 "$WINE" "$check" hold <"$work/hold" &
 hold_pid=$!
 exec 6>"$work/hold"
-"$WINE" "$work/a/$setup" /S /SIMULATOR
+"$WINE" "$work/a/$setup" /S /SIMULATOR || die "the silent install failed"
 installcheck 'Installed.*'
 [ "$("$WINE" "$check" verify 'C:\Program Files\Veltrane\VTL4410 Tools\Uninstall.exe' | cut -d' ' -f1)" = 0x00000000 ] ||
   die "WinVerifyTrust: the installed uninstaller"
@@ -124,15 +124,15 @@ wait "$hold_pid" || die "the holding process failed"
 wine_wait
 step "installed silently: files, shortcuts, Uninstall entry, settings key, saving on OK"
 
-"$WINE" "$program_files/Uninstall.exe" /S
+"$WINE" "$program_files/Uninstall.exe" /S || die "the silent uninstall failed"
 wine_wait
 installcheck 'Uninstalled.*'
 step "uninstalled silently: nothing left, settings kept"
 
-"$WINE" "$work/a/$setup" /S
+"$WINE" "$work/a/$setup" /S || die "the silent reinstall failed"
 wine_wait
 [ -f "$program_files/Torvane.exe" ] || die "reinstall"
-"$WINE" "$program_files/Uninstall.exe" /S /REMOVESETTINGS
+"$WINE" "$program_files/Uninstall.exe" /S /REMOVESETTINGS || die "the second uninstall failed"
 wine_wait
 installcheck 'Uninstalled.NothingInstalledIsLeft:Purged.*'
 step "reinstalled and uninstalled with /REMOVESETTINGS: settings gone"
