@@ -56,8 +56,11 @@ fi
 shots="$VTL_BUILD/screenshots/$tool-$(date +%Y%m%d-%H%M%S)"
 work="$VTL_BUILD/run-work/$tool"
 mkdir -p "$shots" "$work"
+# shot NAME [X Y W H]: the screen, or the rectangle of the tool's window (small palette PNG).
 shot() {
-  import -display "$DISPLAY" -window root "$shots/$1.png"
+  local crop=()
+  [ $# -eq 5 ] && crop=(-crop "${4}x${5}+${2}+${3}" +repage)
+  import -display "$DISPLAY" -window root "${crop[@]}" -strip "PNG8:$shots/$1.png"
   echo "  screenshot $shots/$1.png"
 }
 
@@ -76,7 +79,7 @@ if [ -f "$drive" ]; then
     if IFS= read -r -t 1 line <&3; then
       line=${line%$'\r'}
       case $line in
-        "@shot "*) shot "${line#@shot }"; echo ok >&4 ;;
+        "@shot "*) read -ra args <<<"${line#@shot }"; shot "${args[@]}"; echo ok >&4 ;;
         *) echo "  $line" ;;
       esac
     elif ! kill -0 "$drv_pid" 2>/dev/null; then

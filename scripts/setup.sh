@@ -10,7 +10,7 @@ VTL_BUILD=${VTL_BUILD:-$VTL_ROOT/build}
 export VTL_ROOT VTL_BUILD
 
 VTL_PACKAGES=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix cmake wine64 wine xvfb xauth
-  fonts-wine googletest imagemagick)
+  fonts-wine googletest imagemagick nsis osslsigncode zip openssl)
 
 vtl_log() { printf '[vtl] %s\n' "$*" >&2; }
 

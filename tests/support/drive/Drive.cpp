@@ -1,6 +1,7 @@
 // Drive.cpp - vtldrive <torvane|ostrel> <samples dir> <work dir>
-// Runs one tool against the simulator and works its main job; lines starting with
-// "@shot " ask the calling script to capture the screen and answer with one line.
+// Runs one tool against the simulator and works its main job; lines "@shot <name> [x y w h]"
+// ask the calling script to capture the screen (cropped to the rectangle when given) and
+// answer with one line.
 #include "Drive.h"
 
 #include <cstdarg>
@@ -17,9 +18,21 @@ void Say(const char *fmt, ...)
     fflush(stdout);
 }
 
-void Shot(const char *name)
+void Shot(const char *name, HWND hMain, HWND hBox)
 {
-    printf("@shot %s\n", name);
+    RECT rc{};
+    if (hMain != NULL && GetWindowRect(hMain, &rc))
+    {
+        RECT rcBox{};
+        if (hBox != NULL && GetWindowRect(hBox, &rcBox))
+            UnionRect(&rc, &rc, &rcBox);
+        printf("@shot %s %ld %ld %ld %ld\n", name, rc.left, rc.top, rc.right - rc.left,
+               rc.bottom - rc.top);
+    }
+    else
+    {
+        printf("@shot %s\n", name);
+    }
     fflush(stdout);
     char line[64];
     if (!fgets(line, sizeof line, stdin))
@@ -37,7 +50,7 @@ bool ReportMessageBox(vtltest::CProcessDriver &app, DWORD timeoutMs, const char 
     }
     Say("message box \"%s\": %s", r.caption.c_str(), r.text.c_str());
     if (shotName)
-        Shot(shotName);
+        Shot(shotName, app.MainWindow(), hBox);
     return app.AnswerMessageBox(hBox, r.buttons.empty() ? IDOK : r.buttons.front());
 }
 

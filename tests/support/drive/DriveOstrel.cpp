@@ -1,6 +1,9 @@
-// DriveOstrel.cpp - lists the boards, saves the first board's EEPROM and verifies it.
+// DriveOstrel.cpp - lists the boards (two, unless the user configured the simulator), saves the
+// first board's EEPROM, verifies it and starts an update from it, which asks first.
 #include "eeprom/resource.h"
 #include "Drive.h"
+
+#include <cstdlib>
 
 using namespace vtltest;
 
@@ -32,7 +35,7 @@ bool Command(CProcessDriver &app, int id, const char *name, const std::string &p
         if (app.MessageBoxes().empty())
         {
             Say("saved %s", path.c_str());
-            Shot(shot.c_str());
+            Shot(shot.c_str(), app.MainWindow());
             return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
         }
         ReportMessageBox(app, 1000, shot.c_str());
@@ -40,12 +43,42 @@ bool Command(CProcessDriver &app, int id, const char *name, const std::string &p
     }
     return ReportMessageBox(app, 30000, shot.c_str());
 }
+
+// Updates the first board from the file it was saved to: the same version, so Ostrel asks
+// first; the answer is No.
+bool UpdateAsksFirst(CProcessDriver &app, const std::string &path)
+{
+    if (!app.Click(IDC_UPDATE) || !app.AnswerFileDialog(path, 15000))
+    {
+        Say("update: no file dialog");
+        return false;
+    }
+    MsgBoxRecord r;
+    HWND hBox = NULL;
+    if (!app.WaitForMessageBox(r, 30000, &hBox))
+    {
+        Say("update: no question");
+        return false;
+    }
+    Say("message box \"%s\": %s", r.caption.c_str(), r.text.c_str());
+    Shot("ostrel-version-question", app.MainWindow(), hBox);
+    return app.AnswerMessageBox(hBox, IDNO);
+}
 } // namespace
 
 int DriveOstrel(const std::string &, const std::string &workDir)
 {
+    // Without a configuration of the user's, the tour shows two boards.
+    std::vector<std::pair<std::string, std::string>> env;
+    const char *pszConfig = getenv("VTLSIM_CONFIG");
+    if (pszConfig == NULL || *pszConfig == '\0')
+    {
+        const std::string config = workDir + "two-boards.ini";
+        WriteFileText(config, "[board 0]\n[board 1]\neeprom_version = 1.05\n");
+        env.push_back({"VTLSIM_CONFIG", config});
+    }
     CProcessDriver app;
-    if (!app.Start("Ostrel.exe") || !app.WaitForMainWindow(30000))
+    if (!app.Start("Ostrel.exe", env) || !app.WaitForMainWindow(30000))
     {
         Say("Ostrel did not start: %s", app.LastError().c_str());
         return 1;
@@ -63,10 +96,11 @@ int DriveOstrel(const std::string &, const std::string &workDir)
         return 1;
     }
     app.ListSelect(IDC_BOARDS, 0);
-    Shot("ostrel-start");
+    Shot("ostrel-start", app.MainWindow());
     const std::string file = workDir + "saved.iic";
     DeleteFileA(file.c_str()); // left by an earlier run
-    bool ok = Command(app, IDC_SAVE, "save", file) && Command(app, IDC_VERIFY, "verify", file);
+    bool ok = Command(app, IDC_SAVE, "save", file) && Command(app, IDC_VERIFY, "verify", file) &&
+              UpdateAsksFirst(app, file);
     app.PostCommand(IDCANCEL);
     if (!app.WaitForExit(30000))
         Say("Ostrel did not end");

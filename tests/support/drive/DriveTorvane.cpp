@@ -1,10 +1,11 @@
-// DriveTorvane.cpp - picks the sample bitstream, programs it and waits for the end.
+// DriveTorvane.cpp - picks the sample bitstream, programs it and waits for the end; then tries a
+// missing file.
 #include "flash/resource.h"
 #include "Drive.h"
 
 using namespace vtltest;
 
-int DriveTorvane(const std::string &samples, const std::string &)
+int DriveTorvane(const std::string &samples, const std::string &workDir)
 {
     CProcessDriver app;
     if (!app.Start("Torvane.exe") || !app.WaitForMainWindow(30000, "Torvane"))
@@ -18,7 +19,7 @@ int DriveTorvane(const std::string &samples, const std::string &)
     while (!app.MessageBoxes().empty())
         ReportMessageBox(app, 1000, "torvane-startup-message");
     Say("flash contents: %s", app.Text(IDC_INFO).c_str());
-    Shot("torvane-start");
+    Shot("torvane-start", app.MainWindow());
 
     const std::string bit = samples + "sample.bit";
     if (!app.Click(IDC_BROWSE) || !app.AnswerFileDialog(bit, 15000))
@@ -35,7 +36,7 @@ int DriveTorvane(const std::string &samples, const std::string &)
     WaitForCondition(
         [&] { return app.ProgressPos(IDC_PROGRESS) >= 40 || !app.MessageBoxes().empty(); }, 60000);
     Say("programming: %s, %s", app.Text(IDC_PERCENT).c_str(), app.Text(IDC_TIME).c_str());
-    Shot("torvane-programming");
+    Shot("torvane-programming", app.MainWindow());
     bool done = WaitForCondition(
         [&] {
             return !app.MessageBoxes().empty() ||
@@ -47,7 +48,12 @@ int DriveTorvane(const std::string &samples, const std::string &)
         ReportMessageBox(app, 1000, "torvane-message");
     Say("finished: %s, %s", app.Text(IDC_PERCENT).c_str(), app.Text(IDC_TIME).c_str());
     Say("flash contents: %s", app.Text(IDC_INFO).c_str());
-    Shot("torvane-done");
+    Shot("torvane-done", app.MainWindow());
+
+    // A file that is not there: the driver's error comes back in a message box.
+    const std::string missing = workDir + "missing.bit";
+    if (app.SetText(IDC_FILE, missing) && app.Click(IDC_PROGRAM))
+        ReportMessageBox(app, 60000, "torvane-error");
     app.PostCommand(IDCANCEL);
     DWORD code = 0;
     if (!app.WaitForExit(30000, &code))

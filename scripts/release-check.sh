@@ -1,0 +1,139 @@
+#!/usr/bin/env bash
+# scripts/release-check.sh - the release's own checks; CI runs them after the tests.
+#  1. release.sh twice, from two checkouts at different paths, signed with a throwaway
+#     certificate made here: the installers, zips and programs must be byte-identical;
+#  2. signatures: osslsigncode verify, and WinVerifyTrust under Wine (signed 0, tampered
+#     0x80096010);
+#  3. silent install into a fresh Wine prefix: files, shortcuts, Uninstall entry, the settings
+#     key's DACL, Torvane from the simulator folder saving its settings on OK;
+#  4. silent uninstall: nothing installed is left, the settings stay; reinstall and uninstall
+#     with /REMOVESETTINGS: the settings are gone.
+# Work folder: build/release-check. Needs the test build for vtl_installcheck.exe.
+set -euo pipefail
+. "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
+vtl_install
+vtl_configure
+vtl_session
+start=$(date +%s)
+step() { vtl_log "release check: $* ($(($(date +%s) - start)) s)"; }
+die() {
+  vtl_log "release check FAILED: $*"
+  exit 1
+}
+
+work=$VTL_BUILD/release-check
+rm -rf "$work"
+mkdir -p "$work"
+cmake --build "$VTL_BUILD" -j"$(nproc)" --target vtl_installcheck >/dev/null
+check=$VTL_BUILD/tests/vtl_installcheck.exe
+
+SOURCE_DATE_EPOCH=$(git -C "$VTL_ROOT" log -1 --format=%ct 2>/dev/null || echo 315532800)
+export SOURCE_DATE_EPOCH
+openssl req -x509 -newkey rsa:2048 -nodes -days 7 -subj "/CN=VTL4410 throwaway test signer" \
+  -addext "keyUsage=critical,digitalSignature" -addext "extendedKeyUsage=codeSigning" \
+  -keyout "$work/sign.key" -out "$work/sign.pem" 2>/dev/null
+openssl x509 -in "$work/sign.pem" -outform DER -out "$work/sign.der"
+export VTL_SIGN_CERT=$work/sign.pem VTL_SIGN_KEY=$work/sign.key
+
+# 1. Reproducible: this tree, and a copy of it elsewhere with its own build tree.
+step "release build A"
+VTL_RELEASE_DIR=$work/a VTL_RELEASE_TREE=$work/tree-a bash "$VTL_ROOT/scripts/release.sh"
+step "release build B from a copy at another path"
+mkdir -p "$work/src-b"
+(cd "$VTL_ROOT" && git ls-files -co --exclude-standard -z | tar --null -T - -cf -) |
+  tar -xf - -C "$work/src-b"
+VTL_BUILD=$work/build-b VTL_RELEASE_DIR=$work/b VTL_RELEASE_TREE=$work/tree-b \
+  bash "$work/src-b/scripts/release.sh"
+same=0
+for dir in a b; do
+  (cd "$work/$dir" && find . -type f | LC_ALL=C sort) >"$work/list-$dir"
+done
+cmp -s "$work/list-a" "$work/list-b" || die "the two releases hold different files"
+while read -r f; do
+  if cmp -s "$work/a/$f" "$work/b/$f"; then
+    same=$((same + 1))
+  else
+    die "$f differs between the two builds"
+  fi
+done <"$work/list-a"
+while read -r f; do
+  cmp -s "$work/tree-a/stage/$f" "$work/tree-b/stage/$f" || die "stage/$f differs between the two builds"
+done < <(cd "$work/tree-a/stage" && find . -type f | LC_ALL=C sort)
+(cd "$work/a" && sha256sum -c --quiet SHA256SUMS) || die "SHA256SUMS does not match"
+step "reproducible: $same release files and every staged program byte-identical"
+
+# 2. Signatures. The tampered copy differs in one byte of its code or data.
+setup=$(cd "$work/a" && ls VTL4410-Tools-*-setup.exe)
+signed=("$work/a/$setup")
+for f in "$work"/tree-a/stage/{tools,helper,simulator}/*; do
+  case $f in *.exe | *.dll) signed+=("$f") ;; esac
+done
+for f in "${signed[@]}"; do
+  osslsigncode verify -CAfile "$work/sign.pem" -in "$f" >"$work/verify.log" 2>&1 ||
+    die "osslsigncode verify $f: $(tail -3 "$work/verify.log")"
+done
+tampered=$work/tampered-$setup
+cp "$work/a/$setup" "$tampered"
+size=$(stat -c %s "$tampered")
+printf '\x5a' | dd of="$tampered" bs=1 seek=$((size / 3)) conv=notrunc 2>/dev/null
+cmp -s "$tampered" "$work/a/$setup" && printf '\xa5' | dd of="$tampered" bs=1 seek=$((size / 3)) conv=notrunc 2>/dev/null
+osslsigncode verify -CAfile "$work/sign.pem" -in "$tampered" >/dev/null 2>&1 &&
+  die "osslsigncode accepts the tampered installer"
+step "osslsigncode: ${#signed[@]} signed files verified, the tampered installer refused"
+
+# 3. A fresh prefix of its own (and its own wineserver), without the build's simulator on the path.
+export WINEPREFIX=$work/prefix
+vtl_prefix >/dev/null
+export WINEPATH='C:\windows\system32'
+cleanup_prefix() {
+  WINEPREFIX=$work/prefix "$VTL_WINESERVER" -k 2>/dev/null || true
+  vtl_stop_session
+}
+trap cleanup_prefix EXIT
+wine_wait() { timeout 120 "$VTL_WINESERVER" -w || die "Wine processes did not end"; }
+winpath() { printf 'Z:%s' "${1//\//\\}"; }
+"$WINE" "$check" trust "$(winpath "$work/sign.der")" || die "cannot trust the signer"
+wvt=$("$WINE" "$check" verify "$(winpath "$work/a/$setup")" "$(winpath "$tampered")" \
+  "$(winpath "$work/tree-a/stage/tools/Torvane.exe")" | tr -d '\r')
+echo "$wvt" | sed 's/^/  WinVerifyTrust /'
+[ "$(echo "$wvt" | sed -n 1p | cut -d' ' -f1)" = 0x00000000 ] || die "WinVerifyTrust: signed installer"
+[ "$(echo "$wvt" | sed -n 2p | cut -d' ' -f1)" = 0x80096010 ] || die "WinVerifyTrust: tampered installer"
+[ "$(echo "$wvt" | sed -n 3p | cut -d' ' -f1)" = 0x00000000 ] || die "WinVerifyTrust: signed Torvane"
+step "WinVerifyTrust: signed 0, tampered 0x80096010"
+
+tools="Torvane.exe Ostrel.exe"
+for c in torvane-cli.exe ostrel-cli.exe; do
+  [ -f "$work/tree-a/stage/tools/$c" ] && tools="$tools $c"
+done
+export VTL_EXPECT_TOOLS=$tools
+installcheck() { "$WINE" "$check" --gtest_brief=1 --gtest_filter="$1" || die "installed state: $1"; }
+program_files=$WINEPREFIX/drive_c/'Program Files/Veltrane/VTL4410 Tools'
+
+# Wine keeps a key's security only while its server runs: one process holds the server from
+# the install until the key has been checked.
+mkfifo "$work/hold"
+"$WINE" "$check" hold <"$work/hold" &
+hold_pid=$!
+exec 6>"$work/hold"
+"$WINE" "$work/a/$setup" /S /SIMULATOR || die "the silent install failed"
+installcheck 'Installed.*'
+[ "$("$WINE" "$check" verify 'C:\Program Files\Veltrane\VTL4410 Tools\Uninstall.exe' | cut -d' ' -f1)" = 0x00000000 ] ||
+  die "WinVerifyTrust: the installed uninstaller"
+exec 6>&-
+wait "$hold_pid" || die "the holding process failed"
+wine_wait
+step "installed silently: files, shortcuts, Uninstall entry, settings key, saving on OK"
+
+"$WINE" "$program_files/Uninstall.exe" /S || die "the silent uninstall failed"
+wine_wait
+installcheck 'Uninstalled.*'
+step "uninstalled silently: nothing left, settings kept"
+
+"$WINE" "$work/a/$setup" /S || die "the silent reinstall failed"
+wine_wait
+[ -f "$program_files/Torvane.exe" ] || die "reinstall"
+"$WINE" "$program_files/Uninstall.exe" /S /REMOVESETTINGS || die "the second uninstall failed"
+wine_wait
+installcheck 'Uninstalled.NothingInstalledIsLeft:Purged.*'
+step "reinstalled and uninstalled with /REMOVESETTINGS: settings gone"
+echo "[release-check] passed in $(($(date +%s) - start)) s"

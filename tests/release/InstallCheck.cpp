@@ -1,0 +1,311 @@
+// InstallCheck.cpp - vtl_installcheck: scripts/release-check.sh runs it in a fresh Wine prefix.
+//   vtl_installcheck trust <certificate.der>   adds the signer to the machine's trusted roots
+//   vtl_installcheck verify <file>...          prints WinVerifyTrust's result for each file
+//   vtl_installcheck hold                      lives until its input ends (at most 15 min): keeps
+//                                              the prefix's server, which keeps the security of
+//                                              registry keys only while it runs
+//   vtl_installcheck --gtest_filter=Installed.*|Uninstalled.*|Purged.*
+// VTL_EXPECT_TOOLS lists the programs the installer should have put in each tools folder.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <shlobj.h>
+#include <softpub.h>
+#include <wincrypt.h>
+#include <wintrust.h>
+
+#include <cstdio>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "KeyAccess.h"
+#include "TestSupport.h"
+#include "flash/resource.h"
+
+namespace
+{
+const char kUninstallKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Veltrane VTL4410 Tools";
+const char kSettingsKey[] = "SOFTWARE\\Veltrane\\VTL4410\\settings";
+
+std::string KnownFolder(REFKNOWNFOLDERID id)
+{
+    PWSTR pw = NULL;
+    std::string out;
+    if (SUCCEEDED(SHGetKnownFolderPath(id, 0, NULL, &pw)))
+    {
+        char sz[MAX_PATH * 2] = "";
+        WideCharToMultiByte(CP_ACP, 0, pw, -1, sz, sizeof sz, NULL, NULL);
+        out = sz;
+    }
+    CoTaskMemFree(pw);
+    return out;
+}
+
+std::string InstallDir()
+{
+    return KnownFolder(FOLDERID_ProgramFiles) + "\\Veltrane\\VTL4410 Tools";
+}
+
+std::string SimulatorDir()
+{
+    return InstallDir() + "\\Simulator";
+}
+
+std::string MenuDir()
+{
+    return KnownFolder(FOLDERID_CommonPrograms) + "\\Veltrane VTL4410";
+}
+
+bool Exists(const std::string &path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool KeyExists(const char *path)
+{
+    HKEY h = NULL;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &h) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(h);
+    return true;
+}
+
+// The program a shortcut starts, "" when it cannot be read.
+std::string LinkTarget(const std::string &lnk)
+{
+    std::string out;
+    IShellLinkA *pLink = NULL;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                reinterpret_cast<void **>(&pLink))))
+        return out;
+    IPersistFile *pFile = NULL;
+    if (SUCCEEDED(pLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&pFile))))
+    {
+        wchar_t wsz[MAX_PATH];
+        MultiByteToWideChar(CP_ACP, 0, lnk.c_str(), -1, wsz, MAX_PATH);
+        char sz[MAX_PATH] = "";
+        if (SUCCEEDED(pFile->Load(wsz, STGM_READ)) &&
+            SUCCEEDED(pLink->GetPath(sz, MAX_PATH, NULL, 0)))
+            out = sz;
+        pFile->Release();
+    }
+    pLink->Release();
+    return out;
+}
+
+std::vector<std::string> ExpectedTools()
+{
+    std::vector<std::string> out;
+    const char *psz = getenv("VTL_EXPECT_TOOLS");
+    std::istringstream in(psz ? psz : "Torvane.exe Ostrel.exe");
+    for (std::string s; in >> s;)
+        out.push_back(s);
+    return out;
+}
+
+std::string Lower(std::string s)
+{
+    for (char &c : s)
+        c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+class CCom
+{
+public:
+    CCom() { CoInitializeEx(NULL, COINIT_APARTMENTTHREADED); }
+    ~CCom() { CoUninitialize(); }
+};
+} // namespace
+
+TEST(Installed, ToolsShortcutsAndUninstallEntry)
+{
+    CCom com;
+    const std::string dir = InstallDir();
+    for (const std::string &tool : ExpectedTools())
+        EXPECT_TRUE(Exists(dir + "\\" + tool)) << tool;
+    EXPECT_TRUE(Exists(dir + "\\Uninstall.exe"));
+    EXPECT_FALSE(Exists(dir + "\\VtlDrvUsb.dll"))
+        << "the simulator must never sit beside the tools";
+    EXPECT_FALSE(Exists(dir + "\\VtlSettingsAccess.exe")) << "the helper is not installed";
+
+    EXPECT_EQ(Lower(LinkTarget(MenuDir() + "\\Torvane.lnk")), Lower(dir + "\\Torvane.exe"));
+    EXPECT_EQ(Lower(LinkTarget(MenuDir() + "\\Ostrel.lnk")), Lower(dir + "\\Ostrel.exe"));
+
+    std::string s;
+    ASSERT_TRUE(vtltest::RegReadString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayVersion", s));
+    EXPECT_EQ(s, "1.2.0.0");
+    ASSERT_TRUE(vtltest::RegReadString(HKEY_LOCAL_MACHINE, kUninstallKey, "Publisher", s));
+    EXPECT_EQ(s, "Veltrane");
+    ASSERT_TRUE(vtltest::RegReadString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName", s));
+    EXPECT_EQ(s, "Veltrane VTL4410 Tools");
+    ASSERT_TRUE(vtltest::RegReadString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", s));
+    EXPECT_EQ(Lower(s), Lower("\"" + dir + "\\Uninstall.exe\""));
+    ASSERT_TRUE(
+        vtltest::RegReadString(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString", s));
+    EXPECT_EQ(Lower(s), Lower("\"" + dir + "\\Uninstall.exe\" /S"));
+    ASSERT_TRUE(vtltest::RegReadString(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallLocation", s));
+    EXPECT_EQ(Lower(s), Lower(dir));
+}
+
+TEST(Installed, SimulatorInItsOwnFolderWithItsOwnShortcuts)
+{
+    CCom com;
+    const std::string sim = SimulatorDir();
+    for (const std::string &tool : ExpectedTools())
+        EXPECT_TRUE(Exists(sim + "\\" + tool)) << tool;
+    for (const char *f :
+         {"VtlDrvUsb.dll", "vtlsim.exe", "two-boards.ini", "README.txt", "samples\\sample.bit",
+          "samples\\sample.app", "samples\\sample.iic", "samples\\sample_c2.iic"})
+        EXPECT_TRUE(Exists(sim + "\\" + f)) << f;
+    EXPECT_EQ(Lower(LinkTarget(MenuDir() + "\\Torvane (simulated board).lnk")),
+              Lower(sim + "\\Torvane.exe"));
+    EXPECT_EQ(Lower(LinkTarget(MenuDir() + "\\Ostrel (simulated board).lnk")),
+              Lower(sim + "\\Ostrel.exe"));
+}
+
+TEST(Installed, StandardUsersMayWriteTheSettingsKeyAlone)
+{
+    bool bExplicit = false;
+    for (const keycheck::UsersEntry &e :
+         keycheck::UsersAllowEntries(HKEY_LOCAL_MACHINE, kSettingsKey))
+        if ((e.mask & KEY_ALL_ACCESS) == KEY_ALL_ACCESS &&
+            (e.flags & (CONTAINER_INHERIT_ACE | OBJECT_INHERIT_ACE | INHERIT_ONLY_ACE)) == 0)
+            bExplicit = true;
+    EXPECT_TRUE(bExplicit) << "BUILTIN\\Users read-write entry of the settings key";
+    EXPECT_TRUE(keycheck::StandardUserGets(HKEY_LOCAL_MACHINE, kSettingsKey, KEY_ALL_ACCESS));
+    EXPECT_FALSE(keycheck::StandardUserGets(HKEY_LOCAL_MACHINE, "SOFTWARE\\Veltrane\\VTL4410",
+                                            KEY_SET_VALUE));
+}
+
+TEST(Installed, SimulatedTorvaneSavesItsSettingsOnOk)
+{
+    std::string s;
+    ASSERT_FALSE(vtltest::RegReadString(HKEY_LOCAL_MACHINE, kSettingsKey, "AppFile", s))
+        << "a fresh prefix has no settings yet";
+    vtltest::CProcessDriver torvane;
+    ASSERT_TRUE(torvane.Start(SimulatorDir() + "\\Torvane.exe",
+                              {{"VTLSIM_CONFIG", ""}, {"VTLSIM_JOURNAL", ""}}))
+        << torvane.LastError();
+    ASSERT_NE(torvane.WaitForMainWindow(30000, "Torvane"), (HWND)NULL) << torvane.LastError();
+    ASSERT_TRUE(vtltest::WaitForCondition([&] { return !torvane.Text(IDC_INFO).empty(); }, 15000))
+        << "the simulated board's flash description";
+    ASSERT_TRUE(torvane.SetText(IDC_FILE, "C:\\designs\\top.bit"));
+    ASSERT_TRUE(torvane.SetText(IDC_VER_MAJOR, "3"));
+    ASSERT_TRUE(torvane.SetText(IDC_VER_MINOR, "14"));
+    ASSERT_TRUE(torvane.Click(IDC_VIRTEX));
+    ASSERT_TRUE(vtltest::WaitForCondition(
+        [&] { return torvane.CheckState(IDC_VIRTEX) == BST_CHECKED; }, 5000));
+    ASSERT_TRUE(torvane.Click(IDOK));
+    ASSERT_TRUE(torvane.WaitForExit(30000));
+
+    ASSERT_TRUE(vtltest::RegReadString(HKEY_LOCAL_MACHINE, kSettingsKey, "AppFile", s));
+    EXPECT_EQ(s, "C:\\designs\\top.bit");
+    DWORD dw = 0;
+    EXPECT_TRUE(vtltest::RegReadDword(HKEY_LOCAL_MACHINE, kSettingsKey, "VerMaj", dw));
+    EXPECT_EQ(dw, 3u);
+    EXPECT_TRUE(vtltest::RegReadDword(HKEY_LOCAL_MACHINE, kSettingsKey, "VerMin", dw));
+    EXPECT_EQ(dw, 14u);
+    EXPECT_TRUE(vtltest::RegReadDword(HKEY_LOCAL_MACHINE, kSettingsKey, "Spartan", dw));
+    EXPECT_EQ(dw, 0u);
+}
+
+TEST(Uninstalled, NothingInstalledIsLeft)
+{
+    const std::string dir = InstallDir();
+    EXPECT_FALSE(Exists(dir)) << dir;
+    EXPECT_FALSE(Exists(KnownFolder(FOLDERID_ProgramFiles) + "\\Veltrane"));
+    EXPECT_FALSE(Exists(MenuDir())) << MenuDir();
+    EXPECT_FALSE(KeyExists(kUninstallKey));
+}
+
+TEST(Uninstalled, SettingsStay)
+{
+    std::string s;
+    EXPECT_TRUE(vtltest::RegReadString(HKEY_LOCAL_MACHINE, kSettingsKey, "AppFile", s));
+    EXPECT_EQ(s, "C:\\designs\\top.bit");
+}
+
+TEST(Purged, SettingsAreGoneWhenAskedFor)
+{
+    EXPECT_FALSE(KeyExists(kSettingsKey));
+    EXPECT_FALSE(KeyExists("SOFTWARE\\Veltrane"));
+}
+
+namespace
+{
+LONG VerifyTrust(const wchar_t *pszPath)
+{
+    WINTRUST_FILE_INFO file = {};
+    file.cbStruct = sizeof file;
+    file.pcwszFilePath = pszPath;
+    WINTRUST_DATA data = {};
+    data.cbStruct = sizeof data;
+    data.dwUIChoice = WTD_UI_NONE;
+    data.fdwRevocationChecks = WTD_REVOKE_NONE;
+    data.dwUnionChoice = WTD_CHOICE_FILE;
+    data.pFile = &file;
+    data.dwStateAction = WTD_STATEACTION_VERIFY;
+    GUID action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
+    LONG nResult = WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);
+    data.dwStateAction = WTD_STATEACTION_CLOSE;
+    WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);
+    return nResult;
+}
+
+int Trust(const wchar_t *pszDer)
+{
+    std::string der;
+    char sz[MAX_PATH * 2] = "";
+    WideCharToMultiByte(CP_ACP, 0, pszDer, -1, sz, sizeof sz, NULL, NULL);
+    if (!vtltest::ReadFileText(sz, der) || der.empty())
+    {
+        fprintf(stderr, "cannot read %s\n", sz);
+        return 1;
+    }
+    HCERTSTORE hStore =
+        CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"Root");
+    BOOL bAdded =
+        hStore && CertAddEncodedCertificateToStore(
+                      hStore, X509_ASN_ENCODING, reinterpret_cast<const BYTE *>(der.data()),
+                      static_cast<DWORD>(der.size()), CERT_STORE_ADD_REPLACE_EXISTING, NULL);
+    if (hStore)
+        CertCloseStore(hStore, 0);
+    if (!bAdded)
+        fprintf(stderr, "cannot add the certificate: 0x%08lX\n", GetLastError());
+    return bAdded ? 0 : 1;
+}
+} // namespace
+
+int main(int argc, char **argv)
+{
+    int nArgs = 0;
+    LPWSTR *ppArgs = CommandLineToArgvW(GetCommandLineW(), &nArgs);
+    if (ppArgs && nArgs == 3 && wcscmp(ppArgs[1], L"trust") == 0)
+        return Trust(ppArgs[2]);
+    if (ppArgs && nArgs == 2 && wcscmp(ppArgs[1], L"hold") == 0)
+    {
+        HANDLE hReader = CreateThread(
+            NULL, 0,
+            [](void *) -> DWORD {
+                char buf[256];
+                DWORD n = 0;
+                while (ReadFile(GetStdHandle(STD_INPUT_HANDLE), buf, sizeof buf, &n, NULL) && n)
+                    ;
+                return 0;
+            },
+            NULL, 0, NULL);
+        return hReader && WaitForSingleObject(hReader, 15 * 60 * 1000) == WAIT_OBJECT_0 ? 0 : 1;
+    }
+    if (ppArgs && nArgs >= 2 && wcscmp(ppArgs[1], L"verify") == 0)
+    {
+        for (int i = 2; i < nArgs; ++i)
+            printf("0x%08lX %ls\n", static_cast<unsigned long>(VerifyTrust(ppArgs[i])), ppArgs[i]);
+        return 0;
+    }
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
