@@ -54,8 +54,7 @@ if [ -n "$interactive" ]; then
 fi
 
 shots="$VTL_BUILD/screenshots/$tool-$(date +%Y%m%d-%H%M%S)"
-work="$VTL_BUILD/run-work/$tool"
-mkdir -p "$shots" "$work"
+mkdir -p "$shots"
 # shot NAME [X Y W H]: the screen, or the rectangle of the tool's window (small palette PNG).
 shot() {
   local crop=()
@@ -71,8 +70,13 @@ if [ -f "$drive" ]; then
   # output and keep it open, so the loop ends on the driver's exit, not on end of file.
   fifo=$(mktemp -d)
   mkfifo "$fifo/out" "$fifo/in"
-  "$VTL_ROOT/scripts/wine-run.sh" "$drive" "$tool" "$(winpath "$VTL_BUILD/bin/samples")" \
-    "$(winpath "$work")" <"$fifo/in" >"$fifo/out" 2>&1 &
+  # The tour works in the prefix's C: drive, so the pictures show plain Windows paths.
+  tour="$WINEPREFIX/drive_c/VTL4410"
+  rm -rf "$tour/$tool"
+  mkdir -p "$tour/samples" "$tour/$tool"
+  cp "$VTL_BUILD/bin/samples/"* "$tour/samples/"
+  "$VTL_ROOT/scripts/wine-run.sh" "$drive" "$tool" 'C:\VTL4410\samples' "C:\\VTL4410\\$tool" \
+    <"$fifo/in" >"$fifo/out" 2>&1 &
   drv_pid=$!
   exec 4>"$fifo/in" 3<"$fifo/out"
   while :; do
