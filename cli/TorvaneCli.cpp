@@ -5,7 +5,7 @@
 #include "CliSession.h"
 #include "ExitCodes.h"
 #include "FamilySetting.h"
-#include "flash/DriverText.h"
+#include "DriverText.h"
 #include "flash/Messages.h"
 
 #include <cstdio>

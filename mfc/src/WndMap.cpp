@@ -1,4 +1,5 @@
-// WndMap.cpp - binding dialog objects to their windows without thunks, and message dispatch.
+// WndMap.cpp - binding dialog objects to their windows without thunks, per-thread temporaries
+// and the message each thread is processing.
 #include "WndMap.h"
 
 #include <memory>
@@ -36,7 +37,7 @@ struct DefaultGuard
     WPARAM wParam;
     LPARAM lParam;
 };
-thread_local DefaultGuard t_guard = {false, NULL, 0, 0, 0};
+thread_local DefaultGuard t_guard = {false, nullptr, 0, 0, 0};
 
 struct Temporaries
 {
@@ -45,52 +46,6 @@ struct Temporaries
 };
 thread_local Temporaries t_temps;
 
-bool ReturnsValueDirectly(UINT message)
-{
-    switch (message)
-    {
-    case WM_INITDIALOG:
-    case WM_COMPAREITEM:
-    case WM_VKEYTOITEM:
-    case WM_CHARTOITEM:
-    case WM_QUERYDRAGICON:
-    case WM_CTLCOLORMSGBOX:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC:
-        return true;
-    default:
-        return false;
-    }
-}
-
-// Like the framework: a dialog that stayed hidden and in place during its initialisation, and
-// has no enabled owner, is centred.
-void AutoCenter(CDialog *pDlg, DWORD dwStyleOld, const RECT &rcOld)
-{
-    HWND hWnd = pDlg->m_hWnd;
-    if (hWnd == NULL || (dwStyleOld & WS_VISIBLE) ||
-        (::GetWindowLongA(hWnd, GWL_STYLE) & (WS_VISIBLE | WS_CHILD)))
-        return;
-    RECT rc;
-    ::GetWindowRect(hWnd, &rc);
-    if (rc.left != rcOld.left || rc.top != rcOld.top)
-        return;
-    HWND hOwner = ::GetWindow(hWnd, GW_OWNER);
-    if (hOwner != NULL && ::IsWindowEnabled(hOwner))
-        return;
-    pDlg->CenterWindow();
-}
-
-void ReportHandlerException(HWND hWnd)
-{
-    ::MessageBoxA(hWnd, "An unexpected error occurred. The last action was not completed.",
-                  AfxGetAppName(), MB_OK | MB_ICONERROR);
-}
-
 } // namespace
 
 void SetDialogToBind(CDialog *pDlg)
@@ -98,9 +53,16 @@ void SetDialogToBind(CDialog *pDlg)
     t_pDlgToBind = pDlg;
 }
 
+CDialog *TakeDialogToBind()
+{
+    CDialog *pDlg = t_pDlgToBind;
+    t_pDlgToBind = nullptr;
+    return pDlg;
+}
+
 CDialog *LookupDialog(HWND hWnd)
 {
-    if (hWnd == NULL)
+    if (hWnd == nullptr)
         return nullptr;
     DialogMap &d = Dialogs();
     AcquireSRWLockShared(&d.lock);
@@ -120,7 +82,7 @@ void BindDialog(HWND hWnd, CDialog *pDlg)
 
 void UnbindWindow(HWND hWnd, const CWnd *pWnd)
 {
-    if (hWnd == NULL)
+    if (hWnd == nullptr)
         return;
     DialogMap &d = Dialogs();
     AcquireSRWLockExclusive(&d.lock);
@@ -157,6 +119,26 @@ const CurrentMessage *GetCurrentMessage()
     return t_pCurrent;
 }
 
+void PushCurrentMessage(CurrentMessage &cur)
+{
+    cur.pPrev = t_pCurrent;
+    t_pCurrent = &cur;
+}
+
+void PopCurrentMessage(const CurrentMessage &cur)
+{
+    t_pCurrent = cur.pPrev;
+}
+
+bool IsDefaultCall(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (!t_guard.bArmed || t_guard.hWnd != hWnd || t_guard.message != message ||
+        t_guard.wParam != wParam || t_guard.lParam != lParam)
+        return false;
+    t_guard.bArmed = false;
+    return true;
+}
+
 LRESULT DefaultDialogMessage(const CurrentMessage &cur)
 {
     t_guard = {true, cur.hWnd, cur.message, cur.wParam, cur.lParam};
@@ -166,77 +148,3 @@ LRESULT DefaultDialogMessage(const CurrentMessage &cur)
 }
 
 } // namespace afx
-
-INT_PTR CALLBACK AfxDlgProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    using namespace afx;
-    if (t_guard.bArmed && t_guard.hWnd == hWnd && t_guard.message == message &&
-        t_guard.wParam == wParam && t_guard.lParam == lParam)
-    {
-        t_guard.bArmed = false;
-        return FALSE;
-    }
-
-    CDialog *pDlg = LookupDialog(hWnd);
-    if (pDlg == nullptr)
-    {
-        pDlg = t_pDlgToBind;
-        if (pDlg == nullptr && message == WM_INITDIALOG)
-            pDlg = reinterpret_cast<CDialog *>(lParam);
-        if (pDlg == nullptr)
-            return FALSE;
-        t_pDlgToBind = nullptr;
-        pDlg->m_hWnd = hWnd;
-        BindDialog(hWnd, pDlg);
-    }
-
-    // The system shows a WS_VISIBLE template after WM_INITDIALOG even when the dialog was
-    // ended there; an ended dialog is never to appear.
-    if (message == WM_WINDOWPOSCHANGING && pDlg->m_bEnded && lParam != 0)
-        reinterpret_cast<WINDOWPOS *>(lParam)->flags &= ~SWP_SHOWWINDOW;
-
-    DWORD dwStyleOld = 0;
-    RECT rcOld = {0, 0, 0, 0};
-    if (message == WM_INITDIALOG)
-    {
-        dwStyleOld = static_cast<DWORD>(::GetWindowLongA(hWnd, GWL_STYLE));
-        ::GetWindowRect(hWnd, &rcOld);
-    }
-
-    CurrentMessage cur = {hWnd, message, wParam, lParam, t_pCurrent};
-    t_pCurrent = &cur;
-    LRESULT lResult = 0;
-    BOOL bHandled = FALSE;
-    try
-    {
-        bHandled = pDlg->OnWndMsg(message, wParam, lParam, &lResult);
-    }
-    catch (...)
-    {
-        // An exception must not unwind through the system's dialog code: that would leave
-        // the modal loop and the window behind. Tell the user; the dialog stays usable.
-        t_pCurrent = cur.pPrev;
-        ReportHandlerException(hWnd);
-        bHandled = TRUE;
-        lResult = 0;
-    }
-    t_pCurrent = cur.pPrev;
-
-    if (message == WM_INITDIALOG && ::IsWindow(hWnd))
-        AutoCenter(pDlg, dwStyleOld, rcOld);
-
-    if (message == WM_NCDESTROY)
-    {
-        UnbindWindow(hWnd, pDlg);
-        ClearHandle(*pDlg);
-        pDlg->DetachControls();
-        static_cast<CWnd *>(pDlg)->PostNcDestroy();
-        return FALSE;
-    }
-    if (!bHandled)
-        return FALSE;
-    if (ReturnsValueDirectly(message))
-        return static_cast<INT_PTR>(lResult);
-    ::SetWindowLongPtrA(hWnd, DWLP_MSGRESULT, lResult);
-    return TRUE;
-}

@@ -20,16 +20,17 @@ TEST(OstrelStartup, TwoBoardsInIndexOrderFirstSelected)
                   (Rows{{"VTL4410", "0x300", "Ver 1.05"}, {"VTL4410-B", "0x300", "Ver 2.10"}}));
         EXPECT_EQ(d.SelectedRow(), 0);
         EXPECT_EQ(d.SelectedIndex(), 0);
-        EXPECT_EQ(d.m_lstBoards.GetItemState(0, LVIS_FOCUSED), static_cast<UINT>(LVIS_FOCUSED));
+        EXPECT_EQ(ListView_GetItemState(d.m_lstBoards, 0, LVIS_FOCUSED),
+                  static_cast<UINT>(LVIS_FOCUSED));
         EXPECT_TRUE(d.ButtonsEnabled(true));
-        EXPECT_EQ(d.m_lstBoards.GetExtendedStyle() & 0x60u, 0x60u);
+        EXPECT_EQ(ListView_GetExtendedListViewStyle(d.m_lstBoards) & 0x60u, 0x60u);
         // 14 : 11 : 10 of the client width.
         CRect rc;
         d.m_lstBoards.GetClientRect(&rc);
         const unsigned w = static_cast<unsigned>(rc.Width());
-        EXPECT_EQ(d.m_lstBoards.GetColumnWidth(0), static_cast<int>(w * 14 / 35));
-        EXPECT_EQ(d.m_lstBoards.GetColumnWidth(1), static_cast<int>(w * 11 / 35));
-        EXPECT_EQ(d.m_lstBoards.GetColumnWidth(2), static_cast<int>(w * 10 / 35));
+        EXPECT_EQ(ListView_GetColumnWidth(d.m_lstBoards, 0), static_cast<int>(w * 14 / 35));
+        EXPECT_EQ(ListView_GetColumnWidth(d.m_lstBoards, 1), static_cast<int>(w * 11 / 35));
+        EXPECT_EQ(ListView_GetColumnWidth(d.m_lstBoards, 2), static_cast<int>(w * 10 / 35));
     });
     EXPECT_TRUE(dlg.m_bScriptRan);
     EXPECT_EQ(boxes.Count(), 0u);

@@ -169,12 +169,12 @@ LRESULT CTestOstrelDlg::OnRunScript(WPARAM, LPARAM)
 std::vector<std::vector<std::string>> CTestOstrelDlg::Rows()
 {
     std::vector<std::vector<std::string>> rows;
-    const int n = m_lstBoards.GetItemCount();
+    const int n = ListCount(m_lstBoards);
     for (int r = 0; r < n; ++r)
     {
         std::vector<std::string> row;
         for (int c = 0; c < 3; ++c)
-            row.push_back(m_lstBoards.GetItemText(r, c).GetString());
+            row.push_back(ListText(m_lstBoards, r, c));
         rows.push_back(row);
     }
     return rows;
@@ -187,9 +187,10 @@ int CTestOstrelDlg::SelectedRow()
 
 bool CTestOstrelDlg::ButtonsEnabled(bool bEnabled)
 {
-    return !m_btnVerify.IsWindowEnabled() == !bEnabled &&
-           !m_btnErase.IsWindowEnabled() == !bEnabled &&
-           !m_btnSave.IsWindowEnabled() == !bEnabled && !m_btnUpdate.IsWindowEnabled() == !bEnabled;
+    for (HWND h : {m_btnVerify.m_hWnd, m_btnErase.m_hWnd, m_btnSave.m_hWnd, m_btnUpdate.m_hWnd})
+        if (!::IsWindowEnabled(h) != !bEnabled)
+            return false;
+    return true;
 }
 
 void CTestOstrelDlg::ClickRow(int nRow, bool bRight)

@@ -5,7 +5,7 @@
 
 #include "FlashTestHelpers.h"
 #include "Messages.h"
-#include "StartupWindows.h"
+#include "MainDialog.h"
 #include "ThrowStyles.h"
 
 using namespace flashtest;

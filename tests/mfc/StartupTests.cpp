@@ -4,7 +4,7 @@
 
 #include "AboutDlg.h"
 #include "Splash.h"
-#include "StartupWindows.h"
+#include "MainDialog.h"
 
 #include <gtest/gtest.h>
 

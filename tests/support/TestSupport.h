@@ -59,6 +59,10 @@ std::string GetText(HWND h, DWORD timeoutMs = 5000);
 // Class name of a window.
 std::string GetClass(HWND h);
 
+// Rows of a list view of this process, and the whole text of one cell ("" when it is missing).
+int ListCount(HWND hList);
+std::string ListText(HWND hList, int row, int col);
+
 // While it lives, records the size in pixels that each window created on this thread was
 // created with, before the window could change it (an icon static takes its icon's size).
 class CCreationSizes
