@@ -205,8 +205,7 @@ TEST_F(BoardOps, EepromSaveVerifyEraseRoundTrip)
     EXPECT_TRUE(m_b->IsValidEepromFile(saved.c_str()));
     EXPECT_EQ(0, m_b->VerifyEeprom(saved.c_str()));
 
-    std::vector<std::uint8_t> c2 = {0xC2, 0x54, 0x56, 0x10, 0x44, 0x07, 0x01, 0x00, 0x00, 0x03,
-                                    0x00, 0x00, 0xAA, 0xBB, 0xCC, 0x80, 0x01, 0xE6, 0x00, 0x00};
+    const std::vector<std::uint8_t> c2 = MakeC2Image(1, 7, 3);
     const std::string img = m_dir.Write("new.iic", c2);
     int ma = 0, mi = 0;
     ASSERT_EQ(0, m_b->GetFileVersion(img.c_str(), &ma, &mi));
@@ -258,28 +257,6 @@ TEST_F(BoardOps, EepromBadFilesAndPaths)
     const std::string big = m_dir.Write("big.iic", std::string(20000, '\xFF'));
     EXPECT_EQ(6, m_b->VerifyEeprom(big.c_str()));
     EXPECT_NE(0, m_b->GetEepromVersion(nullptr, &mi));
-}
-
-TEST_F(BoardOps, EepromStoreIsSharedThroughItsFile)
-{
-    const std::string store = m_dir.Path("eeprom.bin");
-    Open("eeprom_version = 1.09\neeprom_store = " + store + "\n");
-    EXPECT_EQ(16384u, ReadBytes(store).size()) << "created at open";
-    const std::string img =
-        m_dir.Write("i.iic", std::string("\xC0\x54\x56\x10\x44\x10\x02\x00", 8));
-    ASSERT_EQ(0, m_b->ProgramEeprom(img.c_str()));
-    EXPECT_EQ(0x10, ReadBytes(store)[5]);
-    VtlUsbClose();
-    // Another writer changed the store: the next open reads it.
-    auto bytes = ReadBytes(store);
-    bytes[5] = 0x33;
-    m_dir.Write("eeprom.bin", bytes);
-    ASSERT_EQ(0u, VtlUsbOpen(0));
-    UsbBoard *b = VtlUsbOpenBoard(0);
-    ASSERT_NE(nullptr, b);
-    int ma = 0, mi = 0;
-    ASSERT_EQ(0, b->GetEepromVersion(&ma, &mi));
-    EXPECT_EQ(251, ma * 100 + mi);
 }
 
 TEST_F(BoardOps, AFlashRunTakesAboutTheConfiguredTime)

@@ -57,8 +57,8 @@ TEST(Driver, DefaultBoardWorksWithoutConfiguration)
 TEST(Driver, ErrorTextsForKnownAndUnknownCodes)
 {
     CScratch dir;
-    CSimEnv env(dir.Write("sim.ini", "[driver]\nerror.7 = Device busy\n"));
-    ASSERT_EQ(0u, VtlUsbOpen(0));
+    CSimEnv env(dir.Write("sim.ini", "[driver]\nfail.VtlUsbOpen = 7 Device busy\n"));
+    ASSERT_EQ(7u, VtlUsbOpen(0));
     const char *busy = VtlUsbGetError(7);
     EXPECT_STREQ("Unknown error", VtlUsbGetError(12345));
     EXPECT_STREQ("Device busy", busy) << "still intact after the next call";

@@ -130,6 +130,27 @@ int RunProcess(const std::string &cmdLine, unsigned timeoutMs, std::string *pOut
     return code;
 }
 
+std::vector<std::uint8_t> MakeC2Image(int nMajor, int nMinor, std::size_t n)
+{
+    // Vendor 0x5654, product 0x4410, device (the version) major.minor, configuration 0.
+    std::vector<std::uint8_t> v = {0xC2,
+                                   0x54,
+                                   0x56,
+                                   0x10,
+                                   0x44,
+                                   static_cast<std::uint8_t>(nMinor),
+                                   static_cast<std::uint8_t>(nMajor),
+                                   0x00};
+    v.push_back(static_cast<std::uint8_t>(n >> 8));
+    v.push_back(static_cast<std::uint8_t>(n & 0xFF));
+    v.push_back(0x00);
+    v.push_back(0x00);
+    for (std::size_t i = 0; i < n; ++i)
+        v.push_back(static_cast<std::uint8_t>(i * 7 + 1));
+    v.insert(v.end(), {0x80, 0x01, 0xE6, 0x00, 0x00});
+    return v;
+}
+
 std::vector<std::uint8_t> MakeBit(const std::string &design, const std::string &part,
                                   const std::string &date, const std::string &time,
                                   std::uint32_t dataLen)

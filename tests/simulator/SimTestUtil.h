@@ -48,6 +48,9 @@ bool HasLine(const std::vector<std::string> &lines, const std::string &text);
 int RunProcess(const std::string &cmdLine, unsigned timeoutMs, std::string *pOutput = nullptr);
 
 // A bitstream file image with the given header texts and dataLen bytes of data.
+// A C2 EEPROM image of version nMajor.nMinor with one data record of n bytes and the reset record.
+std::vector<std::uint8_t> MakeC2Image(int nMajor, int nMinor, std::size_t n);
+
 std::vector<std::uint8_t> MakeBit(const std::string &design, const std::string &part,
                                   const std::string &date, const std::string &time,
                                   std::uint32_t dataLen = 16);

@@ -1,4 +1,4 @@
-// SimShared.h - state shared between processes: board locks, plugged boards, watcher registry.
+// SimCrossProcess.h - what processes share: board locks, plugged boards, the watcher registry.
 #pragma once
 
 #include "SimConfig.h"
