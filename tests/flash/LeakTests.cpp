@@ -26,7 +26,7 @@ TEST(TorvaneLeaks, StartUpAndCloseGiveBackEveryHandleAndWindow)
         return bCancelled && bShown;
     });
     EXPECT_EQ(boxes.Count(), 0u);
-    EXPECT_EQ(sim.Count("VtlUsbClose() = 0"), kCycles + 1);
+    EXPECT_EQ(sim.Count("VtlUsbClose() = 0"), static_cast<size_t>(kCycles + 1));
 }
 
 TEST(TorvaneLeaks, EraseCommandsGiveBackEveryHandle)
@@ -41,6 +41,6 @@ TEST(TorvaneLeaks, EraseCommandsGiveBackEveryHandle)
             return WaitForIdle(h, kWait);
         });
     });
-    EXPECT_EQ(sim.Count("board0.EraseFlash() = 0"), kCycles + 1);
+    EXPECT_EQ(sim.Count("board0.EraseFlash() = 0"), static_cast<size_t>(kCycles + 1));
     EXPECT_EQ(boxes.Count(), 0u);
 }

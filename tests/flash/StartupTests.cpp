@@ -50,7 +50,7 @@ TEST(TorvaneStartup, OpensLibraryAndBoardInOrderAndShowsSpartanFlash)
             PostMessageA(h, WM_COMMAND, IDCANCEL, 0);
         });
         EXPECT_EQ(r, IDCANCEL);
-        EXPECT_EQ(sim.Count("VtlUsbClose"), 0) << "closed before the teardown";
+        EXPECT_EQ(sim.Count("VtlUsbClose"), 0u) << "closed before the teardown";
     }
     EXPECT_EQ(boxes.Count(), 0u);
     std::vector<std::string> calls = StartupCalls(sim);
@@ -64,10 +64,10 @@ TEST(TorvaneStartup, OpensLibraryAndBoardInOrderAndShowsSpartanFlash)
     EXPECT_LT(board, cb);
     EXPECT_LT(cb, query);
     EXPECT_LT(query, close);
-    EXPECT_EQ(sim.Count("VtlUsbOpen(0x0) = 0"), 1);
-    EXPECT_EQ(sim.Count("VtlUsbOpenBoard(0) = board0"), 1);
-    EXPECT_EQ(sim.Count("board0.GetFlashInfo(0, 1024) = 0"), 1) << "first query asks for Spartan";
-    EXPECT_EQ(sim.Count("VtlUsbClose"), 1);
+    EXPECT_EQ(sim.Count("VtlUsbOpen(0x0) = 0"), 1u);
+    EXPECT_EQ(sim.Count("VtlUsbOpenBoard(0) = board0"), 1u);
+    EXPECT_EQ(sim.Count("board0.GetFlashInfo(0, 1024) = 0"), 1u) << "first query asks for Spartan";
+    EXPECT_EQ(sim.Count("VtlUsbClose"), 1u);
     EXPECT_NE(info.find("3s1500fg456"), std::string::npos) << info;
 }
 
@@ -101,8 +101,8 @@ TEST_P(TorvaneStartupFailure, ShowsItsBoxEndsAndClosesTheLibrary)
     EXPECT_EQ(box.caption, "Error");
     EXPECT_EQ(box.icon, 0u);
     EXPECT_NE(box.owner, (HWND)NULL);
-    EXPECT_EQ(sim.Count("VtlUsbClose"), f.nCloses);
-    EXPECT_EQ(sim.Count("board0.SetProgressCallback"), 0);
+    EXPECT_EQ(sim.Count("VtlUsbClose"), static_cast<size_t>(f.nCloses));
+    EXPECT_EQ(sim.Count("board0.SetProgressCallback"), 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -131,7 +131,7 @@ TEST(TorvaneStartup, FlashQueryCode3ClosesAfterAnErrorBoxCaptionedWithTheAppName
               "The flash cannot be accessed.\r\nPlease check your settings on the board.");
     EXPECT_EQ(boxes.Record(0).caption, AfxGetAppName());
     EXPECT_EQ(boxes.Record(0).icon, static_cast<UINT>(MB_ICONERROR));
-    EXPECT_EQ(sim.Count("VtlUsbClose"), 1);
+    EXPECT_EQ(sim.Count("VtlUsbClose"), 1u);
 }
 
 TEST(TorvaneStartup, OtherFlashQueryCodeLeavesTheDialogOpenWithAnEmptyBox)

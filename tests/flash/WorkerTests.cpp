@@ -49,7 +49,7 @@ TEST(TorvaneWorker, ProgramWithEmptyVersionBoxesPassesAndShowsTheDefaults)
     std::string escaped;
     for (char c : path)
         escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
-    EXPECT_EQ(sim.Count("board0.ProgramFlash(\"" + escaped + "\", 0, 1, 0) = 0"), 1);
+    EXPECT_EQ(sim.Count("board0.ProgramFlash(\"" + escaped + "\", 0, 1, 0) = 0"), 1u);
     // The description after Program replaces "Flash programmed".
     EXPECT_NE(info.find("sample.ncd"), std::string::npos) << info;
 }
@@ -113,7 +113,7 @@ TEST_P(TorvaneEraseEnd, FailureShowsWhatTheBoardReportsNeverTheEndText)
     EXPECT_EQ(info, e.pszInfo);
     ASSERT_EQ(boxes.Count(), e.pszBox ? 1u : 0u);
     // A failure reads the flash description again; a success leaves its end text.
-    EXPECT_EQ(sim.Count("board0.GetFlashInfo("), e.pszBox ? 2 : 1);
+    EXPECT_EQ(sim.Count("board0.GetFlashInfo("), e.pszBox ? 2u : 1u);
     if (!e.pszBox)
         return;
     EXPECT_EQ(boxes.Record(0).text, e.pszBox);
@@ -158,7 +158,7 @@ TEST(TorvaneWorker, FailingEraseBitstreamAndProgramShowTheirTexts)
     EXPECT_NE(boxes.Record(0).text.find("Virtex"), std::string::npos);
     EXPECT_EQ(boxes.Record(1).text.rfind("Error when programming the flash:\r\n", 0), 0u);
     EXPECT_EQ(afterBitstream, "Flash empty") << "what the board reports after the failure";
-    EXPECT_EQ(sim.Count("board0.ProgramFlash(\"\", 1, 1, 0)"), 1) << "an empty path is passed on";
+    EXPECT_EQ(sim.Count("board0.ProgramFlash(\"\", 1, 1, 0)"), 1u) << "an empty path is passed on";
     EXPECT_EQ(afterProgram, "Flash empty") << "refreshed after Program";
 }
 
@@ -209,7 +209,7 @@ TEST(TorvaneWorker, FailingRefreshAfterProgramEmptiesTheBox)
             info = Text(h, IDC_INFO);
         });
     }
-    EXPECT_EQ(sim.Count("board0.ProgramFlash("), 1);
+    EXPECT_EQ(sim.Count("board0.ProgramFlash("), 1u);
     EXPECT_EQ(info, "");
     EXPECT_EQ(boxes.Count(), 0u);
 }
@@ -331,6 +331,6 @@ TEST_P(TorvaneWorkerThrows, ThrownRecordIsShownAndLeavesTheButtonsDisabled)
     EXPECT_EQ(boxes.Record(0).icon, static_cast<UINT>(MB_ICONERROR));
     EXPECT_EQ(info, "Erasing flash ...\r\nCan take 2 minutes!");
     EXPECT_TRUE(bDisabled);
-    EXPECT_EQ(sim.Count("VtlUsbClose"), 1) << "a later quit still ends the thread";
-    EXPECT_EQ(sim.Count("board0.EraseFlash() = throw 13 \"Flash controller crashed\""), 1);
+    EXPECT_EQ(sim.Count("VtlUsbClose"), 1u) << "a later quit still ends the thread";
+    EXPECT_EQ(sim.Count("board0.EraseFlash() = throw 13 \"Flash controller crashed\""), 1u);
 }
