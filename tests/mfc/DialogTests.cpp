@@ -89,7 +89,7 @@ struct MainWindowScope
 
 TEST(ModalDialog, DataExchangeRunsBeforeTheDerivedInitAndOkEndsWithIdok)
 {
-    CWatchdog watchdog;
+    vtltest::CModalWatchdog watchdog;
     CModalDlg dlg;
     HWND hEditSeen = NULL;
     int nEditId = 0;
@@ -114,7 +114,7 @@ TEST(ModalDialog, DataExchangeRunsBeforeTheDerivedInitAndOkEndsWithIdok)
 
 TEST(ModalDialog, CancelEscapeAndEndDialogResults)
 {
-    CWatchdog watchdog;
+    vtltest::CModalWatchdog watchdog;
     {
         CModalDlg dlg;
         dlg.m_step = [](CModalDlg &d) { Press(d.m_hWnd, IDCANCEL); };
@@ -138,7 +138,7 @@ TEST(ModalDialog, CancelEscapeAndEndDialogResults)
 
 TEST(ModalDialog, RunsAgainAfterItEnded)
 {
-    CWatchdog watchdog;
+    vtltest::CModalWatchdog watchdog;
     CModalDlg dlg;
     dlg.m_step = [](CModalDlg &d) { Press(d.m_hWnd, IDOK); };
     EXPECT_EQ(IDOK, dlg.DoModal());
@@ -149,7 +149,7 @@ TEST(ModalDialog, RunsAgainAfterItEnded)
 
 TEST(ModalDialog, EndedDuringInitItIsNeverShown)
 {
-    CWatchdog watchdog;
+    vtltest::CModalWatchdog watchdog;
     CModalDlg dlg(IDD_VISIBLE); // WS_VISIBLE template, like the main dialogs
     dlg.m_init = [](CModalDlg &d) {
         d.EndDialog(IDCANCEL);
@@ -167,7 +167,7 @@ TEST(ModalDialog, EndedDuringInitItIsNeverShown)
 
 TEST(ModalDialog, UnownedDialogIsCentredOnTheWorkArea)
 {
-    CWatchdog watchdog;
+    vtltest::CModalWatchdog watchdog;
     CModalDlg dlg;
     RECT rc = {0, 0, 0, 0};
     dlg.m_step = [&](CModalDlg &d) {
@@ -192,7 +192,7 @@ TEST(ModalDialog, MissingTemplateFailsWithoutAWindow)
 
 TEST(ModalDialog, MainDialogHasNoOwnerAndOwnsTheDialogsItOpens)
 {
-    CWatchdog watchdog;
+    vtltest::CModalWatchdog watchdog;
     CModalDlg mainDlg;
     MainWindowScope scope(&mainDlg); // set before the run, as InitInstance does
     HWND hInnerOwner = NULL;

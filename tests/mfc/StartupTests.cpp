@@ -128,7 +128,7 @@ struct ResourceModuleScope
 
 TEST(AboutItem, NotAppendedWhenStringIsMissingYetTheBoxStillOpens)
 {
-    CWatchdog watchdog;
+    vtltest::CModalWatchdog watchdog;
     CDialog dlg(IDD_ROUTE);
     ASSERT_TRUE(dlg.Create(IDD_ROUTE));
     HMENU hMenu = ::GetSystemMenu(dlg.m_hWnd, FALSE);
