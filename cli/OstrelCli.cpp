@@ -276,14 +276,7 @@ int Run(const CCliArgs &args)
 
 int wmain(int argc, wchar_t **argv)
 {
-    const CliProgram program = {"ostrel-cli",
-                                kHelp,
-                                {{L"--board", true},
-                                 {L"--io", true},
-                                 {L"--all", false},
-                                 {L"--json", false},
-                                 {L"--allow-downgrade", false},
-                                 {L"--help", false}},
-                                &Run};
+    const CliProgram program = {
+        "ostrel-cli", kHelp, {{L"--json", false}, {L"--allow-downgrade", false}}, &Run};
     return CliMain(argc, argv, program);
 }

@@ -141,10 +141,8 @@ HCURSOR COstrelDlg::OnQueryDragIcon()
 
 void COstrelDlg::EnableButtons(bool bEnable)
 {
-    m_btnVerify.EnableWindow(bEnable);
-    m_btnErase.EnableWindow(bEnable);
-    m_btnSave.EnableWindow(bEnable);
-    m_btnUpdate.EnableWindow(bEnable);
+    for (CButton *pButton : {&m_btnVerify, &m_btnErase, &m_btnSave, &m_btnUpdate})
+        pButton->EnableWindow(bEnable);
 }
 
 int COstrelDlg::PumpMessages()

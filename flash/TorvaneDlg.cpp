@@ -4,6 +4,7 @@
 #include <afxdlgs.h>
 
 #include <cstring>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -269,20 +270,13 @@ void CTorvaneDlg::OnVirtex()
 
 void CTorvaneDlg::EnableButtons(bool bEnable)
 {
-    BOOL b = bEnable ? TRUE : FALSE;
-    m_btnErase.EnableWindow(b);
-    m_btnEraseBitstream.EnableWindow(b);
-    m_btnProgram.EnableWindow(b);
-    m_btnOK.EnableWindow(b);
+    for (CWnd *pCtl : {&m_btnErase, &m_btnEraseBitstream, &m_btnProgram, &m_btnOK})
+        pCtl->EnableWindow(bEnable ? TRUE : FALSE);
 }
 
 void CTorvaneDlg::EnableInputs(bool bEnable)
 {
-    BOOL b = bEnable ? TRUE : FALSE;
-    m_btnSpartan.EnableWindow(b);
-    m_btnVirtex.EnableWindow(b);
-    m_btnBrowse.EnableWindow(b);
-    m_edtFile.EnableWindow(b);
-    m_edtVerMajor.EnableWindow(b);
-    m_edtVerMinor.EnableWindow(b);
+    for (CWnd *pCtl : std::initializer_list<CWnd *>{&m_btnSpartan, &m_btnVirtex, &m_btnBrowse,
+                                                    &m_edtFile, &m_edtVerMajor, &m_edtVerMinor})
+        pCtl->EnableWindow(bEnable ? TRUE : FALSE);
 }

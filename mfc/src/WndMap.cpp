@@ -46,6 +46,19 @@ struct Temporaries
 };
 thread_local Temporaries t_temps;
 
+// The calling thread's object for handle h, made on first use.
+template <class T, class H>
+T *Temporary(std::unordered_map<H, std::unique_ptr<T>> &map, H h, H T::*pHandle)
+{
+    std::unique_ptr<T> &p = map[h];
+    if (!p)
+    {
+        p.reset(new T);
+        (*p).*pHandle = h;
+    }
+    return p.get();
+}
+
 } // namespace
 
 void SetDialogToBind(CDialog *pDlg)
@@ -94,24 +107,12 @@ void UnbindWindow(HWND hWnd, const CWnd *pWnd)
 
 CWnd *TemporaryWnd(HWND hWnd)
 {
-    std::unique_ptr<CWnd> &p = t_temps.wnds[hWnd];
-    if (!p)
-    {
-        p.reset(new CWnd);
-        p->m_hWnd = hWnd;
-    }
-    return p.get();
+    return Temporary(t_temps.wnds, hWnd, &CWnd::m_hWnd);
 }
 
 CMenu *TemporaryMenu(HMENU hMenu)
 {
-    std::unique_ptr<CMenu> &p = t_temps.menus[hMenu];
-    if (!p)
-    {
-        p.reset(new CMenu);
-        p->m_hMenu = hMenu;
-    }
-    return p.get();
+    return Temporary(t_temps.menus, hMenu, &CMenu::m_hMenu);
 }
 
 const CurrentMessage *GetCurrentMessage()

@@ -21,15 +21,9 @@ TEST_P(TorvaneDriverText, OpenFailureBoxShowsTheTextCutToTheBound)
 {
     CSimSession sim(std::string("[driver]\nfail.VtlUsbOpen = 5 ") + kShapeDigits + "\n" +
                     ShapeKeys(GetParam()));
-    CMsgBoxCatcher boxes;
-    {
-        CTestTorvaneDlg dlg;
-        EXPECT_EQ(RunDialog(
-                      dlg, [](HWND) {}, 5000),
-                  IDCANCEL);
-    }
-    ASSERT_EQ(boxes.Count(), 1u);
-    const std::string text = boxes.Record(0).text;
+    const std::vector<MsgBoxRecord> boxes = FailedStartupBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    const std::string text = boxes[0].text;
     EXPECT_EQ(text, "Could not open VtlDrvUsb library.\n The error was " +
                         Repeated(kShapeDigits, kMaxDriverText) + "\n")
         << text.size() << " characters";

@@ -1,12 +1,28 @@
 // FlashTestHelpers.cpp - in-process dialog runs and control access for Torvane's tests.
 #include "FlashTestHelpers.h"
 
+#include <gtest/gtest.h>
+
 namespace flashtest
 {
 INT_PTR RunDialog(CTorvaneDlg &dlg, const std::function<void(HWND)> &script, DWORD timeoutMs)
 {
     return vtltest::RunModal([&] { return dlg.DoModal(); }, [&] { return dlg.GetSafeHwnd(); },
                              script, timeoutMs);
+}
+
+std::vector<vtltest::MsgBoxRecord> FailedStartupBoxes()
+{
+    vtltest::CMsgBoxCatcher boxes;
+    bool bShown = false;
+    {
+        CTestTorvaneDlg dlg;
+        EXPECT_EQ(RunDialog(
+                      dlg, [&](HWND) { bShown = true; }, 5000),
+                  IDCANCEL);
+    }
+    EXPECT_FALSE(bShown) << "the dialog closes without appearing";
+    return boxes.Records();
 }
 
 std::string Text(HWND hDlg, int nId)

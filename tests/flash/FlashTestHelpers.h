@@ -51,6 +51,10 @@ using vtltest::SamplePath;
 INT_PTR RunDialog(CTorvaneDlg &dlg, const std::function<void(HWND)> &script,
                   DWORD timeoutMs = 20000);
 
+// Runs a start-up that must fail: the dialog ends with IDCANCEL without ever showing. The message
+// boxes it raised.
+std::vector<vtltest::MsgBoxRecord> FailedStartupBoxes();
+
 // Test-thread view of controls of a dialog window.
 std::string Text(HWND hDlg, int nId);
 void SetText(HWND hDlg, int nId, const std::string &text);

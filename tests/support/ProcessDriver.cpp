@@ -105,22 +105,24 @@ bool CProcessDriver::IsVisible(int id) const
     return h && IsWindowVisible(h);
 }
 
-int CProcessDriver::CheckState(int id) const
+// The answer of control id to a query without arguments, -1 on failure.
+int CProcessDriver::Query(int id, UINT message) const
 {
     HWND h = Control(id);
     DWORD_PTR r = 0;
-    if (!h || !SendMessageTimeoutA(h, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 5000, &r))
+    if (!h || !SendMessageTimeoutA(h, message, 0, 0, SMTO_ABORTIFHUNG, 5000, &r))
         return -1;
     return static_cast<int>(r);
 }
 
+int CProcessDriver::CheckState(int id) const
+{
+    return Query(id, BM_GETCHECK);
+}
+
 int CProcessDriver::ProgressPos(int id) const
 {
-    HWND h = Control(id);
-    DWORD_PTR r = 0;
-    if (!h || !SendMessageTimeoutA(h, PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 5000, &r))
-        return -1;
-    return static_cast<int>(r);
+    return Query(id, PBM_GETPOS);
 }
 
 bool CProcessDriver::Close()

@@ -343,6 +343,8 @@ public:
     const std::string &LastError() const { return m_strError; }
 
 private:
+    int Query(int id, UINT message) const;
+
     CChildProcess m_child;
     HWND m_hMain = NULL;
     std::string m_strError;
