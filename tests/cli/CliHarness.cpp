@@ -57,23 +57,6 @@ CliRun RunCli(const char *pszExe, const std::wstring &strArgs)
     return Finish(process);
 }
 
-testing::AssertionResult GaveEverythingBack(const std::vector<std::string> &calls)
-{
-    for (size_t i = 0; i < calls.size(); ++i)
-    {
-        const size_t nAt = calls[i].find(" = board");
-        if (calls[i].rfind("VtlUsbOpenBoard(", 0) != 0 || nAt == std::string::npos)
-            continue;
-        const std::string strBoard = calls[i].substr(nAt + 3);
-        if (FindCall(calls, strBoard + ".ReleaseBoard()", static_cast<int>(i)) < 0)
-            return testing::AssertionFailure() << strBoard << " was never released";
-    }
-    if (FindCall(calls, "VtlUsbOpen(") >= 0 &&
-        (calls.empty() || calls.back().rfind("VtlUsbClose()", 0) != 0))
-        return testing::AssertionFailure() << "the library was not closed last";
-    return testing::AssertionSuccess();
-}
-
 namespace
 {
 BOOL WINAPI SwallowConsoleEvent(DWORD)

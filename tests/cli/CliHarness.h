@@ -42,8 +42,7 @@ std::wstring CliCommand(const char *pszExe, const std::wstring &strArgs);
 // Runs a companion from build/bin to its end.
 CliRun RunCli(const char *pszExe, const std::wstring &strArgs);
 
-// Every board that was handed out was released, and an opened library was closed last.
-testing::AssertionResult GaveEverythingBack(const std::vector<std::string> &calls);
+using vtltest::GaveEverythingBack;
 
 // Console events as the console host delivers them.
 bool SendCtrlC(DWORD dwPid);              // to every process on the child's console

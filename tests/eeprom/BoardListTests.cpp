@@ -99,10 +99,7 @@ TEST(OstrelStartup, OpenFailureShowsLibraryTextAndCode)
     EXPECT_EQ(r.owner, hDlg);
 }
 
-class OstrelThrows : public testing::TestWithParam<ThrowStyle>
-{
-};
-INSTANTIATE_TEST_SUITE_P(Styles, OstrelThrows, testing::ValuesIn(kThrowStyles), StyleName);
+VTL_THROW_STYLE_SUITE(OstrelThrows);
 
 TEST_P(OstrelThrows, OpenThatThrowsIsReportedNotFatal)
 {

@@ -92,11 +92,7 @@ TEST(TorvaneProgram, BoardHeldByAnotherProcessGivesNoInterface)
     EXPECT_TRUE(holder.WaitForExit(15000, &dwExit));
 }
 
-class TorvaneProgramThrows : public testing::TestWithParam<vtltest::ThrowStyle>
-{
-};
-INSTANTIATE_TEST_SUITE_P(Styles, TorvaneProgramThrows, testing::ValuesIn(vtltest::kThrowStyles),
-                         vtltest::StyleName);
+VTL_THROW_STYLE_SUITE(TorvaneProgramThrows);
 
 // The library's close at exit throws: the user is told, and the program still ends normally.
 TEST_P(TorvaneProgramThrows, CloseThatThrowsAtExitIsReportedAndTheProgramEndsNormally)

@@ -347,11 +347,7 @@ TEST(TorvaneStartup, SplashIsCentredOnTheDesktopWhileTheLibraryOpensAndGoneAfter
     EXPECT_EQ(boxes.Count(), 0u);
 }
 
-class TorvaneThrows : public testing::TestWithParam<vtltest::ThrowStyle>
-{
-};
-INSTANTIATE_TEST_SUITE_P(Styles, TorvaneThrows, testing::ValuesIn(vtltest::kThrowStyles),
-                         vtltest::StyleName);
+VTL_THROW_STYLE_SUITE(TorvaneThrows);
 
 TEST_P(TorvaneThrows, RecordThrownByTheLibraryIsShownAndEndsStartUp)
 {

@@ -291,11 +291,7 @@ TEST(TorvaneWorker, ClosingDuringACommandEndsOnlyAfterItAndTheSignalledOne)
         << boxes.Record(0).text;
 }
 
-class TorvaneWorkerThrows : public testing::TestWithParam<vtltest::ThrowStyle>
-{
-};
-INSTANTIATE_TEST_SUITE_P(Styles, TorvaneWorkerThrows, testing::ValuesIn(vtltest::kThrowStyles),
-                         vtltest::StyleName);
+VTL_THROW_STYLE_SUITE(TorvaneWorkerThrows);
 
 TEST_P(TorvaneWorkerThrows, ThrownRecordIsShownAndLeavesTheButtonsDisabled)
 {

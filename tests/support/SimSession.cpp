@@ -139,6 +139,31 @@ bool HasLine(const std::vector<std::string> &lines, const std::string &text)
     return false;
 }
 
+testing::AssertionResult ClosedLast(const std::vector<std::string> &calls)
+{
+    if (calls.empty())
+        return testing::AssertionFailure() << "no calls at all";
+    if (!StartsWith(calls.back(), "VtlUsbClose()"))
+        return testing::AssertionFailure() << "the last call was " << calls.back();
+    return testing::AssertionSuccess();
+}
+
+testing::AssertionResult GaveEverythingBack(const std::vector<std::string> &calls)
+{
+    for (size_t i = 0; i < calls.size(); ++i)
+    {
+        const size_t nAt = calls[i].find(" = board");
+        if (!StartsWith(calls[i], "VtlUsbOpenBoard(") || nAt == std::string::npos)
+            continue;
+        const std::string strBoard = calls[i].substr(nAt + 3);
+        if (FindCall(calls, strBoard + ".ReleaseBoard()", static_cast<int>(i)) < 0)
+            return testing::AssertionFailure() << strBoard << " was never released";
+    }
+    if (FindCall(calls, "VtlUsbOpen(") >= 0)
+        return ClosedLast(calls);
+    return testing::AssertionSuccess();
+}
+
 std::string SamplePath(const char *pszName)
 {
     return BinDir() + "samples\\" + pszName;

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -73,6 +75,10 @@ std::vector<std::string> JournalLines(const std::string &path, DWORD pid = 0);
 int FindCall(const std::vector<std::string> &calls, const std::string &prefix, int nFrom = 0);
 // True when some line contains text.
 bool HasLine(const std::vector<std::string> &lines, const std::string &text);
+// The library was closed, and that was the last call.
+testing::AssertionResult ClosedLast(const std::vector<std::string> &calls);
+// Every board that was handed out was released later, and an opened library was closed last.
+testing::AssertionResult GaveEverythingBack(const std::vector<std::string> &calls);
 
 // A sample input file that comes with the simulator (build/bin/samples).
 std::string SamplePath(const char *pszName);
