@@ -145,12 +145,7 @@ TEST(OstrelStartup, BoardCountOfTheLibraryIsBoundedTo256Indexes)
         EXPECT_EQ(d.Rows().size(), 2u);
         EXPECT_EQ(sim.Count("VtlUsbGetBoardInfo("), 256u);
         EXPECT_EQ(sim.Count("VtlUsbGetBoardInfo(255)"), 1u);
-        SetEvent(d.m_hRefreshEvent);
-        EXPECT_TRUE(WaitForCondition(
-            [&] {
-                return sim.Count("VtlUsbOpen(") == 2 && d.ButtonsEnabled(true) && !d.m_bHourglass;
-            },
-            10000));
+        EXPECT_TRUE(d.RefreshAndWait(sim, 10000));
         EXPECT_EQ(sim.Count("VtlUsbGetBoardInfo("), 512u);
         EXPECT_EQ(d.Rows().size(), 2u);
     });
@@ -220,13 +215,7 @@ TEST_P(OstrelThrows, ListFillingAndRefreshGoOnPastThrowingBoardOperations)
         dlg.m_nRefreshPauseMs = 100;
         dlg.RunScript([&](CTestOstrelDlg &d) {
             EXPECT_EQ(d.Rows(), want);
-            SetEvent(d.m_hRefreshEvent);
-            ASSERT_TRUE(WaitForCondition(
-                [&] {
-                    return sim.Count("VtlUsbOpen(") == 2 && d.ButtonsEnabled(true) &&
-                           !d.m_bHourglass;
-                },
-                15000));
+            ASSERT_TRUE(d.RefreshAndWait(sim, 15000));
             EXPECT_EQ(d.Rows(), want);
             EXPECT_EQ(sim.Count("board0.ReleaseBoard() = throw 4 \"Gone\""), 1u);
             EXPECT_EQ(sim.Count("board1.ReleaseBoard() = 0"), 1u);

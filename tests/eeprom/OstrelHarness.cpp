@@ -82,6 +82,19 @@ bool CTestOstrelDlg::ButtonsEnabled(bool bEnabled)
     return true;
 }
 
+bool CTestOstrelDlg::RefreshDone()
+{
+    return ButtonsEnabled(true) && !m_bHourglass;
+}
+
+bool CTestOstrelDlg::RefreshAndWait(const CSimSession &sim, DWORD dwTimeoutMs)
+{
+    const size_t nOpens = sim.Count("VtlUsbOpen(");
+    SetEvent(m_hRefreshEvent);
+    return WaitForCondition([&] { return sim.Count("VtlUsbOpen(") == nOpens + 1 && RefreshDone(); },
+                            dwTimeoutMs);
+}
+
 void CTestOstrelDlg::ClickRow(int nRow, bool bRight)
 {
     NMITEMACTIVATE nm{};

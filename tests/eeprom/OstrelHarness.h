@@ -33,6 +33,10 @@ public:
     std::vector<std::vector<std::string>> Rows();
     int SelectedRow(); // -1 when no row is selected
     bool ButtonsEnabled(bool bEnabled);
+    // No refresh running: the buttons are back and the hourglass is gone.
+    bool RefreshDone();
+    // Asks for one refresh and waits until it is done and has opened the library once more.
+    bool RefreshAndWait(const CSimSession &sim, DWORD dwTimeoutMs);
     // Sends an NM_CLICK / NM_RCLICK notification for row (or -1) as the list would.
     void ClickRow(int nRow, bool bRight = false);
     // Sends WM_DEVICECHANGE to the dialog; pHeader may be null.

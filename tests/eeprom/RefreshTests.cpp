@@ -6,14 +6,6 @@
 using namespace ostreltest;
 using namespace vtltest;
 
-namespace
-{
-bool RefreshDone(CTestOstrelDlg &d)
-{
-    return d.ButtonsEnabled(true) && !d.m_bHourglass;
-}
-} // namespace
-
 TEST(OstrelRefresh, GreysButtonsShowsHourglassEmptiesThenRebuilds)
 {
     CSimSession sim(BoardsConfig({"type = A", "type = B"}));
@@ -35,7 +27,7 @@ TEST(OstrelRefresh, GreysButtonsShowsHourglassEmptiesThenRebuilds)
         EXPECT_EQ(sim.Count("board0.ReleaseBoard()"), 1u);
         EXPECT_EQ(sim.Count("board1.ReleaseBoard()"), 1u);
 
-        ASSERT_TRUE(WaitForCondition([&] { return RefreshDone(d); }, 15000));
+        ASSERT_TRUE(WaitForCondition([&] { return d.RefreshDone(); }, 15000));
         EXPECT_GE(GetTickCount64() - t0, 2000u);
         EXPECT_EQ(d.Rows().size(), 2u);
         EXPECT_EQ(sim.Count("VtlUsbOpen("), 2u);
@@ -60,7 +52,7 @@ TEST(OstrelRefresh, NoBoardButtonsEnabledAfterRefresh)
         EXPECT_TRUE(d.ButtonsEnabled(false));
         SetEvent(d.m_hRefreshEvent);
         ASSERT_TRUE(WaitForCondition([&] { return sim.Count("VtlUsbOpen(") == 2; }, 5000));
-        EXPECT_TRUE(WaitForCondition([&] { return RefreshDone(d); }, 5000));
+        EXPECT_TRUE(WaitForCondition([&] { return d.RefreshDone(); }, 5000));
     });
 }
 
@@ -77,7 +69,7 @@ TEST(OstrelRefresh, SeveralSignalsDuringOneRefreshGiveExactlyOneMore)
             SetEvent(d.m_hRefreshEvent);
         EXPECT_EQ(sim.Count("VtlUsbOpen("), 1u) << "signals came after the pause";
         ASSERT_TRUE(WaitForCondition(
-            [&] { return sim.Count("VtlUsbOpen(") == 3 && RefreshDone(d); }, 20000));
+            [&] { return sim.Count("VtlUsbOpen(") == 3 && d.RefreshDone(); }, 20000));
         // A third refresh would have closed the library again within its pause.
         EXPECT_FALSE(WaitForCondition([&] { return sim.Count("VtlUsbClose()") > 2; }, 2000));
         EXPECT_EQ(sim.Count("VtlUsbOpen("), 3u);
@@ -163,7 +155,7 @@ TEST(OstrelRefresh, OpenFailureDuringRefreshIsReported)
                   "There was an error while trying to open the library.\nDevice busy [Error 0x7]");
         EXPECT_EQ(boxes.Record(0).caption, "Error");
         EXPECT_EQ(boxes.Record(0).owner, d.m_hWnd);
-        ASSERT_TRUE(WaitForCondition([&] { return RefreshDone(d); }, 5000));
+        ASSERT_TRUE(WaitForCondition([&] { return d.RefreshDone(); }, 5000));
         EXPECT_TRUE(d.Rows().empty());
         EXPECT_EQ(d.m_nBoards, 0u);
     });
