@@ -121,6 +121,6 @@ void CTorvaneDlg::ReadVersion(CEdit &edt, LPCSTR pszDefault, int &nValue)
         return;
     }
     int n = 0;
-    if (sscanf(strText.GetString(), "%d", &n) == 1)
+    if (sscanf(strText.GetString(), kVersionNumber, &n) == 1)
         nValue = n;
 }

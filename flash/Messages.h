@@ -23,6 +23,9 @@ constexpr const char kEraseBitstreamStart[] = "Erasing the bitstream from the fl
 constexpr const char kEraseBitstreamError[] = "There is no bitstream in the flash to erase:\r\n%s";
 constexpr const char kEraseBitstreamEnd[] = "Bitstream erased!";
 
+// Version boxes: how a stored number is shown, and how Program and OK read the text
+constexpr const char kVersionNumber[] = "%d";
+
 // Progress display
 constexpr const char kPercent[] = "%d%% completed";
 constexpr const char kSeconds[] = "%d sec";

@@ -1,6 +1,12 @@
 // MainDialog.cpp - window steps both main dialogs share.
 #include "MainDialog.h"
 
+namespace
+{
+// The text of an error the system has no text for.
+constexpr char kErrorNumber[] = "Error %lu";
+} // namespace
+
 POINT SplashOrigin(const RECT &rcDesktop, const RECT &rcWnd)
 {
     // 64-bit intermediates: the differences of extreme rectangles do not fit 32 bits.
@@ -36,7 +42,7 @@ int RunMainDialog(CDialog &dlg)
     }
     else
     {
-        strText.Format("Error %lu", static_cast<unsigned long>(dwError));
+        strText.Format(kErrorNumber, static_cast<unsigned long>(dwError));
     }
     ::LocalFree(pszSystem);
     AfxMessageBox(strText, MB_OK | MB_ICONERROR);

@@ -283,6 +283,42 @@ TEST(WindowMessageBox, ShownEvenWhenTheOwnerIsAlreadyGone)
     EXPECT_EQ(static_cast<HWND>(NULL), catcher.Record(0).owner);
 }
 
+// Every box of the layer takes this path: from a worker it is owned by the window all the same,
+// and AfxMessageBox leaves out a main window that is gone.
+TEST(WindowMessageBox, FromAWorkerAndThroughAfxMessageBoxWithTheMainWindowGone)
+{
+    vtltest::CMsgBoxCatcher catcher;
+    CModalDlg dlg;
+    dlg.m_init = [](CModalDlg &) { return TRUE; };
+    ASSERT_TRUE(dlg.Create(IDD_MODAL));
+    HANDLE hWorker = ::CreateThread(
+        NULL, 0,
+        [](LPVOID p) -> DWORD {
+            return static_cast<DWORD>(static_cast<CWnd *>(p)->MessageBox("From the worker"));
+        },
+        &dlg, 0, NULL);
+    ASSERT_TRUE(vtltest::WaitForHandle(hWorker, 10000));
+    DWORD dwAnswer = 0;
+    ::GetExitCodeThread(hWorker, &dwAnswer);
+    ::CloseHandle(hWorker);
+    EXPECT_EQ(static_cast<DWORD>(IDOK), dwAnswer);
+
+    HWND h = ::CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 10, 10, NULL, NULL, NULL, NULL);
+    ASSERT_TRUE(::DestroyWindow(h));
+    CWnd gone;
+    gone.m_hWnd = h;
+    {
+        MainWindowScope scope(&gone);
+        EXPECT_EQ(IDOK, AfxMessageBox("After the main window"));
+    }
+    gone.m_hWnd = NULL;
+    ASSERT_EQ(2u, catcher.Count());
+    EXPECT_EQ(dlg.m_hWnd, catcher.Record(0).owner);
+    EXPECT_NE(::GetCurrentThreadId(), catcher.Record(0).threadId);
+    EXPECT_EQ("mfc_tests", catcher.Record(1).caption);
+    EXPECT_EQ(static_cast<HWND>(NULL), catcher.Record(1).owner);
+}
+
 TEST(Application, ExitInstanceReturnsAWaitingQuitCode)
 {
     FlushMessages();
