@@ -39,7 +39,6 @@ TEST_P(TorvaneDriverText, FailingCommandBoxShowsTheTextCutToTheBound)
     bool bIdle = false;
     {
         CTestTorvaneDlg dlg;
-        boxes.Rearm();
         RunDialog(dlg, [&](HWND h) {
             Click(h, IDC_ERASE);
             bIdle = WaitForIdle(h, kWait);

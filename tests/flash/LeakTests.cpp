@@ -20,7 +20,6 @@ TEST(TorvaneLeaks, StartUpAndCloseGiveBackEveryHandleAndWindow)
     CMsgBoxCatcher boxes;
     leaktest::ExpectStepGivesBack("cycle", kCycles, leaktest::kOnceOnly, true, [&] {
         CTestTorvaneDlg dlg;
-        boxes.Rearm();
         bool bShown = false;
         const bool bCancelled = RunDialog(dlg, [&](HWND) { bShown = true; }) == IDCANCEL;
         return bCancelled && bShown;
@@ -34,7 +33,6 @@ TEST(TorvaneLeaks, EraseCommandsGiveBackEveryHandle)
     CSimSession sim(kFast);
     CMsgBoxCatcher boxes;
     CTestTorvaneDlg dlg;
-    boxes.Rearm();
     RunDialog(dlg, [&](HWND h) {
         leaktest::ExpectStepGivesBack("erase", kCycles, leaktest::kOnceOnly, false, [&] {
             Click(h, IDC_ERASE);

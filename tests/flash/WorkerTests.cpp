@@ -26,7 +26,6 @@ TEST(TorvaneWorker, ProgramWithEmptyVersionBoxesPassesAndShowsTheDefaults)
     bool bIdle = false, bDisabledInputs = false;
     {
         CTestTorvaneDlg dlg;
-        boxes.Rearm();
         RunDialog(dlg, [&](HWND h) {
             SetText(h, IDC_FILE, path);
             Click(h, IDC_PROGRAM);
@@ -61,7 +60,6 @@ TEST(TorvaneWorker, VersionBoxWithoutLeadingNumberKeepsItsTextAndPassesTheDefaul
     std::string major, minor;
     {
         CTestTorvaneDlg dlg;
-        boxes.Rearm();
         RunDialog(dlg, [&](HWND h) {
             SetText(h, IDC_FILE, SamplePath("sample.app"));
             SetText(h, IDC_VER_MAJOR, "v7");
@@ -102,7 +100,6 @@ TEST_P(TorvaneEraseEnd, FailureShowsWhatTheBoardReportsNeverTheEndText)
     bool bIdle = false;
     {
         CTestTorvaneDlg dlg;
-        boxes.Rearm();
         RunDialog(dlg, [&](HWND h) {
             Click(h, e.nButton);
             bIdle = WaitForIdle(h, kWait);
@@ -140,7 +137,6 @@ TEST(TorvaneWorker, FailingEraseBitstreamAndProgramShowTheirTexts)
     std::string afterBitstream, afterProgram;
     {
         CTestTorvaneDlg dlg;
-        boxes.Rearm();
         RunDialog(dlg, [&](HWND h) {
             Click(h, IDC_VIRTEX);
             Click(h, IDC_ERASE_BITSTREAM);
@@ -172,7 +168,6 @@ TEST(TorvaneWorker, ProgramEnablesTheButtonsThenRefreshesThenEnablesTheInputs)
     bool bButtons = false, bInputsDuring = true, bIdle = false;
     {
         CTestTorvaneDlg dlg;
-        boxes.Rearm();
         RunDialog(
             dlg,
             [&](HWND h) {
@@ -201,7 +196,6 @@ TEST(TorvaneWorker, FailingRefreshAfterProgramEmptiesTheBox)
     std::string info = "unread";
     {
         CTestTorvaneDlg dlg;
-        boxes.Rearm();
         RunDialog(dlg, [&](HWND h) {
             SetText(h, IDC_FILE, SamplePath("sample.bit"));
             Click(h, IDC_PROGRAM);
@@ -220,7 +214,6 @@ TEST(TorvaneWorker, EraseAndProgramSignalledTogetherRunEraseFirst)
     CMsgBoxCatcher boxes;
     {
         CTestTorvaneDlg dlg;
-        boxes.Rearm();
         RunDialog(dlg, [&](HWND h) {
             SetText(h, IDC_FILE, SamplePath("sample.bit"));
             // The worker takes the erase-bitstream event as soon as it is set and then waits for
@@ -254,7 +247,6 @@ TEST(TorvaneWorker, ClosingDuringACommandEndsOnlyAfterItAndTheSignalledOne)
     int nClosesBeforeTeardown = -1;
     {
         CTestTorvaneDlg dlg;
-        boxes.Rearm();
         INT_PTR r = RunDialog(dlg, [&](HWND h) {
             hDlg = h;
             Click(h, IDC_ERASE);
@@ -302,7 +294,6 @@ TEST_P(TorvaneWorkerThrows, ThrownRecordIsShownAndLeavesTheButtonsDisabled)
     bool bDisabled = false;
     {
         CTestTorvaneDlg dlg;
-        boxes.Rearm();
         RunDialog(dlg, [&](HWND h) {
             Click(h, IDC_ERASE);
             EXPECT_TRUE(boxes.WaitForCount(1, kWait));

@@ -1,6 +1,8 @@
 // ModalRun.cpp - the watchdog, the script runner and the modal run of the tests.
 #include "ModalRun.h"
 
+#include "TestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <exception>
@@ -163,6 +165,8 @@ INT_PTR RunModal(const std::function<INT_PTR()> &doModal, const std::function<HW
     run.hEnded = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     INT_PTR nResult;
     {
+        // The dialog's object may have started threads whose message boxes must be caught too.
+        CMsgBoxCatcher::RearmActive();
         CModalWatchdog watchdog(timeoutMs + 5000);
         HANDLE hScript = CreateThread(nullptr, 0, ScriptThread, &run, 0, nullptr);
         nResult = doModal();

@@ -49,7 +49,8 @@ private:
     std::string m_strStop;
 };
 
-// Runs doModal() on this thread. Once window() gives a visible window and its modal loop runs,
+// Runs doModal() on this thread; a message-box catcher that lives now also hooks the threads the
+// dialog's object started. Once window() gives a visible window and its modal loop runs,
 // script runs on a helper thread with that window; it does not run when the dialog ends without
 // showing. When the script returns and the window is still open, IDCANCEL is posted. A watchdog
 // ends the dialog timeoutMs + 5 s after the start. The test fails when the watchdog had to, when

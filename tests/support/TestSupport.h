@@ -137,6 +137,8 @@ public:
 
     // Hooks threads started since the last scan at once (the watcher also does it).
     void Rearm();
+    // The same for the catcher that lives now, if there is one (RunModal calls it).
+    static void RearmActive();
 
     struct Impl;
 
