@@ -138,8 +138,7 @@ TEST(OstrelStartup, NoBoardEmptyListButtonsDisabled)
 TEST(OstrelStartup, BoardCountOfTheLibraryIsBoundedTo256Indexes)
 {
     CSimSession sim(BoardsConfig({"type = A", "type = B"}, "board_count = 0xFFFFFFFF\n"));
-    CTestOstrelDlg dlg;
-    dlg.m_nRefreshPauseMs = 100;
+    CTestOstrelDlg dlg(100);
     dlg.RunScript([&](CTestOstrelDlg &d) {
         EXPECT_EQ(d.m_nBoards, 0xFFFFFFFFu);
         EXPECT_EQ(d.Rows().size(), 2u);
@@ -211,8 +210,7 @@ TEST_P(OstrelThrows, ListFillingAndRefreshGoOnPastThrowingBoardOperations)
     CMsgBoxCatcher boxes;
     const Rows want = {{"A", "0x300", "Unknown"}, {"B", "0x310", "Ver 1.02"}};
     {
-        CTestOstrelDlg dlg;
-        dlg.m_nRefreshPauseMs = 100;
+        CTestOstrelDlg dlg(100);
         dlg.RunScript([&](CTestOstrelDlg &d) {
             EXPECT_EQ(d.Rows(), want);
             ASSERT_TRUE(d.RefreshAndWait(sim, 15000));

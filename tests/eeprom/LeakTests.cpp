@@ -30,8 +30,7 @@ TEST(OstrelLeaks, RefreshesGiveBackEveryHandle)
 {
     CSimSession sim(BoardsConfig({"type = A", "type = B"}));
     CMsgBoxCatcher boxes;
-    CTestOstrelDlg dlg;
-    dlg.m_nRefreshPauseMs = 50;
+    CTestOstrelDlg dlg(50);
     dlg.RunScript([&](CTestOstrelDlg &d) {
         leaktest::ExpectStepGivesBack("refresh", kCycles, leaktest::kOnceOnly, false, [&] {
             return d.RefreshAndWait(sim, 10000) && d.Rows().size() == 2u;

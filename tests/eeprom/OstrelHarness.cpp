@@ -22,6 +22,12 @@ BEGIN_MESSAGE_MAP(CTestOstrelDlg, COstrelDlg)
 END_MESSAGE_MAP()
 // clang-format on
 
+CTestOstrelDlg::CTestOstrelDlg(DWORD nRefreshPauseMs)
+{
+    if (nRefreshPauseMs != 0)
+        m_nRefreshPauseMs = nRefreshPauseMs;
+}
+
 INT_PTR CTestOstrelDlg::RunScript(const std::function<void(CTestOstrelDlg &)> &script,
                                   DWORD dwTimeoutMs)
 {

@@ -22,7 +22,8 @@ using vtltest::CSimSession;
 class CTestOstrelDlg : public COstrelDlg
 {
 public:
-    CTestOstrelDlg() = default;
+    // A refresh pauses nRefreshPauseMs with the library closed (0: as the tool does).
+    explicit CTestOstrelDlg(DWORD nRefreshPauseMs = 0);
 
     bool m_bScriptRan = false;
 

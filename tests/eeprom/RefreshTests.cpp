@@ -10,9 +10,8 @@ TEST(OstrelRefresh, GreysButtonsShowsHourglassEmptiesThenRebuilds)
 {
     CSimSession sim(BoardsConfig({"type = A", "type = B"}));
     CMsgBoxCatcher boxes;
-    CTestOstrelDlg dlg;
     // Long enough for the emptied state to be seen on a loaded machine.
-    dlg.m_nRefreshPauseMs = 3000;
+    CTestOstrelDlg dlg(3000);
     dlg.RunScript([&](CTestOstrelDlg &d) {
         ASSERT_EQ(d.SelectedIndex(), 0);
         SetEvent(d.m_hRefreshEvent);
@@ -46,8 +45,7 @@ TEST(OstrelRefresh, GreysButtonsShowsHourglassEmptiesThenRebuilds)
 TEST(OstrelRefresh, NoBoardButtonsEnabledAfterRefresh)
 {
     CSimSession sim("[driver]\nboards = 0\n");
-    CTestOstrelDlg dlg;
-    dlg.m_nRefreshPauseMs = 100;
+    CTestOstrelDlg dlg(100);
     dlg.RunScript([&](CTestOstrelDlg &d) {
         EXPECT_TRUE(d.ButtonsEnabled(false));
         SetEvent(d.m_hRefreshEvent);
@@ -59,9 +57,8 @@ TEST(OstrelRefresh, NoBoardButtonsEnabledAfterRefresh)
 TEST(OstrelRefresh, SeveralSignalsDuringOneRefreshGiveExactlyOneMore)
 {
     CSimSession sim(BoardsConfig({"type = A"}));
-    CTestOstrelDlg dlg;
     // The three signals must land inside the first refresh's pause.
-    dlg.m_nRefreshPauseMs = 2000;
+    CTestOstrelDlg dlg(2000);
     dlg.RunScript([&](CTestOstrelDlg &d) {
         SetEvent(d.m_hRefreshEvent);
         ASSERT_TRUE(WaitForCondition([&] { return sim.Count("VtlUsbClose()") == 1; }, 10000));
@@ -81,8 +78,7 @@ TEST(OstrelRefresh, ClosingDuringThePauseEndsAtOnceWithoutReopening)
     CSimSession sim(BoardsConfig({"type = A", "type = B"}));
     ULONGLONG tClose = 0;
     {
-        CTestOstrelDlg dlg;
-        dlg.m_nRefreshPauseMs = 30000;
+        CTestOstrelDlg dlg(30000);
         dlg.RunScript([&](CTestOstrelDlg &d) {
             SetEvent(d.m_hRefreshEvent);
             ASSERT_TRUE(WaitForCondition([&] { return sim.Count("VtlUsbClose()") == 1; }, 10000));
@@ -103,8 +99,7 @@ TEST(OstrelRefresh, GuiThreadKeepsServingTheRefillAndClosingMidRefillReleasesAll
                                   "type = C\ndelay.GetEepromVersion = 500"}));
     ULONGLONG tClose = 0;
     {
-        CTestOstrelDlg dlg;
-        dlg.m_nRefreshPauseMs = 50;
+        CTestOstrelDlg dlg(50);
         dlg.RunScript([&](CTestOstrelDlg &d) {
             SetEvent(d.m_hRefreshEvent);
             // The last record of the first refresh is read: the refill starts now.
@@ -143,8 +138,7 @@ TEST(OstrelRefresh, OpenFailureDuringRefreshIsReported)
 {
     CSimSession sim(BoardsConfig({"type = A"}));
     CMsgBoxCatcher boxes;
-    CTestOstrelDlg dlg;
-    dlg.m_nRefreshPauseMs = 100;
+    CTestOstrelDlg dlg(100);
     dlg.RunScript([&](CTestOstrelDlg &d) {
         // The library reads its configuration at every open: the reopen now fails.
         ASSERT_TRUE(WriteFileText(sim.ConfigPath(),
@@ -167,8 +161,7 @@ TEST(OstrelRefresh, ClosingWhileTheOpenFailureIsShownEndsAndClosesTheLibrary)
     HWND hBox = NULL;
     ULONGLONG tClose = 0;
     {
-        CTestOstrelDlg dlg;
-        dlg.m_nRefreshPauseMs = 100;
+        CTestOstrelDlg dlg(100);
         dlg.RunScript([&](CTestOstrelDlg &d) {
             ASSERT_TRUE(WriteFileText(
                 sim.ConfigPath(), BoardsConfig({"type = A"}, "fail.VtlUsbOpen = 7 Device busy\n")));

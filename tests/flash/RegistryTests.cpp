@@ -122,6 +122,18 @@ struct DialogState
     std::string firstQuery;
 };
 
+// What the settings put into the dialog.
+void ExpectState(const DialogState &st, const char *pszFile, const char *pszMajor,
+                 const char *pszMinor, int nSpartan, int nVirtex, FpgaFamily family)
+{
+    EXPECT_EQ(st.file, pszFile);
+    EXPECT_EQ(st.major, pszMajor);
+    EXPECT_EQ(st.minor, pszMinor);
+    EXPECT_EQ(st.spartan, nSpartan);
+    EXPECT_EQ(st.virtex, nVirtex);
+    EXPECT_EQ(st.family, family);
+}
+
 // Starts the dialog, records what the settings put into it, runs extra steps, and ends it
 // with nEnd (IDOK, IDCANCEL or WM_CLOSE as 0).
 DialogState RunSettingsDialog(const std::function<void(HWND)> &steps = nullptr, int nEnd = IDCANCEL)
@@ -160,12 +172,8 @@ TEST(TorvaneRegistry, FirstRunCreatesTheKeyEmptyKeepsDefaultsAndOkWritesAllFour)
         CRegEdit reg(kKey, "settings");
         ExpectReadsFail(reg);
     }
-    DialogState st = RunSettingsDialog(nullptr, IDOK);
-    EXPECT_EQ(st.file, "");
-    EXPECT_EQ(st.major, "");
-    EXPECT_EQ(st.spartan, BST_UNCHECKED);
-    EXPECT_EQ(st.virtex, BST_UNCHECKED);
-    EXPECT_EQ(st.family, FAMILY_SPARTAN);
+    ExpectState(RunSettingsDialog(nullptr, IDOK), "", "", "", BST_UNCHECKED, BST_UNCHECKED,
+                FAMILY_SPARTAN);
     const Stored s = ReadStored();
     EXPECT_TRUE(s.bFile);
     EXPECT_EQ(s.file, "");
@@ -192,12 +200,7 @@ TEST(TorvaneRegistry, StoredValuesLoadAndOkSavesTheEditedBoxes)
             SetText(h, IDC_FILE, "D:\\other.app");
         },
         IDOK);
-    EXPECT_EQ(st.file, "C:\\designs\\top.bit");
-    EXPECT_EQ(st.major, "4");
-    EXPECT_EQ(st.minor, "12");
-    EXPECT_EQ(st.virtex, BST_CHECKED);
-    EXPECT_EQ(st.spartan, BST_UNCHECKED);
-    EXPECT_EQ(st.family, FAMILY_VIRTEX);
+    ExpectState(st, "C:\\designs\\top.bit", "4", "12", BST_UNCHECKED, BST_CHECKED, FAMILY_VIRTEX);
     const Stored s = ReadStored();
     EXPECT_EQ(s.file, "D:\\other.app");
     EXPECT_EQ(s.maj, 5u);

@@ -109,9 +109,10 @@ DWORD WINAPI ScriptThread(LPVOID p)
 
 CModalWatchdog::CModalWatchdog(DWORD dwTimeoutMs, DWORD dwThreadId)
     : m_dwThreadId(dwThreadId), m_dwTimeoutMs(dwTimeoutMs),
-      m_hStop(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
-      m_hThread(CreateThread(nullptr, 0, ThreadProc, this, 0, nullptr))
+      m_hStop(CreateEventA(nullptr, TRUE, FALSE, nullptr)), m_hThread(nullptr)
 {
+    // Started last, once every member it reads is set.
+    m_hThread = CreateThread(nullptr, 0, ThreadProc, this, 0, nullptr);
 }
 
 CModalWatchdog::~CModalWatchdog()

@@ -28,9 +28,10 @@ private:
 
     DWORD m_dwThreadId;
     DWORD m_dwTimeoutMs;
+    // Before the thread, which reads it from its first moment on.
+    std::atomic<bool> m_bFired{false};
     HANDLE m_hStop;
     HANDLE m_hThread;
-    std::atomic<bool> m_bFired{false};
 };
 
 // A test script that either runs to its end or tells what stopped it.
