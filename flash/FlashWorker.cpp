@@ -105,8 +105,8 @@ int CTorvaneDlg::RunBoardOperation(int nIndex)
     m_edtFile.GetWindowText(m_strFile);
     int nMajor = 1;
     int nMinor = 0;
-    ReadVersion(m_edtVerMajor, "1", nMajor);
-    ReadVersion(m_edtVerMinor, "0", nMinor);
+    ReadVersion(m_edtVerMajor, kDefaultMajor, nMajor);
+    ReadVersion(m_edtVerMinor, kDefaultMinor, nMinor);
     return CVtlBoard(m_pBoard).ProgramFlash(m_strFile.GetString(), m_nFamily, nMajor, nMinor);
 }
 
