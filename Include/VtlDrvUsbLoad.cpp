@@ -138,6 +138,17 @@ void CVtlDrvUsbLoad::ResolveEntries()
     FARPROC procs[nEntries];
     for (size_t i = 0; i < nEntries; ++i)
         procs[i] = GetProcAddress(m_hModule, kChecks[i].pszName);
+    SetEntries(procs);
+    for (size_t i = 0; i < nEntries; ++i)
+    {
+        if (!procs[i])
+            Throw(kChecks[i].nLine, kChecks[i].pszMessage);
+    }
+}
+
+// The eleven entries in table order; nullptr throughout forgets them.
+void CVtlDrvUsbLoad::SetEntries(const FARPROC *procs)
+{
     m_pfnOpen = As<PFN_VtlUsbOpen>(procs[0]);
     m_pfnClose = As<PFN_VtlUsbClose>(procs[1]);
     m_pfnOpenBoard = As<PFN_VtlUsbOpenBoard>(procs[2]);
@@ -149,12 +160,6 @@ void CVtlDrvUsbLoad::ResolveEntries()
     m_pfnSetRefreshCallback = procs[8];
     m_pfnSetHWStatusCallback = procs[9];
     m_pfnGetDLLVer = procs[10];
-
-    for (size_t i = 0; i < nEntries; ++i)
-    {
-        if (!procs[i])
-            Throw(kChecks[i].nLine, kChecks[i].pszMessage);
-    }
 }
 
 void CVtlDrvUsbLoad::Unload()
@@ -162,15 +167,6 @@ void CVtlDrvUsbLoad::Unload()
     if (m_hModule)
         FreeLibrary(m_hModule);
     m_hModule = nullptr;
-    m_pfnOpen = nullptr;
-    m_pfnClose = nullptr;
-    m_pfnOpenBoard = nullptr;
-    m_pfnCloseBoard = nullptr;
-    m_pfnGetBoardIndex = nullptr;
-    m_pfnGetBoardCount = nullptr;
-    m_pfnGetBoardInfo = nullptr;
-    m_pfnGetError = nullptr;
-    m_pfnSetRefreshCallback = nullptr;
-    m_pfnSetHWStatusCallback = nullptr;
-    m_pfnGetDLLVer = nullptr;
+    const FARPROC none[sizeof(kChecks) / sizeof(kChecks[0])] = {};
+    SetEntries(none);
 }

@@ -70,6 +70,7 @@ private:
     bool LoadModule(DWORD &dwError);
     // Looks up all eleven names, then throws for the first one missing.
     void ResolveEntries();
+    void SetEntries(const FARPROC *procs);
 
     PFN_VtlUsbOpen m_pfnOpen;
     PFN_VtlUsbClose m_pfnClose;

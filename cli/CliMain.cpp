@@ -8,6 +8,8 @@
 
 #include <windows.h>
 
+#include <iterator>
+
 namespace
 {
 const char *g_pszProgram = "";
@@ -84,8 +86,11 @@ int CliMain(int argc, wchar_t **argv, const CliProgram &program)
     }
     else
     {
+        std::vector<CliOption> options(std::begin(kCliBoardOptions), std::end(kCliBoardOptions));
+        options.insert(options.end(), program.options.begin(), program.options.end());
+        options.push_back({L"--help", false});
         CCliArgs args;
-        if (!args.Parse(argc, argv, program.options))
+        if (!args.Parse(argc, argv, options))
             nCode = CliUsageError(args.Error());
         else if (args.Has(L"--help"))
             nCode = PrintHelp(program);

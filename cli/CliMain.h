@@ -12,7 +12,7 @@ struct CliProgram
 {
     const char *pszName;            // "torvane-cli"
     const char *pszHelp;            // --help text, before the table of exit codes
-    std::vector<CliOption> options; // every option of every command
+    std::vector<CliOption> options; // its own options; the board choice and --help come with all
     int (*pfnRun)(const CCliArgs &args);
 };
 

@@ -4,7 +4,7 @@
 #include "CliBreak.h"
 #include "CliOutput.h"
 #include "ExitCodes.h"
-#include "flash/DriverText.h"
+#include "DriverText.h"
 #include "flash/Messages.h"
 
 #include <algorithm>

@@ -7,7 +7,7 @@
 #include "ExitCodes.h"
 #include "eeprom/Messages.h"
 #include "eeprom/VersionRule.h"
-#include "flash/DriverText.h"
+#include "DriverText.h"
 #include "flash/Messages.h"
 
 #include <algorithm>
@@ -79,7 +79,7 @@ void PrintList(const std::vector<ListRow> &rows, bool bJson)
     {
         const ListRow &row = rows[i];
         char szAddress[16];
-        snprintf(szAddress, sizeof(szAddress), "0x%X",
+        snprintf(szAddress, sizeof(szAddress), kIoAddress,
                  static_cast<unsigned>(row.pBoard->dwIoAddress));
         char szVersion[48] = "null";
         if (bJson)
@@ -96,7 +96,7 @@ void PrintList(const std::vector<ListRow> &rows, bool bJson)
             continue;
         }
         if (row.bVersion)
-            snprintf(szVersion, sizeof(szVersion), "Ver %d.%02d", row.nMajor, row.nMinor);
+            snprintf(szVersion, sizeof(szVersion), kVersion, row.nMajor, row.nMinor);
         else
             snprintf(szVersion, sizeof(szVersion), "%s", row.bLocked ? "locked" : kUnknownVersion);
         char szLine[96];
@@ -276,14 +276,7 @@ int Run(const CCliArgs &args)
 
 int wmain(int argc, wchar_t **argv)
 {
-    const CliProgram program = {"ostrel-cli",
-                                kHelp,
-                                {{L"--board", true},
-                                 {L"--io", true},
-                                 {L"--all", false},
-                                 {L"--json", false},
-                                 {L"--allow-downgrade", false},
-                                 {L"--help", false}},
-                                &Run};
+    const CliProgram program = {
+        "ostrel-cli", kHelp, {{L"--json", false}, {L"--allow-downgrade", false}}, &Run};
     return CliMain(argc, argv, program);
 }

@@ -5,7 +5,7 @@
 #include "CliSession.h"
 #include "ExitCodes.h"
 #include "FamilySetting.h"
-#include "flash/DriverText.h"
+#include "DriverText.h"
 #include "flash/Messages.h"
 
 #include <cstdio>
@@ -207,14 +207,7 @@ int Run(const CCliArgs &args)
 
 int wmain(int argc, wchar_t **argv)
 {
-    const CliProgram program = {"torvane-cli",
-                                kHelp,
-                                {{L"--board", true},
-                                 {L"--io", true},
-                                 {L"--all", false},
-                                 {L"--family", true},
-                                 {L"--version", true},
-                                 {L"--help", false}},
-                                &Run};
+    const CliProgram program = {
+        "torvane-cli", kHelp, {{L"--family", true}, {L"--version", true}}, &Run};
     return CliMain(argc, argv, program);
 }

@@ -2,16 +2,13 @@
 #include "OstrelDlg.h"
 
 #include "DialogLock.h"
+#include "DriverText.h"
 #include "Messages.h"
 
 #include <algorithm>
 #include <new>
 
-namespace
-{
-// Longest error text taken over from the library.
-constexpr size_t kMaxLibraryText = 1024;
-} // namespace
+using namespace OstrelText;
 
 void COstrelDlg::OpenLibrary()
 {
@@ -19,13 +16,13 @@ void COstrelDlg::OpenLibrary()
     // Shown without the lock: on the refresh thread the box would otherwise keep the
     // GUI thread from taking it until the user answers.
     if (!strError.IsEmpty())
-        OstrelMessageBox(*this, strError, OstrelText::kErrorCaption, MB_OK | MB_ICONERROR);
+        MessageBox(strError, kErrorCaption, MB_OK | MB_ICONERROR);
 }
 
 // Opens the library and reads the board count; returns the text to show on failure.
 CString COstrelDlg::OpenLibraryQuietly()
 {
-    CDialogLock lock(m_cs, m_dwGuiThreadId);
+    CDialogLock lock(m_cs);
     m_nBoards = 0;
     CString strError;
     try
@@ -33,8 +30,7 @@ CString COstrelDlg::OpenLibraryQuietly()
         const std::uint32_t nCode =
             m_loader.Open(static_cast<std::uint32_t>(reinterpret_cast<ULONG_PTR>(m_hWnd)));
         if (nCode != 0)
-            strError.Format(OstrelText::kOpenFailed,
-                            BoundedText(m_loader.GetError(nCode), kMaxLibraryText).GetString(),
+            strError.Format(kOpenFailed, CopyDriverText(m_loader.GetError(nCode)).c_str(),
                             static_cast<unsigned>(nCode));
         else
             m_nBoards = m_loader.GetBoardCount();
@@ -42,14 +38,14 @@ CString COstrelDlg::OpenLibraryQuietly()
     catch (VTLExc &e)
     {
         m_nBoards = 0;
-        strError = BoundedText(e.m_szMessage, sizeof(e.m_szMessage));
+        strError = CopyDriverText(e.m_szMessage, sizeof(e.m_szMessage)).c_str();
     }
     return strError;
 }
 
 void COstrelDlg::EnumerateBoards()
 {
-    CDialogLock lock(m_cs, m_dwGuiThreadId);
+    CDialogLock lock(m_cs);
     const std::uint32_t nIndexes = std::min(m_nBoards, kMaxBoardIndexes);
     for (std::uint32_t i = 0; i < nIndexes; ++i)
     {
@@ -97,25 +93,26 @@ void COstrelDlg::EnumerateBoards()
 
 void COstrelDlg::FillBoardList()
 {
-    CDialogLock lock(m_cs, m_dwGuiThreadId);
+    CDialogLock lock(m_cs);
     m_lstBoards.DeleteAllItems();
     int nRow = 0;
     for (BoardEntry *pEntry : m_boards)
     {
         CString strAddress;
-        strAddress.Format("0x%X", static_cast<unsigned>(pEntry->info.dwIoAddress));
+        strAddress.Format(kIoAddress, static_cast<unsigned>(pEntry->info.dwIoAddress));
         m_lstBoards.InsertItem(
-            nRow, BoundedText(pEntry->info.szBoardType, sizeof(pEntry->info.szBoardType)));
+            nRow,
+            CopyDriverText(pEntry->info.szBoardType, sizeof(pEntry->info.szBoardType)).c_str());
         m_lstBoards.SetItemText(nRow, 1, strAddress);
         m_lstBoards.SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_ONECLICKACTIVATE);
 
-        CString strVersion = OstrelText::kUnknownVersion;
+        CString strVersion = kUnknownVersion;
         int nMajor = 0;
         int nMinor = 0;
         try
         {
             if (pEntry->pBoard && CVtlBoard(pEntry->pBoard).GetEepromVersion(&nMajor, &nMinor) == 0)
-                strVersion.Format("Ver %d.%02d", nMajor, nMinor);
+                strVersion.Format(kVersion, nMajor, nMinor);
         }
         catch (VTLExc &)
         {
@@ -127,7 +124,7 @@ void COstrelDlg::FillBoardList()
 
 void COstrelDlg::SelectBoard(std::uint32_t nPosition)
 {
-    CDialogLock lock(m_cs, m_dwGuiThreadId);
+    CDialogLock lock(m_cs);
     if (nPosition >= m_boards.size())
         return;
     auto it = m_boards.begin();
@@ -174,7 +171,7 @@ void COstrelDlg::OnClickBoardList(NMHDR *pNMHDR, LRESULT *pResult)
 
 void COstrelDlg::CloseBoards()
 {
-    CDialogLock lock(m_cs, m_dwGuiThreadId);
+    CDialogLock lock(m_cs);
     for (BoardEntry *pEntry : m_boards)
     {
         if (!pEntry->pBoard)
@@ -192,7 +189,7 @@ void COstrelDlg::CloseBoards()
 
 void COstrelDlg::ClearBoardList()
 {
-    CDialogLock lock(m_cs, m_dwGuiThreadId);
+    CDialogLock lock(m_cs);
     if (::IsWindow(m_lstBoards.GetSafeHwnd()))
         m_lstBoards.DeleteAllItems();
     for (BoardEntry *&pEntry : m_boards)

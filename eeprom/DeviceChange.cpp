@@ -1,4 +1,4 @@
-// DeviceChange.cpp - turns device notifications into refresh requests; the hourglass toggle.
+// DeviceChange.cpp - turns device notifications into refresh requests.
 #include "OstrelDlg.h"
 
 #include <dbt.h>
@@ -39,18 +39,4 @@ LRESULT COstrelDlg::OnDeviceChange(WPARAM wParam, LPARAM lParam)
     }
     Default();
     return 0;
-}
-
-void COstrelDlg::OnHourglass()
-{
-    if (!m_bHourglass)
-    {
-        SetCursor(LoadCursor(NULL, IDC_WAIT));
-        m_bHourglass = TRUE;
-    }
-    else
-    {
-        SetCursor(LoadCursor(NULL, IDC_ARROW));
-        m_bHourglass = FALSE;
-    }
 }

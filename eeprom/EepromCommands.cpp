@@ -2,6 +2,7 @@
 #include "OstrelDlg.h"
 
 #include "DialogLock.h"
+#include "DriverText.h"
 #include "Messages.h"
 #include "VersionRule.h"
 
@@ -11,10 +12,10 @@ using namespace OstrelText;
 
 bool COstrelDlg::CheckBoardLock()
 {
-    CDialogLock lock(m_cs, m_dwGuiThreadId);
+    CDialogLock lock(m_cs);
     if (m_pSelected && !m_pSelected->pBoard)
     {
-        OstrelMessageBox(*this, kLockFailed, kLockFailedCaption, MB_OK | MB_ICONINFORMATION);
+        MessageBox(kLockFailed, kLockFailedCaption, MB_OK | MB_ICONINFORMATION);
         return false;
     }
     return true;
@@ -27,7 +28,7 @@ void COstrelDlg::RunCommand(void (COstrelDlg::*pfnBody)(UsbBoard *pBoard))
     VTLExc failure;
     bool bFailed = false;
     {
-        CDialogLock lock(m_cs, m_dwGuiThreadId);
+        CDialogLock lock(m_cs);
         if (!CheckBoardLock() || !m_pSelected)
             return;
         try
@@ -42,14 +43,14 @@ void COstrelDlg::RunCommand(void (COstrelDlg::*pfnBody)(UsbBoard *pBoard))
     }
     if (bFailed)
     {
-        OstrelMessageBox(*this, BoundedText(failure.m_szMessage, sizeof(failure.m_szMessage)),
-                         kErrorCaption, MB_OK | MB_ICONERROR);
+        MessageBox(CopyDriverText(failure.m_szMessage, sizeof(failure.m_szMessage)).c_str(),
+                   kErrorCaption, MB_OK | MB_ICONERROR);
     }
 }
 
 bool COstrelDlg::ChooseFile(BOOL bOpen, DWORD dwFlags, CString &strPath)
 {
-    CFileDialog dlg(bOpen, kDefaultExtension, NULL, dwFlags, kFileFilter, this);
+    CFileDialog dlg(bOpen, kDefaultExtension, nullptr, dwFlags, kFileFilter, this);
     if (dlg.DoModal() != IDOK)
         return false;
     strPath = dlg.GetPathName();
@@ -83,16 +84,16 @@ bool COstrelDlg::ChooseImageFile(UsbBoard *pBoard, CString &strPath)
         return false;
     if (CVtlBoard(pBoard).IsValidEepromFile(strPath))
         return true;
-    OstrelMessageBox(*this, kInvalidFile, kInvalidFileCaption, MB_OK | MB_ICONINFORMATION);
+    MessageBox(kInvalidFile, kInvalidFileCaption, MB_OK | MB_ICONINFORMATION);
     return false;
 }
 
 void COstrelDlg::DoErase(UsbBoard *pBoard)
 {
     if (CVtlBoard(pBoard).EraseEeprom() == 0)
-        OstrelMessageBox(*this, kEraseDone, kResetCaption, MB_OK | MB_ICONINFORMATION);
+        MessageBox(kEraseDone, kResetCaption, MB_OK | MB_ICONINFORMATION);
     else
-        OstrelMessageBox(*this, kEraseFailed, kEraseFailedCaption, MB_OK | MB_ICONERROR);
+        MessageBox(kEraseFailed, kEraseFailedCaption, MB_OK | MB_ICONERROR);
 }
 
 void COstrelDlg::DoSave(UsbBoard *pBoard)
@@ -101,7 +102,7 @@ void COstrelDlg::DoSave(UsbBoard *pBoard)
     if (!ChooseFile(FALSE, OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR, strPath))
         return;
     if (CVtlBoard(pBoard).SaveEeprom(strPath) != 0)
-        OstrelMessageBox(*this, kSaveFailed, kSaveFailedCaption, MB_OK | MB_ICONWARNING);
+        MessageBox(kSaveFailed, kSaveFailedCaption, MB_OK | MB_ICONWARNING);
 }
 
 void COstrelDlg::DoUpdate(UsbBoard *pBoard)
@@ -125,16 +126,15 @@ void COstrelDlg::DoUpdate(UsbBoard *pBoard)
             CString strQuestion;
             strQuestion.Format(kVersionQuestion, nEepromMajor, nEepromMinor, nFileMajor,
                                nFileMinor);
-            if (OstrelMessageBox(*this, strQuestion, kVersionCaption,
-                                 MB_YESNOCANCEL | MB_ICONWARNING) != IDYES)
+            if (MessageBox(strQuestion, kVersionCaption, MB_YESNOCANCEL | MB_ICONWARNING) != IDYES)
                 return;
         }
     }
 
     if (CVtlBoard(pBoard).ProgramEeprom(strPath) == 0)
-        OstrelMessageBox(*this, kProgramDone, kResetCaption, MB_OK | MB_ICONINFORMATION);
+        MessageBox(kProgramDone, kResetCaption, MB_OK | MB_ICONINFORMATION);
     else
-        OstrelMessageBox(*this, kProgramFailed, kProgramFailedCaption, MB_OK | MB_ICONERROR);
+        MessageBox(kProgramFailed, kProgramFailedCaption, MB_OK | MB_ICONERROR);
 }
 
 void COstrelDlg::DoVerify(UsbBoard *pBoard)
@@ -143,7 +143,7 @@ void COstrelDlg::DoVerify(UsbBoard *pBoard)
     if (!ChooseImageFile(pBoard, strPath))
         return;
     if (CVtlBoard(pBoard).VerifyEeprom(strPath) == 0)
-        OstrelMessageBox(*this, kVerifyDone, kVerifyDoneCaption, MB_OK | MB_ICONINFORMATION);
+        MessageBox(kVerifyDone, kVerifyDoneCaption, MB_OK | MB_ICONINFORMATION);
     else
-        OstrelMessageBox(*this, kVerifyFailed, kVerifyFailedCaption, MB_OK | MB_ICONERROR);
+        MessageBox(kVerifyFailed, kVerifyFailedCaption, MB_OK | MB_ICONERROR);
 }

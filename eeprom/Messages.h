@@ -1,12 +1,12 @@
-// Messages.h - every fixed text Ostrel shows, the one function that shows them, and the
-// bounded copy of library texts.
+// Messages.h - every fixed text Ostrel shows; the dialog shows its boxes with CWnd::MessageBox.
 #pragma once
-
-#include <afxwin.h>
 
 namespace OstrelText
 {
-// Board list
+// Board list: the column headers (their lengths share out the list's width) and the row texts
+constexpr const char *const kColumnHeaders[] = {"Board type    ", "I/O Address", "EEPROM Ver"};
+constexpr const char kIoAddress[] = "0x%X";
+constexpr const char kVersion[] = "Ver %d.%02d";
 constexpr const char kOpenFailed[] =
     "There was an error while trying to open the library.\n%s [Error 0x%X]";
 constexpr const char kErrorCaption[] = "Error";
@@ -44,10 +44,3 @@ constexpr const char kVerifyDoneCaption[] = "Result";
 constexpr const char kDefaultExtension[] = "iic";
 constexpr const char kFileFilter[] = "EEPROM Files (*.iic)|*.iic|All Files (*.*)|*.*||";
 } // namespace OstrelText
-
-// Shows a message box owned by owner; every box of the dialog goes through here.
-int OstrelMessageBox(CWnd &owner, LPCSTR pszText, LPCSTR pszCaption, UINT nType);
-
-// Copy of a text the library handed over, cut at nMax characters: the library does not
-// promise a terminator.
-CString BoundedText(const char *psz, size_t nMax);

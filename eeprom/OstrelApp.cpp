@@ -1,16 +1,16 @@
-// OstrelApp.cpp - runs the main dialog; a program without its library ends quietly.
+// OstrelApp.cpp - the one global application object of Ostrel.
 #include "OstrelApp.h"
 
+#include "MainDialog.h"
 #include "OstrelDlg.h"
-#include "StartupWindows.h"
 
-// clang-format off
 BEGIN_MESSAGE_MAP(COstrelApp, CWinApp)
-    ON_COMMAND(ID_HELP, &CWinApp::OnHelp)
+ON_COMMAND(ID_HELP, &CWinApp::OnHelp)
 END_MESSAGE_MAP()
-// clang-format on
 
 COstrelApp::COstrelApp() {}
+
+COstrelApp theApp;
 
 BOOL COstrelApp::InitInstance()
 {
@@ -18,15 +18,15 @@ BOOL COstrelApp::InitInstance()
     int nExitCode;
     try
     {
-        COstrelDlg dlg(NULL);
+        COstrelDlg dlg;
         m_pMainWnd = &dlg;
         nExitCode = RunMainDialog(dlg);
-        m_pMainWnd = NULL;
+        m_pMainWnd = nullptr;
     }
     catch (VTLExc &)
     {
         // The loader has told the user already; without the library there is nothing to run.
-        m_pMainWnd = NULL;
+        m_pMainWnd = nullptr;
         nExitCode = 1;
     }
     if (nExitCode != 0)

@@ -1,4 +1,4 @@
-// OstrelApp.h - Ostrel's application object.
+// OstrelApp.h - the application object: runs the main dialog once and ends.
 #pragma once
 
 #include <afxwin.h>
@@ -7,9 +7,8 @@ class COstrelApp : public CWinApp
 {
 public:
     COstrelApp();
+
     BOOL InitInstance() override;
 
     DECLARE_MESSAGE_MAP()
 };
-
-extern COstrelApp theApp;

@@ -3,41 +3,33 @@
 
 #include "AboutDlg.h"
 #include "DialogLock.h"
+#include "MainDialog.h"
+#include "Messages.h"
 #include "Splash.h"
-#include "StartupWindows.h"
 
 #include <cstring>
 
+using namespace OstrelText;
+
 namespace
 {
-const char *const kColumnHeaders[] = {"Board type    ", "I/O Address", "EEPROM Ver"};
 constexpr DWORD kRefreshPauseMs = 10000;
 } // namespace
 
 COstrelDlg::COstrelDlg(CWnd *pParent)
-    : CDialog(IDD_OSTREL_DIALOG, pParent), m_pSelected(nullptr), m_loader()
+    : CDialog(IDD_OSTREL_DIALOG, pParent), m_pSelected(nullptr), m_loader(), m_nBoards(0),
+      m_bArrival(0), m_bNodesChanged(0), m_bRemoval(0), m_bHourglass(0), m_hQuitEvent(nullptr),
+      m_hRefreshEvent(nullptr), m_hThread(nullptr), m_hIcon(nullptr), m_hClosingEvent(nullptr),
+      m_dwRefreshThreadId(0), m_nRefreshPauseMs(kRefreshPauseMs), m_bRemembered(false),
+      m_dwRememberedIo(0), m_bCheckPending(false)
 {
     InitializeCriticalSection(&m_cs);
-    m_nBoards = 0;
-    m_bArrival = 0;
-    m_bNodesChanged = 0;
-    m_bRemoval = 0;
-    m_bHourglass = 0;
-    m_hQuitEvent = NULL;
-    m_hRefreshEvent = NULL;
-    m_hThread = NULL;
     // Test programs run the dialog without an application object.
     m_hIcon = AfxGetApp() ? AfxGetApp()->LoadIcon(IDR_MAINFRAME)
                           : ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
-    m_dwGuiThreadId = GetCurrentThreadId();
-    m_nRefreshPauseMs = kRefreshPauseMs;
     m_hQuitEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     m_hRefreshEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     m_hClosingEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    m_dwRefreshThreadId = 0;
-    m_bRemembered = false;
-    m_dwRememberedIo = 0;
-    m_bCheckPending = false;
     m_hThread =
         CreateThread(nullptr, 0, &COstrelDlg::RefreshThreadProc, this, 0, &m_dwRefreshThreadId);
 }
@@ -105,7 +97,7 @@ BOOL COstrelDlg::OnInitDialog()
         m_lstBoards.InsertColumn(i, kColumnHeaders[i], LVCFMT_LEFT, static_cast<int>(nWidth));
     }
 
-    CSplash splash(NULL);
+    CSplash splash;
     ShowSplash(splash, IDD_SPLASH, this);
 
     OpenLibrary();
@@ -149,10 +141,8 @@ HCURSOR COstrelDlg::OnQueryDragIcon()
 
 void COstrelDlg::EnableButtons(bool bEnable)
 {
-    m_btnVerify.EnableWindow(bEnable);
-    m_btnErase.EnableWindow(bEnable);
-    m_btnSave.EnableWindow(bEnable);
-    m_btnUpdate.EnableWindow(bEnable);
+    for (CButton *pButton : {&m_btnVerify, &m_btnErase, &m_btnSave, &m_btnUpdate})
+        pButton->EnableWindow(bEnable);
 }
 
 int COstrelDlg::PumpMessages()

@@ -21,16 +21,16 @@ public:
 
     // Loads the driver library (throws VTLExc after telling the user when it cannot)
     // and starts the refresh thread.
-    explicit COstrelDlg(CWnd *pParent = NULL);
+    explicit COstrelDlg(CWnd *pParent = nullptr);
     ~COstrelDlg() override;
 
 protected:
     void DoDataExchange(CDataExchange *pDX) override;
     BOOL OnInitDialog() override;
 
-    afx_msg void OnSysCommand(UINT nID, LPARAM lParam) override;
-    afx_msg void OnPaint() override;
-    afx_msg HCURSOR OnQueryDragIcon() override;
+    afx_msg void OnSysCommand(UINT nID, LPARAM lParam);
+    afx_msg void OnPaint();
+    afx_msg HCURSOR OnQueryDragIcon();
     afx_msg LRESULT OnDeviceChange(WPARAM wParam, LPARAM lParam);
     afx_msg void OnUpdate();
     afx_msg void OnSave();
@@ -105,8 +105,7 @@ protected:
     // Manual-reset; set when the dialog is being torn down, so that a refresh stops
     // at once and never reopens the library after the closing steps.
     HANDLE m_hClosingEvent;
-    // Thread that constructed the dialog and runs its window, and the refresh thread.
-    DWORD m_dwGuiThreadId;
+    // The refresh thread, whose message boxes the teardown may have to close.
     DWORD m_dwRefreshThreadId;
     // Pause of a refresh with the library closed; only tests shorten it.
     DWORD m_nRefreshPauseMs;

@@ -4,6 +4,8 @@
 #include "DialogLock.h"
 #include "Messages.h"
 
+using namespace OstrelText;
+
 DWORD WINAPI COstrelDlg::RefreshThreadProc(LPVOID pParam)
 {
     return static_cast<COstrelDlg *>(pParam)->RefreshThread();
@@ -39,7 +41,7 @@ DWORD COstrelDlg::RefreshThread()
         {
             // Checked under the lock: once the teardown has set the closing event and
             // taken the lock, no step below touches the library again.
-            CDialogLock lock(m_cs, m_dwGuiThreadId);
+            CDialogLock lock(m_cs);
             if (IsClosing())
                 continue;
             RememberSelection();
@@ -54,7 +56,7 @@ DWORD COstrelDlg::RefreshThread()
 
         CString strError;
         {
-            CDialogLock lock(m_cs, m_dwGuiThreadId);
+            CDialogLock lock(m_cs);
             if (IsClosing())
                 continue;
             strError = OpenLibraryQuietly();
@@ -65,8 +67,23 @@ DWORD COstrelDlg::RefreshThread()
         // Before the buttons come back: a command clicked later is queued behind the check.
         PostToDialog(WM_CHECK_SELECTION, 0);
         if (!strError.IsEmpty())
-            OstrelMessageBox(*this, strError, OstrelText::kErrorCaption, MB_OK | MB_ICONERROR);
+            MessageBox(strError, kErrorCaption, MB_OK | MB_ICONERROR);
         PostToDialog(WM_COMMAND, ID_HOURGLASS);
         EnableButtons(true);
+    }
+}
+
+// Posted by the refresh thread before and after each refresh: the cursor shows the wait.
+void COstrelDlg::OnHourglass()
+{
+    if (!m_bHourglass)
+    {
+        SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+        m_bHourglass = TRUE;
+    }
+    else
+    {
+        SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+        m_bHourglass = FALSE;
     }
 }

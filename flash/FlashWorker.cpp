@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "DialogLock.h"
 #include "DriverText.h"
 #include "Messages.h"
 #include "VtlGuard.h"
@@ -30,19 +31,6 @@ const CommandTexts kCommandTexts[] = {
     {kEraseStart, kEraseError, kEraseEnd},
     {kProgramStart, kProgramError, kProgramEnd},
     {kEraseBitstreamStart, kEraseBitstreamError, kEraseBitstreamEnd},
-};
-
-// Leaves the lock on every way out of a command, exceptions included.
-class CLockGuard
-{
-public:
-    explicit CLockGuard(CRITICAL_SECTION &cs) : m_cs(cs) { EnterCriticalSection(&m_cs); }
-    ~CLockGuard() { LeaveCriticalSection(&m_cs); }
-    CLockGuard(const CLockGuard &) = delete;
-    CLockGuard &operator=(const CLockGuard &) = delete;
-
-private:
-    CRITICAL_SECTION &m_cs;
 };
 } // namespace
 
@@ -72,7 +60,7 @@ void CTorvaneDlg::RunCommand(int nIndex)
     const CommandTexts &texts = kCommandTexts[nIndex];
     try
     {
-        CLockGuard guard(m_cs);
+        CDialogLock lock(m_cs);
         ResetProgress();
         EnableButtons(false);
         EnableInputs(false);
@@ -83,7 +71,7 @@ void CTorvaneDlg::RunCommand(int nIndex)
             CString strText;
             strText.Format(texts.pszError,
                            CopyDriverText(CVtlBoard(m_pBoard).GetErrorText()).c_str());
-            ShowMessage(strText, kErrorCaption, MB_OK);
+            MessageBox(strText, kErrorCaption, MB_OK);
         }
         else
         {
@@ -114,23 +102,12 @@ int CTorvaneDlg::RunBoardOperation(int nIndex)
     default:
         break;
     }
-    CString strFile = GetFileCopy();
+    m_edtFile.GetWindowText(m_strFile);
     int nMajor = 1;
     int nMinor = 0;
-    ReadVersion(m_edtVerMajor, "1", nMajor);
-    ReadVersion(m_edtVerMinor, "0", nMinor);
-    return CVtlBoard(m_pBoard).ProgramFlash(strFile.GetString(), m_nFamily, nMajor, nMinor);
-}
-
-// Reads the path box again and hands the worker its own copy of the path.
-CString CTorvaneDlg::GetFileCopy()
-{
-    CString strFile;
-    m_edtFile.GetWindowText(strFile);
-    EnterCriticalSection(&m_csFile);
-    m_strFile = strFile;
-    LeaveCriticalSection(&m_csFile);
-    return strFile;
+    ReadVersion(m_edtVerMajor, kDefaultMajor, nMajor);
+    ReadVersion(m_edtVerMinor, kDefaultMinor, nMinor);
+    return CVtlBoard(m_pBoard).ProgramFlash(m_strFile.GetString(), m_nFamily, nMajor, nMinor);
 }
 
 // An empty box shows its default; text that does not begin with a number keeps the default.
@@ -144,6 +121,6 @@ void CTorvaneDlg::ReadVersion(CEdit &edt, LPCSTR pszDefault, int &nValue)
         return;
     }
     int n = 0;
-    if (sscanf(strText.GetString(), "%d", &n) == 1)
+    if (sscanf(strText.GetString(), kVersionNumber, &n) == 1)
         nValue = n;
 }

@@ -23,6 +23,12 @@ constexpr const char kEraseBitstreamStart[] = "Erasing the bitstream from the fl
 constexpr const char kEraseBitstreamError[] = "There is no bitstream in the flash to erase:\r\n%s";
 constexpr const char kEraseBitstreamEnd[] = "Bitstream erased!";
 
+// Version boxes: how a stored number is shown, how Program and OK read the text, and what
+// Program writes into an empty box
+constexpr const char kVersionNumber[] = "%d";
+constexpr const char kDefaultMajor[] = "1";
+constexpr const char kDefaultMinor[] = "0";
+
 // Progress display
 constexpr const char kPercent[] = "%d%% completed";
 constexpr const char kSeconds[] = "%d sec";

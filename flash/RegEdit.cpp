@@ -5,42 +5,42 @@
 #include <vector>
 
 CRegEdit::CRegEdit(CString strKeyPath, CString strSubKey)
-    : m_hKey(NULL), m_strKeyPath(), m_dwDisposition(0), m_bWritable(false)
+    : m_hKey(nullptr), m_strKeyPath(), m_dwDisposition(0), m_bWritable(false)
 {
     m_strKeyPath = strKeyPath;
     m_strKeyPath += "\\";
     m_strKeyPath += strSubKey;
-    LONG l =
-        RegCreateKeyExA(HKEY_LOCAL_MACHINE, m_strKeyPath.GetString(), 0, NULL,
-                        REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, NULL, &m_hKey, &m_dwDisposition);
+    LONG l = RegCreateKeyExA(HKEY_LOCAL_MACHINE, m_strKeyPath.GetString(), 0, nullptr,
+                             REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &m_hKey,
+                             &m_dwDisposition);
     if (l == ERROR_SUCCESS)
     {
         m_bWritable = true;
         return;
     }
-    m_hKey = NULL;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, m_strKeyPath.GetString(), 0, NULL,
-                        REG_OPTION_NON_VOLATILE, KEY_READ, NULL, &m_hKey,
+    m_hKey = nullptr;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, m_strKeyPath.GetString(), 0, nullptr,
+                        REG_OPTION_NON_VOLATILE, KEY_READ, nullptr, &m_hKey,
                         &m_dwDisposition) != ERROR_SUCCESS)
-        m_hKey = NULL;
+        m_hKey = nullptr;
 }
 
 CRegEdit::~CRegEdit()
 {
-    if (m_hKey != NULL)
+    if (m_hKey != nullptr)
         RegCloseKey(m_hKey);
-    m_hKey = NULL;
+    m_hKey = nullptr;
 }
 
 int CRegEdit::ReadDword(CString strName, DWORD &dwValue)
 {
-    if (m_hKey == NULL)
+    if (m_hKey == nullptr)
         return kQueryFailed;
     DWORD dwType = 0;
     DWORD dwSize = sizeof(DWORD);
     DWORD dwData = 0;
     // Read into a local so that a value of the wrong type leaves the caller's variable alone.
-    if (RegQueryValueExA(m_hKey, strName.GetString(), NULL, &dwType,
+    if (RegQueryValueExA(m_hKey, strName.GetString(), nullptr, &dwType,
                          reinterpret_cast<BYTE *>(&dwData), &dwSize) != ERROR_SUCCESS)
         return kQueryFailed;
     if (dwType != REG_DWORD || dwSize != sizeof(DWORD))
@@ -51,16 +51,16 @@ int CRegEdit::ReadDword(CString strName, DWORD &dwValue)
 
 int CRegEdit::ReadString(CString strName, CString &strValue)
 {
-    if (m_hKey == NULL)
+    if (m_hKey == nullptr)
         return kQueryFailed;
     DWORD dwType = 0;
     DWORD dwSize = 0;
-    if (RegQueryValueExA(m_hKey, strName.GetString(), NULL, &dwType, NULL, &dwSize) !=
+    if (RegQueryValueExA(m_hKey, strName.GetString(), nullptr, &dwType, nullptr, &dwSize) !=
         ERROR_SUCCESS)
         return kQueryFailed;
     std::vector<char> buffer(dwSize + 1, '\0');
     // A value that grew between the two queries cannot be read whole.
-    if (RegQueryValueExA(m_hKey, strName.GetString(), NULL, &dwType,
+    if (RegQueryValueExA(m_hKey, strName.GetString(), nullptr, &dwType,
                          reinterpret_cast<BYTE *>(buffer.data()), &dwSize) != ERROR_SUCCESS)
         return kQueryFailed;
     if (dwType != REG_SZ)

@@ -16,7 +16,7 @@ DWORD ParseVersion(CEdit &edt, int nDefault)
     CString strText;
     edt.GetWindowText(strText);
     int n = nDefault;
-    if (sscanf(strText.GetString(), "%d", &n) != 1)
+    if (sscanf(strText.GetString(), kVersionNumber, &n) != 1)
         n = nDefault;
     return static_cast<DWORD>(n);
 }
@@ -24,7 +24,7 @@ DWORD ParseVersion(CEdit &edt, int nDefault)
 void ShowNumber(CEdit &edt, DWORD dwValue)
 {
     CString strText;
-    strText.Format("%d", static_cast<int>(dwValue));
+    strText.Format(kVersionNumber, static_cast<int>(dwValue));
     edt.SetWindowText(strText);
 }
 } // namespace

@@ -1,7 +1,7 @@
 // TorvaneApp.cpp - the one global application object of Torvane.
 #include "TorvaneApp.h"
 
-#include "StartupWindows.h"
+#include "MainDialog.h"
 #include "TorvaneDlg.h"
 
 BEGIN_MESSAGE_MAP(CTorvaneApp, CWinApp)
@@ -19,7 +19,7 @@ BOOL CTorvaneApp::InitInstance()
         CTorvaneDlg dlg;
         m_pMainWnd = &dlg;
         nExitCode = RunMainDialog(dlg);
-        m_pMainWnd = NULL;
+        m_pMainWnd = nullptr;
     }
     if (nExitCode != 0)
         PostQuitMessage(nExitCode);

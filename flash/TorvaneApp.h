@@ -8,7 +8,7 @@ class CTorvaneApp : public CWinApp
 public:
     CTorvaneApp();
 
-    virtual BOOL InitInstance();
+    BOOL InitInstance() override;
 
     DECLARE_MESSAGE_MAP()
 };

@@ -4,14 +4,16 @@
 #include <afxdlgs.h>
 
 #include <cstring>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
 #include "AboutDlg.h"
+#include "DialogLock.h"
 #include "DriverText.h"
+#include "MainDialog.h"
 #include "Messages.h"
 #include "Splash.h"
-#include "StartupWindows.h"
 #include "VtlDrvUsbImports.h"
 
 using namespace TorvaneText;
@@ -25,20 +27,20 @@ constexpr UINT kVersionDigits = 9;
 } // namespace
 
 CTorvaneDlg::CTorvaneDlg(CWnd *pParent)
-    : CDialog(IDD_TORVANE_DIALOG, pParent), m_hIcon(NULL), m_pBoard(NULL), m_hThread(NULL),
-      m_hQuitEvent(NULL), m_hEraseEvent(NULL), m_hEraseBitstreamEvent(NULL), m_hProgramEvent(NULL),
-      m_nLastPercent(0), m_ftStart(0), m_nLastSeconds(0), m_nFamily(FAMILY_SPARTAN)
+    : CDialog(IDD_TORVANE_DIALOG, pParent), m_hIcon(nullptr), m_pBoard(nullptr), m_hThread(nullptr),
+      m_hQuitEvent(nullptr), m_hEraseEvent(nullptr), m_hEraseBitstreamEvent(nullptr),
+      m_hProgramEvent(nullptr), m_nLastPercent(0), m_ftStart(0), m_nLastSeconds(0),
+      m_nFamily(FAMILY_SPARTAN)
 {
     InitializeCriticalSection(&m_cs);
-    InitializeCriticalSection(&m_csFile);
+    // Test programs run the dialog without an application object.
     m_hIcon = AfxGetApp() ? AfxGetApp()->LoadIcon(IDR_MAINFRAME)
-                          : ::LoadIcon(AfxGetResourceHandle(), MAKEINTRESOURCE(IDR_MAINFRAME));
-    m_hQuitEvent = CreateEvent(NULL, FALSE, FALSE, NULL);
-    m_hEraseEvent = CreateEvent(NULL, FALSE, FALSE, NULL);
-    m_hEraseBitstreamEvent = CreateEvent(NULL, FALSE, FALSE, NULL);
-    m_hProgramEvent = CreateEvent(NULL, FALSE, FALSE, NULL);
-    m_hThread = CreateThread(NULL, 0, WorkerThreadProc, this, 0, NULL);
-    m_ftStart = 0;
+                          : ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
+    m_hQuitEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    m_hEraseEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    m_hEraseBitstreamEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    m_hProgramEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    m_hThread = CreateThread(nullptr, 0, WorkerThreadProc, this, 0, nullptr);
 }
 
 CTorvaneDlg::~CTorvaneDlg()
@@ -46,21 +48,12 @@ CTorvaneDlg::~CTorvaneDlg()
     SetEvent(m_hQuitEvent);
     // The worker finishes its command first; window calls it sent before the window went away
     // are still answered here, so it cannot stall on this thread.
-    if (m_hThread != NULL)
-    {
-        for (;;)
-        {
-            DWORD dw = MsgWaitForMultipleObjects(1, &m_hThread, FALSE, INFINITE, QS_SENDMESSAGE);
-            if (dw != WAIT_OBJECT_0 + 1)
-                break;
-            MSG msg;
-            PeekMessage(&msg, NULL, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-        }
-    }
+    if (m_hThread != nullptr)
+        WaitServingSentMessages(m_hThread, INFINITE);
     for (HANDLE h :
          {m_hQuitEvent, m_hEraseEvent, m_hEraseBitstreamEvent, m_hProgramEvent, m_hThread})
     {
-        if (h != NULL)
+        if (h != nullptr)
             CloseHandle(h);
     }
     try
@@ -72,7 +65,6 @@ CTorvaneDlg::~CTorvaneDlg()
         // The window is gone; the box has no owner, and the program still ends normally.
         ShowRecord(e);
     }
-    DeleteCriticalSection(&m_csFile);
     DeleteCriticalSection(&m_cs);
 }
 
@@ -119,7 +111,7 @@ BOOL CTorvaneDlg::OnInitDialog()
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hIcon, FALSE);
 
-    CSplash splash(NULL);
+    CSplash splash;
     ShowSplash(splash, IDD_SPLASH, this);
 
     LoadSettings();
@@ -127,7 +119,7 @@ BOOL CTorvaneDlg::OnInitDialog()
     // A failing or throwing driver ends start-up with its text; the splash goes first.
     auto fail = [&](const CString &strText, bool bClose) {
         splash.ShowWindow(SW_HIDE);
-        ShowMessage(strText, kErrorCaption, MB_OK);
+        MessageBox(strText, kErrorCaption, MB_OK);
         if (bClose)
             VtlLibrary::Close();
         EndDialog(IDCANCEL);
@@ -145,13 +137,13 @@ BOOL CTorvaneDlg::OnInitDialog()
         if (VtlLibrary::GetBoardCount() == 0)
             return fail(kNoBoards, true);
         m_pBoard = VtlLibrary::OpenBoard(0);
-        if (m_pBoard == NULL)
+        if (m_pBoard == nullptr)
             return fail(kNoInterface, true);
         CVtlBoard(m_pBoard).SetProgressCallback(ProgressProc, this);
     }
     catch (VTLExc &e)
     {
-        m_pBoard = NULL;
+        m_pBoard = nullptr;
         splash.ShowWindow(SW_HIDE);
         ShowRecord(e);
         EndDialog(IDCANCEL);
@@ -161,7 +153,7 @@ BOOL CTorvaneDlg::OnInitDialog()
     if (RefreshFlashInfo() == kFlashQueryNoAccess)
     {
         splash.ShowWindow(SW_HIDE);
-        ShowMessage(kFlashNotAccessible, NULL, MB_OK | MB_ICONERROR);
+        MessageBox(kFlashNotAccessible, nullptr, MB_OK | MB_ICONERROR);
         EndDialog(IDCANCEL);
     }
     splash.ShowWindow(SW_HIDE);
@@ -170,7 +162,7 @@ BOOL CTorvaneDlg::OnInitDialog()
 
 int CTorvaneDlg::RefreshFlashInfo()
 {
-    if (m_pBoard == NULL)
+    if (m_pBoard == nullptr)
         return 1;
     std::vector<char> buffer(kFlashInfoSize, '\0');
     std::uint32_t nSize = kFlashInfoSize;
@@ -195,15 +187,10 @@ int CTorvaneDlg::RefreshFlashInfo()
     return 0;
 }
 
-int CTorvaneDlg::ShowMessage(LPCSTR pszText, LPCSTR pszCaption, UINT nType)
-{
-    return ::MessageBoxA(GetSafeHwnd(), pszText, pszCaption ? pszCaption : AfxGetAppName(), nType);
-}
-
 void CTorvaneDlg::ShowRecord(const VTLExc &e)
 {
-    ShowMessage(CopyDriverText(e.m_szMessage, sizeof e.m_szMessage).c_str(), kErrorCaption,
-                MB_OK | MB_ICONERROR);
+    MessageBox(CopyDriverText(e.m_szMessage, sizeof e.m_szMessage).c_str(), kErrorCaption,
+               MB_OK | MB_ICONERROR);
 }
 
 void CTorvaneDlg::OnOK()
@@ -240,7 +227,7 @@ HCURSOR CTorvaneDlg::OnQueryDragIcon()
 
 void CTorvaneDlg::OnBrowse()
 {
-    CFileDialog dlg(TRUE, NULL, NULL, OFN_OVERWRITEPROMPT, kFileFilter, NULL, 0, TRUE);
+    CFileDialog dlg(TRUE, nullptr, nullptr, OFN_OVERWRITEPROMPT, kFileFilter, nullptr, 0, TRUE);
     if (dlg.DoModal() == IDOK)
         m_edtFile.SetWindowText(dlg.GetPathName());
 }
@@ -256,11 +243,7 @@ void CTorvaneDlg::OnErase()
 
 void CTorvaneDlg::OnProgram()
 {
-    CString strFile;
-    m_edtFile.GetWindowText(strFile);
-    EnterCriticalSection(&m_csFile);
-    m_strFile = strFile;
-    LeaveCriticalSection(&m_csFile);
+    m_edtFile.GetWindowText(m_strFile);
     EnableButtons(false);
     EnableInputs(false);
     SetEvent(m_hProgramEvent);
@@ -287,20 +270,13 @@ void CTorvaneDlg::OnVirtex()
 
 void CTorvaneDlg::EnableButtons(bool bEnable)
 {
-    BOOL b = bEnable ? TRUE : FALSE;
-    m_btnErase.EnableWindow(b);
-    m_btnEraseBitstream.EnableWindow(b);
-    m_btnProgram.EnableWindow(b);
-    m_btnOK.EnableWindow(b);
+    for (CWnd *pCtl : {&m_btnErase, &m_btnEraseBitstream, &m_btnProgram, &m_btnOK})
+        pCtl->EnableWindow(bEnable ? TRUE : FALSE);
 }
 
 void CTorvaneDlg::EnableInputs(bool bEnable)
 {
-    BOOL b = bEnable ? TRUE : FALSE;
-    m_btnSpartan.EnableWindow(b);
-    m_btnVirtex.EnableWindow(b);
-    m_btnBrowse.EnableWindow(b);
-    m_edtFile.EnableWindow(b);
-    m_edtVerMajor.EnableWindow(b);
-    m_edtVerMinor.EnableWindow(b);
+    for (CWnd *pCtl : std::initializer_list<CWnd *>{&m_btnSpartan, &m_btnVirtex, &m_btnBrowse,
+                                                    &m_edtFile, &m_edtVerMajor, &m_edtVerMinor})
+        pCtl->EnableWindow(bEnable ? TRUE : FALSE);
 }

@@ -1,8 +1,8 @@
 // TorvaneDlg.h - Torvane's main dialog: the board, the command worker, progress and settings.
 #pragma once
 
-#include <afxwin.h>
 #include <afxcmn.h>
+#include <afxwin.h>
 
 #include "VtlDrvUsb.h"
 #include "resource.h"
@@ -10,17 +10,19 @@
 class CTorvaneDlg : public CDialog
 {
 public:
-    explicit CTorvaneDlg(CWnd *pParent = NULL);
-    virtual ~CTorvaneDlg();
-
     enum
     {
         IDD = IDD_TORVANE_DIALOG
     };
 
+    // Creates the lock, the four events and the worker, which waits at once.
+    explicit CTorvaneDlg(CWnd *pParent = nullptr);
+    ~CTorvaneDlg() override;
+
     // Queries the flash contents for the current family into the information box.
     int RefreshFlashInfo();
 
+    // Settings (Settings.cpp)
     void LoadSettings();
     void SaveSettings();
 
@@ -30,23 +32,21 @@ public:
     // board or read them, so the GUI thread never queries the board or writes the path meanwhile.
     void EnableInputs(bool bEnable);
 
+    // Worker (FlashWorker.cpp)
     int WorkerThread();
     static DWORD WINAPI WorkerThreadProc(LPVOID pParam);
 
+    // Progress display (ProgressDisplay.cpp)
     void ResetProgress();
     int OnProgress(int nPercent);
     static int ProgressProc(std::uint32_t, int nPercent, std::uint32_t, void *pContext);
 
 protected:
-    virtual void DoDataExchange(CDataExchange *pDX);
-    virtual BOOL OnInitDialog();
-    virtual void OnOK();
+    // Frame (TorvaneDlg.cpp)
+    void DoDataExchange(CDataExchange *pDX) override;
+    BOOL OnInitDialog() override;
+    void OnOK() override;
 
-    // Current time as a FILETIME count (UTC); tests replace the clock.
-    virtual ULONGLONG GetCurrentTime64() const;
-
-    // Every message box of the tool, owned by the dialog; safe from any thread.
-    int ShowMessage(LPCSTR pszText, LPCSTR pszCaption, UINT nType);
     // A record thrown by the driver: its message in an error box, as the user's only clue.
     void ShowRecord(const VTLExc &e);
 
@@ -61,11 +61,15 @@ protected:
     afx_msg void OnVirtex();
     DECLARE_MESSAGE_MAP()
 
-    // One command of the worker; nIndex is its wait index (0 erase, 1 program, 2 erase bitstream).
+    // Worker (FlashWorker.cpp): one command; nIndex is its wait index (0 erase, 1 program,
+    // 2 erase bitstream).
     void RunCommand(int nIndex);
     int RunBoardOperation(int nIndex);
     void ReadVersion(CEdit &edt, LPCSTR pszDefault, int &nValue);
-    CString GetFileCopy();
+
+    // Progress display (ProgressDisplay.cpp): current time as a FILETIME count (UTC); tests
+    // replace the clock.
+    virtual ULONGLONG GetCurrentTime64() const;
 
     CButton m_btnVirtex;
     CButton m_btnSpartan;
@@ -89,12 +93,12 @@ protected:
     HANDLE m_hEraseEvent;
     HANDLE m_hEraseBitstreamEvent;
     HANDLE m_hProgramEvent;
+    // Written by OnProgram before it sets the program event, and by the worker after the event;
+    // the buttons and inputs stay grey in between, so the two never overlap.
     CString m_strFile;
     int m_nLastPercent;
     ULONGLONG m_ftStart;
     int m_nLastSeconds;
     FpgaFamily m_nFamily;
     CRITICAL_SECTION m_cs;
-    // Guards m_strFile only, held for a copy and never while a window call runs.
-    CRITICAL_SECTION m_csFile;
 };

@@ -14,7 +14,7 @@ public:
     {
         IDD = IDD_SPLASH
     };
-    explicit CSplash(CWnd *pParent = NULL);
+    explicit CSplash(CWnd *pParent = nullptr);
 
     DECLARE_MESSAGE_MAP()
 };

@@ -3,8 +3,9 @@
 
 #include "SimEeprom.h"
 #include "SimJournal.h"
-#include "SimShared.h"
-#include "SimText.h"
+#include "SimCrossProcess.h"
+#include "SimFiles.h"
+#include "SimStrings.h"
 #include "SimThrow.h"
 
 #include <cstring>
@@ -45,23 +46,6 @@ void CSimBoard::Configure(const DriverConfig &drv, const BoardConfig &cfg, const
     m_nIndex = nIndex;
     m_nProgressMs = drv.nProgressMs;
     m_nStepMs = drv.nProgressStepMs;
-    if (!cfg.eepromStore.empty())
-    {
-        // The store file is the EEPROM shared by every process: read it, or start it.
-        std::vector<std::uint8_t> bytes;
-        std::string err;
-        if (ReadWholeFile(cfg.eepromStore, kEepromSize, bytes, err))
-        {
-            m_eeprom = bytes;
-            m_eeprom.resize(kEepromSize, 0xFF);
-        }
-        else
-        {
-            m_eeprom = cfg.eeprom;
-            m_eeprom.resize(kEepromSize, 0xFF);
-            StoreEeprom();
-        }
-    }
     LeaveCriticalSection(&m_cs);
 }
 
@@ -142,17 +126,19 @@ int CSimBoard::Enter(int op, const std::string &call, bool bNeedLock)
         return Error(8, "The board was released or the library was closed");
     if (bNeedLock && !IsPlugged())
         return Error(9, "The board was unplugged");
-    if (f.nDelayMs)
-        Sleep(f.nDelayMs);
-    if (f.bThrow)
-    {
-        Journal(Prefix() + call + " = throw " + std::to_string(f.nThrowCode) + " " +
-                Quote(f.throwText));
-        ThrowRecord(MakeRecord(f, __LINE__, __FILE__));
-    }
-    if (f.bFail)
+    if (ApplyFault(f, Prefix() + call, __LINE__, __FILE__))
         return Error(f.nFailStatus, f.failText);
     return -1;
+}
+
+int CSimBoard::EnterWithPath(int op, const std::string &call, const char *pszPath,
+                             std::string &path, bool bNeedLock)
+{
+    const int st = Enter(op, call, bNeedLock);
+    if (st >= 0)
+        return st;
+    const int nCheck = CheckPath(pszPath, path);
+    return nCheck != 0 ? nCheck : -1;
 }
 
 int CSimBoard::Leave(const std::string &call, int status, const std::string &detail)
@@ -188,95 +174,6 @@ int CSimBoard::Reserved(int slot)
     std::snprintf(name, sizeof name, "Reserved%02d()", slot);
     Journal(Prefix() + name + " = 0");
     return 0;
-}
-
-int CSimBoard::Reserved00()
-{
-    return Reserved(0);
-}
-int CSimBoard::Reserved01()
-{
-    return Reserved(1);
-}
-int CSimBoard::Reserved02()
-{
-    return Reserved(2);
-}
-int CSimBoard::Reserved03()
-{
-    return Reserved(3);
-}
-int CSimBoard::Reserved04()
-{
-    return Reserved(4);
-}
-int CSimBoard::Reserved05()
-{
-    return Reserved(5);
-}
-int CSimBoard::Reserved06()
-{
-    return Reserved(6);
-}
-int CSimBoard::Reserved07()
-{
-    return Reserved(7);
-}
-int CSimBoard::Reserved08()
-{
-    return Reserved(8);
-}
-int CSimBoard::Reserved09()
-{
-    return Reserved(9);
-}
-int CSimBoard::Reserved10()
-{
-    return Reserved(10);
-}
-int CSimBoard::Reserved11()
-{
-    return Reserved(11);
-}
-int CSimBoard::Reserved12()
-{
-    return Reserved(12);
-}
-int CSimBoard::Reserved13()
-{
-    return Reserved(13);
-}
-int CSimBoard::Reserved14()
-{
-    return Reserved(14);
-}
-int CSimBoard::Reserved15()
-{
-    return Reserved(15);
-}
-int CSimBoard::Reserved16()
-{
-    return Reserved(16);
-}
-int CSimBoard::Reserved17()
-{
-    return Reserved(17);
-}
-int CSimBoard::Reserved18()
-{
-    return Reserved(18);
-}
-int CSimBoard::Reserved23()
-{
-    return Reserved(23);
-}
-int CSimBoard::Reserved33()
-{
-    return Reserved(33);
-}
-int CSimBoard::Reserved34()
-{
-    return Reserved(34);
 }
 
 const char *CSimBoard::GetErrorText()

@@ -39,30 +39,30 @@ public:
     std::uint32_t Index() const { return m_nIndex; }
     std::uint32_t Section() const { return m_nSection; }
 
-    int Reserved00() override;
-    int Reserved01() override;
-    int Reserved02() override;
-    int Reserved03() override;
-    int Reserved04() override;
-    int Reserved05() override;
-    int Reserved06() override;
-    int Reserved07() override;
-    int Reserved08() override;
-    int Reserved09() override;
-    int Reserved10() override;
-    int Reserved11() override;
-    int Reserved12() override;
-    int Reserved13() override;
-    int Reserved14() override;
-    int Reserved15() override;
-    int Reserved16() override;
-    int Reserved17() override;
-    int Reserved18() override;
+    int Reserved00() override { return Reserved(0); }
+    int Reserved01() override { return Reserved(1); }
+    int Reserved02() override { return Reserved(2); }
+    int Reserved03() override { return Reserved(3); }
+    int Reserved04() override { return Reserved(4); }
+    int Reserved05() override { return Reserved(5); }
+    int Reserved06() override { return Reserved(6); }
+    int Reserved07() override { return Reserved(7); }
+    int Reserved08() override { return Reserved(8); }
+    int Reserved09() override { return Reserved(9); }
+    int Reserved10() override { return Reserved(10); }
+    int Reserved11() override { return Reserved(11); }
+    int Reserved12() override { return Reserved(12); }
+    int Reserved13() override { return Reserved(13); }
+    int Reserved14() override { return Reserved(14); }
+    int Reserved15() override { return Reserved(15); }
+    int Reserved16() override { return Reserved(16); }
+    int Reserved17() override { return Reserved(17); }
+    int Reserved18() override { return Reserved(18); }
     int EraseFlash() override;
     int EraseBitstream(FpgaFamily family) override;
     int ProgramFlash(const char *pszPath, FpgaFamily family, int nMajor, int nMinor) override;
     int SetProgressCallback(ProgressCallback pfn, void *pContext) override;
-    int Reserved23() override;
+    int Reserved23() override { return Reserved(23); }
     int GetFlashInfo(FpgaFamily family, char *pszBuffer, std::uint32_t *pnSize) override;
     const char *GetErrorText() override;
     int SaveEeprom(const char *pszPath) override;
@@ -72,23 +72,25 @@ public:
     int VerifyEeprom(const char *pszPath) override;
     bool IsValidEepromFile(const char *pszPath) override;
     int EraseEeprom() override;
-    int Reserved33() override;
-    int Reserved34() override;
+    int Reserved33() override { return Reserved(33); }
+    int Reserved34() override { return Reserved(34); }
     int ReleaseBoard() override;
 
 private:
     // Delay, throw or fail as configured; -1 lets the operation go on.
     int Enter(int op, const std::string &call, bool bNeedLock = true);
+    // Enter, then the check of the caller's path: the prologue of the operations on a file.
+    int EnterWithPath(int op, const std::string &call, const char *pszPath, std::string &path,
+                      bool bNeedLock = true);
     int Leave(const std::string &call, int status, const std::string &detail = std::string());
     int Error(int status, const std::string &text);
     int Reserved(int slot);
     // Checks a caller's path; 0 when usable.
     int CheckPath(const char *pszPath, std::string &path);
     // Reads a well-formed EEPROM image file; 0, else the status with the error text set.
-    int ReadImageFile(const char *pszPath, std::vector<std::uint8_t> &bytes);
+    int ReadImageFile(const std::string &path, std::vector<std::uint8_t> &bytes);
     // Reports rising percentages at the configured pace, on the caller's thread.
     void RunProgress();
-    void StoreEeprom();
     std::string Prefix() const;
 
     CRITICAL_SECTION m_cs;

@@ -3,7 +3,8 @@
 
 #include "SimEeprom.h"
 #include "SimJournal.h"
-#include "SimText.h"
+#include "SimFiles.h"
+#include "SimStrings.h"
 
 #include <cstdio>
 
@@ -23,11 +24,9 @@ std::string PathCall(const char *pszOp, const char *pszPath)
 }
 } // namespace
 
-int CSimBoard::ReadImageFile(const char *pszPath, std::vector<std::uint8_t> &bytes)
+int CSimBoard::ReadImageFile(const std::string &path, std::vector<std::uint8_t> &bytes)
 {
-    std::string path, err;
-    if (int st = CheckPath(pszPath, path))
-        return st;
+    std::string err;
     if (!ReadWholeFile(path, kEepromSize, bytes, err))
         return Error(2, err);
     if (EepromImageLength(bytes, true) == 0)
@@ -35,22 +34,12 @@ int CSimBoard::ReadImageFile(const char *pszPath, std::vector<std::uint8_t> &byt
     return 0;
 }
 
-void CSimBoard::StoreEeprom()
-{
-    if (m_cfg.eepromStore.empty())
-        return;
-    std::string err;
-    WriteWholeFile(m_cfg.eepromStore, m_eeprom, err); // the in-memory copy stays right either way
-}
-
 int CSimBoard::SaveEeprom(const char *pszPath)
 {
     const std::string call = PathCall("SaveEeprom", pszPath);
-    int st = Enter(OpSaveEeprom, call);
-    if (st >= 0)
-        return Leave(call, st);
     std::string path, err;
-    if ((st = CheckPath(pszPath, path)) != 0)
+    const int st = EnterWithPath(OpSaveEeprom, call, pszPath, path);
+    if (st >= 0)
         return Leave(call, st);
     EnterCriticalSection(&m_cs);
     std::vector<std::uint8_t> bytes = m_eeprom;
@@ -66,16 +55,16 @@ int CSimBoard::SaveEeprom(const char *pszPath)
 int CSimBoard::ProgramEeprom(const char *pszPath)
 {
     const std::string call = PathCall("ProgramEeprom", pszPath);
-    int st = Enter(OpProgramEeprom, call);
+    std::string path;
+    int st = EnterWithPath(OpProgramEeprom, call, pszPath, path);
     if (st >= 0)
         return Leave(call, st);
     std::vector<std::uint8_t> bytes;
-    if ((st = ReadImageFile(pszPath, bytes)) != 0)
+    if ((st = ReadImageFile(path, bytes)) != 0)
         return Leave(call, st);
     bytes.resize(kEepromSize, 0xFF);
     EnterCriticalSection(&m_cs);
     m_eeprom = bytes;
-    StoreEeprom();
     LeaveCriticalSection(&m_cs);
     return Leave(call, 0);
 }
@@ -104,15 +93,16 @@ int CSimBoard::GetFileVersion(const char *pszPath, int *pnMajor, int *pnMinor)
     const std::string call = PathCall("GetFileVersion", pszPath);
     if (!pnMajor || !pnMinor)
         return Leave(call, Error(1, "No place for the version"));
-    int st = Enter(OpGetFileVersion, call);
+    std::string path;
+    int st = EnterWithPath(OpGetFileVersion, call, pszPath, path);
     if (st >= 0)
         return Leave(call, st);
     std::vector<std::uint8_t> bytes;
-    if ((st = ReadImageFile(pszPath, bytes)) != 0)
+    if ((st = ReadImageFile(path, bytes)) != 0)
         return Leave(call, st);
     int nMajor = 0, nMinor = 0;
     if (!EepromImageVersion(bytes, nMajor, nMinor))
-        return Leave(call, Error(2, std::string(pszPath) + ": not a valid EEPROM image"));
+        return Leave(call, Error(2, path + ": not a valid EEPROM image"));
     *pnMajor = nMajor;
     *pnMinor = nMinor;
     return Leave(call, 0, Version(nMajor, nMinor));
@@ -121,11 +111,9 @@ int CSimBoard::GetFileVersion(const char *pszPath, int *pnMajor, int *pnMinor)
 int CSimBoard::VerifyEeprom(const char *pszPath)
 {
     const std::string call = PathCall("VerifyEeprom", pszPath);
-    int st = Enter(OpVerifyEeprom, call);
-    if (st >= 0)
-        return Leave(call, st);
     std::string path, err;
-    if ((st = CheckPath(pszPath, path)) != 0)
+    const int st = EnterWithPath(OpVerifyEeprom, call, pszPath, path);
+    if (st >= 0)
         return Leave(call, st);
     std::vector<std::uint8_t> bytes;
     if (!ReadWholeFile(path, kEepromSize, bytes, err))
@@ -153,9 +141,10 @@ int CSimBoard::VerifyEeprom(const char *pszPath)
 bool CSimBoard::IsValidEepromFile(const char *pszPath)
 {
     const std::string call = PathCall("IsValidEepromFile", pszPath);
+    std::string path;
     std::vector<std::uint8_t> bytes;
-    const bool bValid =
-        Enter(OpIsValidEepromFile, call, false) < 0 && ReadImageFile(pszPath, bytes) == 0;
+    const bool bValid = EnterWithPath(OpIsValidEepromFile, call, pszPath, path, false) < 0 &&
+                        ReadImageFile(path, bytes) == 0;
     Journal(Prefix() + call + " = " + (bValid ? "true" : "false"));
     return bValid;
 }
@@ -168,7 +157,6 @@ int CSimBoard::EraseEeprom()
         return Leave(call, st);
     EnterCriticalSection(&m_cs);
     m_eeprom.assign(kEepromSize, 0xFF);
-    StoreEeprom();
     LeaveCriticalSection(&m_cs);
     return Leave(call, 0);
 }

@@ -2,7 +2,8 @@
 #include "SimBoard.h"
 
 #include "SimJournal.h"
-#include "SimText.h"
+#include "SimFiles.h"
+#include "SimStrings.h"
 
 #include <cstring>
 
@@ -92,11 +93,9 @@ int CSimBoard::ProgramFlash(const char *pszPath, FpgaFamily family, int nMajor, 
                              std::to_string(nMinor) + ")";
     if (fam > 1)
         return Leave(call, Error(1, "Unknown FPGA family " + std::to_string(fam)));
-    int st = Enter(OpProgramFlash, call);
-    if (st >= 0)
-        return Leave(call, st);
     std::string path, err;
-    if ((st = CheckPath(pszPath, path)) != 0)
+    const int st = EnterWithPath(OpProgramFlash, call, pszPath, path);
+    if (st >= 0)
         return Leave(call, st);
     EnterCriticalSection(&m_cs);
     FlashFamily next = m_flash[fam];

@@ -2,7 +2,8 @@
 #include "SimConfig.h"
 
 #include "SimEeprom.h"
-#include "SimText.h"
+#include "SimFiles.h"
+#include "SimStrings.h"
 
 #include <set>
 
@@ -223,25 +224,16 @@ void BoardKey(BoardConfig &b, const std::string &key, const std::string &v, int 
         b.eeprom = MakeC0Image(ma, mi);
         ++nEepromSources;
     }
-    else if (key == "eeprom_file")
-    {
-        std::string err;
-        if (!ReadWholeFile(v, kEepromSize, b.eeprom, err))
-            Fail("eeprom_file: " + err);
-        ++nEepromSources;
-    }
     else if (key == "eeprom_erased")
     {
         if (Flag(key, v))
             b.eeprom.assign(kEepromSize, 0xFF);
         ++nEepromSources;
     }
-    else if (key == "eeprom_store")
-        b.eepromStore = v;
     else if (!ShapeKey(b.errorShape, key, v))
         Fail("unknown key \"" + key + "\"");
     if (nEepromSources > 1)
-        Fail("only one of eeprom_version, eeprom_file, eeprom_erased per board");
+        Fail("only one of eeprom_version, eeprom_erased per board");
 }
 
 void DriverKey(DriverConfig &c, const std::string &key, const std::string &v, bool &bBoardsSet)
@@ -277,8 +269,6 @@ void DriverKey(DriverConfig &c, const std::string &key, const std::string &v, bo
             Fail("bad throw_style \"" + v + "\" (use gcc, class, struct or other)");
         c.throwStyle = static_cast<ThrowStyle>(i);
     }
-    else if (key.compare(0, 6, "error.") == 0)
-        c.errorTexts[Number(key, key.substr(6))] = Text(key, v);
     else if (!ShapeKey(c.errorShape, key, v))
         Fail("unknown key \"" + key + "\"");
 }

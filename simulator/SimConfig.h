@@ -65,7 +65,6 @@ struct BoardConfig
     std::int32_t nFlashStatus[2] = {0, 0};
     bool bFlashUnterminated = false;
     std::vector<std::uint8_t> eeprom; // initial EEPROM bytes (image, or 0xFF when erased)
-    std::string eepromStore;
     Fault faults[OpCount];
     TextShape errorShape; // of GetErrorText's texts
     std::string identity; // the section's text: per-process state is kept while it is unchanged
@@ -90,7 +89,6 @@ struct DriverConfig
     Fault open;
     Fault close;
     ThrowStyle throwStyle = ThrowStyle::Gcc;
-    std::map<std::uint32_t, std::string> errorTexts;
     TextShape errorShape; // of VtlUsbGetError's texts
     std::vector<BoardConfig> boards;
     bool bReportCount = false; // board_count: what VtlUsbGetBoardCount says instead

@@ -3,8 +3,9 @@
 #include "SimConfig.h"
 #include "SimEdgeText.h"
 #include "SimJournal.h"
-#include "SimShared.h"
-#include "SimText.h"
+#include "SimCrossProcess.h"
+#include "SimFiles.h"
+#include "SimStrings.h"
 #include "SimThrow.h"
 #include "SimWatcher.h"
 
@@ -109,28 +110,21 @@ VTLDRVUSB_API std::uint32_t VtlUsbOpen(std::uint32_t hWnd)
     }
     {
         CHold hold;
-        g_errorTexts = config.errorTexts;
+        g_errorTexts.clear();
         g_errorShape = config.errorShape;
         g_closeFault = config.close;
     }
     SetThrowStyle(config.throwStyle);
     const Fault &f = config.open;
-    if (f.nDelayMs)
-        Sleep(f.nDelayMs);
-    if (f.bThrow)
+    if (ApplyFault(f, call, __LINE__, __FILE__))
     {
-        Journal(call + " = throw " + std::to_string(f.nThrowCode) + " " + Quote(f.throwText));
-        ThrowRecord(MakeRecord(f, __LINE__, __FILE__));
-    }
-    if (f.bFail)
-    {
+        const auto nCode = static_cast<std::uint32_t>(f.nFailStatus);
         {
             CHold hold;
-            g_errorTexts[static_cast<std::uint32_t>(f.nFailStatus)] = f.failText;
+            g_errorTexts[nCode] = f.failText;
         }
-        Journal(call + " = " + std::to_string(static_cast<std::uint32_t>(f.nFailStatus)) + " " +
-                Quote(f.failText));
-        return static_cast<std::uint32_t>(f.nFailStatus);
+        Journal(call + " = " + std::to_string(nCode) + " " + Quote(f.failText));
+        return nCode;
     }
     const std::string scope = ScopeOf(config.path);
     const std::vector<bool> plugged = ReadPlugged(config);
@@ -170,14 +164,7 @@ VTLDRVUSB_API int VtlUsbClose()
         f = g_closeFault;
     }
     EndSession();
-    if (f.nDelayMs)
-        Sleep(f.nDelayMs);
-    if (f.bThrow)
-    {
-        Journal("VtlUsbClose() = throw " + std::to_string(f.nThrowCode) + " " + Quote(f.throwText));
-        ThrowRecord(MakeRecord(f, __LINE__, __FILE__));
-    }
-    const int r = f.bFail ? f.nFailStatus : 0;
+    const int r = ApplyFault(f, "VtlUsbClose()", __LINE__, __FILE__) ? f.nFailStatus : 0;
     Journal("VtlUsbClose() = " + std::to_string(r));
     return r;
 }

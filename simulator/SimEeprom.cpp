@@ -81,18 +81,4 @@ std::vector<std::uint8_t> MakeC0Image(int nMajor, int nMinor)
     return v;
 }
 
-std::vector<std::uint8_t> MakeC2Image(int nMajor, int nMinor, std::size_t n)
-{
-    std::vector<std::uint8_t> v;
-    PutHeader(v, 0xC2, nMajor, nMinor);
-    v.push_back(std::uint8_t(n >> 8));
-    v.push_back(std::uint8_t(n & 0xFF));
-    v.push_back(0x00);
-    v.push_back(0x00);
-    for (std::size_t i = 0; i < n; ++i)
-        v.push_back(std::uint8_t(i * 7 + 1));
-    v.insert(v.end(), kResetRecord, kResetRecord + 5);
-    return v;
-}
-
 } // namespace vtlsim

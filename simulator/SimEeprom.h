@@ -19,7 +19,4 @@ bool EepromImageVersion(const std::vector<std::uint8_t> &bytes, int &nMajor, int
 // An 8-byte C0 image whose device id encodes the version.
 std::vector<std::uint8_t> MakeC0Image(int nMajor, int nMinor);
 
-// A C2 image with one data record of n bytes and the reset record.
-std::vector<std::uint8_t> MakeC2Image(int nMajor, int nMinor, std::size_t n);
-
 } // namespace vtlsim

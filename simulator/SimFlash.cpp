@@ -1,7 +1,8 @@
 // SimFlash.cpp - bitstream header parsing and flash descriptions.
 #include "SimFlash.h"
 
-#include "SimText.h"
+#include "SimFiles.h"
+#include "SimStrings.h"
 
 #include <cstdio>
 

@@ -1,7 +1,8 @@
 // SimJournal.cpp - append-only journal shared by every process that uses the simulator.
 #include "SimJournal.h"
 
-#include "SimText.h"
+#include "SimFiles.h"
+#include "SimStrings.h"
 
 #include <windows.h>
 

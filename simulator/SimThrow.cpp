@@ -2,7 +2,9 @@
 // description laid out in this image exactly as Microsoft's compiler lays it out for x64.
 #include "SimThrow.h"
 
-#include "SimText.h"
+#include "SimJournal.h"
+#include "SimFiles.h"
+#include "SimStrings.h"
 
 #include <atomic>
 #include <cstring>
@@ -134,6 +136,18 @@ void ThrowRecord(const VTLExc &e)
     void *pObject = style == ThrowStyle::Other ? static_cast<void *>(&other) : &record;
     pfnThrow(pObject, DescriptionOf(style));
     throw e; // not reached: the runtime's throw does not return
+}
+
+bool ApplyFault(const Fault &f, const std::string &call, int nLine, const char *pszFile)
+{
+    if (f.nDelayMs)
+        Sleep(f.nDelayMs);
+    if (f.bThrow)
+    {
+        Journal(call + " = throw " + std::to_string(f.nThrowCode) + " " + Quote(f.throwText));
+        ThrowRecord(MakeRecord(f, nLine, pszFile));
+    }
+    return f.bFail;
 }
 
 } // namespace vtlsim

@@ -2,8 +2,9 @@
 #include "SimWatcher.h"
 
 #include "SimJournal.h"
-#include "SimShared.h"
-#include "SimText.h"
+#include "SimCrossProcess.h"
+#include "SimFiles.h"
+#include "SimStrings.h"
 
 #include <dbt.h>
 

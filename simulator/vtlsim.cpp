@@ -1,7 +1,8 @@
 // vtlsim.cpp - console command that plugs and unplugs simulated boards while the tools run.
 #include "SimConfig.h"
-#include "SimShared.h"
-#include "SimText.h"
+#include "SimCrossProcess.h"
+#include "SimFiles.h"
+#include "SimStrings.h"
 
 #include <cstdio>
 #include <cstring>

@@ -15,21 +15,11 @@ class CListCtrl : public CWnd
 public:
     int InsertColumn(int nCol, LPCSTR lpszColumnHeading, int nFormat = LVCFMT_LEFT, int nWidth = -1,
                      int nSubItem = -1);
-    int GetColumnWidth(int nCol) const
-    {
-        return static_cast<int>(::SendMessageA(m_hWnd, LVM_GETCOLUMNWIDTH, nCol, 0));
-    }
     int InsertItem(int nItem, LPCSTR lpszItem);
     BOOL SetItemText(int nItem, int nSubItem, LPCSTR lpszText);
-    // Whole text of any length; empty when the row or column does not exist.
-    CString GetItemText(int nItem, int nSubItem) const;
     BOOL DeleteAllItems()
     {
         return static_cast<BOOL>(::SendMessageA(m_hWnd, LVM_DELETEALLITEMS, 0, 0));
-    }
-    int GetItemCount() const
-    {
-        return static_cast<int>(::SendMessageA(m_hWnd, LVM_GETITEMCOUNT, 0, 0));
     }
     // Mask 0 in wParam, as the framework sends it: every extended style is replaced.
     DWORD SetExtendedStyle(DWORD dwNewStyle)
@@ -37,15 +27,7 @@ public:
         return static_cast<DWORD>(
             ::SendMessageA(m_hWnd, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, dwNewStyle));
     }
-    DWORD GetExtendedStyle() const
-    {
-        return static_cast<DWORD>(::SendMessageA(m_hWnd, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
-    }
     BOOL SetItemState(int nItem, UINT nState, UINT nMask);
-    UINT GetItemState(int nItem, UINT nMask) const
-    {
-        return static_cast<UINT>(::SendMessageA(m_hWnd, LVM_GETITEMSTATE, nItem, nMask));
-    }
     int GetNextItem(int nItem, int nFlags) const
     {
         return static_cast<int>(::SendMessageA(m_hWnd, LVM_GETNEXTITEM, nItem, nFlags));

@@ -11,9 +11,10 @@ class CFileDialog : public CCmdTarget
 public:
     // lpszFilter: "Name|*.ext|Name2|*.x||". The dialog is owned by pParentWnd, else by the
     // application's main window, else by nobody.
-    explicit CFileDialog(BOOL bOpenFileDialog, LPCSTR lpszDefExt = NULL, LPCSTR lpszFileName = NULL,
+    explicit CFileDialog(BOOL bOpenFileDialog, LPCSTR lpszDefExt = nullptr,
+                         LPCSTR lpszFileName = nullptr,
                          DWORD dwFlags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
-                         LPCSTR lpszFilter = NULL, CWnd *pParentWnd = NULL, DWORD dwSize = 0,
+                         LPCSTR lpszFilter = nullptr, CWnd *pParentWnd = nullptr, DWORD dwSize = 0,
                          BOOL bVistaStyle = TRUE);
     CFileDialog(const CFileDialog &) = delete;
     CFileDialog &operator=(const CFileDialog &) = delete;
@@ -22,7 +23,6 @@ public:
     virtual INT_PTR DoModal();
     // Full path of the chosen file; empty unless DoModal returned IDOK.
     CString GetPathName() const { return m_strPathName; }
-    // File name part of GetPathName.
 
     // The option bits (FOS_*) the dialog gets for the given OFN_* flags, and no others but
     // FOS_FORCEFILESYSTEM: nothing must exist or be writable unless a flag asks for it.
@@ -34,7 +34,7 @@ protected:
     // Called with the configured dialog just before it is shown; the object lives until
     // DoModal returns. Default: nothing.
     virtual void OnPrepareDialog(IFileDialog *pDialog) { (void)pDialog; }
-    // The window that owns the dialog and its messages, or NULL.
+    // The window that owns the dialog and its messages, or nullptr.
     HWND GetOwnerWindow() const;
 
     BOOL m_bOpenFileDialog;
@@ -46,4 +46,6 @@ protected:
 
 private:
     INT_PTR ShowDialog(IFileDialog *pDialog);
+    // An error box owned as the dialog would be.
+    int ShowError(LPCSTR pszText) const;
 };

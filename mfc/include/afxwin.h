@@ -1,4 +1,14 @@
 // afxwin.h - core of the MFC-compatible layer: windows, dialogs, message maps, the application.
+//
+//   CRect          a RECT with Width and Height
+//   CObject        the root class
+//   CCmdTarget     a message map (OnWndMsg); the map macros follow it
+//   CWnd           a window handle holder; MessageBox, the one way the layer shows a box
+//   CDataExchange  DDX_Control binds a dialog's control to a CWnd once
+//   CDialog        modal (DoModal) and modeless (Create) dialogs from templates
+//   CButton, CEdit the controls of the tools' dialogs (afxcmn.h: progress bar and list view)
+//   CMenu, CDC, CPaintDC  the system menu and painting of a minimised dialog
+//   CWinApp        the application object; AfxGetApp, AfxMessageBox and AfxWinMain follow it
 #pragma once
 
 #include <windows.h>
@@ -78,13 +88,8 @@ protected:
         return TRUE;                                                                               \
     }
 
-#define ON_BN_CLICKED(id, memberFxn)                                                               \
-    if (message == WM_COMMAND && LOWORD(wParam) == (id) && AFX_IS_COMMAND(wParam, lParam))         \
-    {                                                                                              \
-        (this->*(memberFxn))();                                                                    \
-        *pResult = 0;                                                                              \
-        return TRUE;                                                                               \
-    }
+// A button's click arrives as a command with code BN_CLICKED (0).
+#define ON_BN_CLICKED(id, memberFxn) ON_COMMAND(id, memberFxn)
 
 #define ON_NOTIFY(wNotifyCode, id, memberFxn)                                                      \
     if (message == WM_NOTIFY && lParam != 0 &&                                                     \
@@ -137,7 +142,7 @@ public:
     CWnd(const CWnd &) = delete;
     CWnd &operator=(const CWnd &) = delete;
 
-    HWND m_hWnd = NULL;
+    HWND m_hWnd = nullptr;
 
     HWND GetSafeHwnd() const { return m_hWnd; }
     operator HWND() const { return GetSafeHwnd(); }
@@ -150,7 +155,6 @@ public:
     int GetWindowText(LPSTR lpszStringBuf, int nMaxCount) const;
     void GetWindowText(CString &rString) const;
     BOOL EnableWindow(BOOL bEnable = TRUE) { return ::EnableWindow(m_hWnd, bEnable); }
-    BOOL IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd); }
     BOOL ShowWindow(int nCmdShow) { return ::ShowWindow(m_hWnd, nCmdShow); }
     BOOL IsIconic() const { return ::IsIconic(m_hWnd); }
     void MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint = TRUE)
@@ -161,9 +165,9 @@ public:
     void GetWindowRect(LPRECT lpRect) const { ::GetWindowRect(m_hWnd, lpRect); }
     void GetClientRect(LPRECT lpRect) const { ::GetClientRect(m_hWnd, lpRect); }
     // Centres on the owner, or on the work area when there is no visible owner.
-    void CenterWindow(CWnd *pAlternateOwner = NULL);
+    void CenterWindow(CWnd *pAlternateOwner = nullptr);
     CWnd *GetDlgItem(int nID) const;
-    // Temporary menu object owned by the calling thread; NULL when there is no system menu.
+    // Temporary menu object owned by the calling thread; nullptr when there is no system menu.
     CMenu *GetSystemMenu(BOOL bRevert) const;
     HICON SetIcon(HICON hIcon, BOOL bBigIcon);
 
@@ -176,7 +180,7 @@ public:
         return ::PostMessageA(m_hWnd, message, wParam, lParam);
     }
     // Owned by this window; the caption defaults to the application name.
-    int MessageBox(LPCSTR lpszText, LPCSTR lpszCaption = NULL, UINT nType = MB_OK);
+    int MessageBox(LPCSTR lpszText, LPCSTR lpszCaption = nullptr, UINT nType = MB_OK);
     virtual BOOL DestroyWindow();
 
     BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT *pResult) override;
@@ -184,9 +188,10 @@ public:
     // Default handling of the message this thread is processing for this window.
     LRESULT Default();
 
-    afx_msg virtual void OnSysCommand(UINT nID, LPARAM lParam);
-    afx_msg virtual void OnPaint();
-    afx_msg virtual HCURSOR OnQueryDragIcon();
+    // Default handlers; a class's own handler of the same name is found by its message map.
+    afx_msg void OnSysCommand(UINT nID, LPARAM lParam);
+    afx_msg void OnPaint();
+    afx_msg HCURSOR OnQueryDragIcon();
 
 protected:
     // Called after the window got WM_NCDESTROY and m_hWnd was cleared.
@@ -212,13 +217,13 @@ void DDX_Control(CDataExchange *pDX, int nIDC, CWnd &rControl);
 class CDialog : public CWnd
 {
 public:
-    explicit CDialog(UINT nIDTemplate, CWnd *pParentWnd = NULL);
+    explicit CDialog(UINT nIDTemplate, CWnd *pParentWnd = nullptr);
     // A modeless dialog's window goes with the object.
     ~CDialog() override;
 
     virtual INT_PTR DoModal();
     // Modeless: the window from template nIDTemplate, owned by pParentWnd.
-    virtual BOOL Create(UINT nIDTemplate, CWnd *pParentWnd = NULL);
+    virtual BOOL Create(UINT nIDTemplate, CWnd *pParentWnd = nullptr);
     void EndDialog(int nResult);
     BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
 
@@ -263,11 +268,10 @@ public:
 class CMenu : public CObject
 {
 public:
-    HMENU m_hMenu = NULL;
+    HMENU m_hMenu = nullptr;
     static CMenu *FromHandle(HMENU hMenu);
-    HMENU GetSafeHmenu() const { return m_hMenu; }
-    operator HMENU() const { return GetSafeHmenu(); }
-    BOOL AppendMenu(UINT nFlags, UINT_PTR nIDNewItem = 0, LPCSTR lpszNewItem = NULL)
+    operator HMENU() const { return m_hMenu; }
+    BOOL AppendMenu(UINT nFlags, UINT_PTR nIDNewItem = 0, LPCSTR lpszNewItem = nullptr)
     {
         return ::AppendMenuA(m_hMenu, nFlags, nIDNewItem, lpszNewItem);
     }
@@ -276,7 +280,7 @@ public:
 class CDC : public CObject
 {
 public:
-    HDC m_hDC = NULL;
+    HDC m_hDC = nullptr;
     HDC GetSafeHdc() const { return m_hDC; }
     operator HDC() const { return GetSafeHdc(); }
     BOOL DrawIcon(int x, int y, HICON hIcon) { return ::DrawIcon(m_hDC, x, y, hIcon); }
@@ -299,7 +303,7 @@ class CWinApp : public CCmdTarget
 {
 public:
     // Without a name the application is named after the executable ("Torvane" for Torvane.exe).
-    explicit CWinApp(LPCSTR lpszAppName = NULL);
+    explicit CWinApp(LPCSTR lpszAppName = nullptr);
     ~CWinApp() override;
     CWinApp(const CWinApp &) = delete;
     CWinApp &operator=(const CWinApp &) = delete;
@@ -313,7 +317,7 @@ public:
     HICON LoadIcon(UINT nIDResource) const;
     afx_msg void OnHelp() {}
 
-    CWnd *m_pMainWnd = NULL;
+    CWnd *m_pMainWnd = nullptr;
     LPCSTR m_pszAppName;
     HINSTANCE m_hInstance;
 

@@ -12,7 +12,7 @@ CWinApp *g_pApp = nullptr;
 CString ModuleBaseName()
 {
     char szPath[MAX_PATH * 4];
-    DWORD n = ::GetModuleFileNameA(NULL, szPath, sizeof(szPath));
+    DWORD n = ::GetModuleFileNameA(nullptr, szPath, sizeof(szPath));
     if (n == 0 || n >= sizeof(szPath))
         return CString();
     CString strPath(szPath);
@@ -20,7 +20,7 @@ CString ModuleBaseName()
     for (LPCSTR p = szPath; *p; ++p)
         if (*p == '\\' || *p == '/' || *p == ':')
             pszName = p + 1;
-    LPCSTR pszDot = NULL;
+    LPCSTR pszDot = nullptr;
     for (LPCSTR p = pszName; *p; ++p)
         if (*p == '.')
             pszDot = p;
@@ -29,10 +29,10 @@ CString ModuleBaseName()
 } // namespace
 
 CWinApp::CWinApp(LPCSTR lpszAppName)
-    : m_strAppName(lpszAppName != NULL ? CString(lpszAppName) : ModuleBaseName())
+    : m_strAppName(lpszAppName != nullptr ? CString(lpszAppName) : ModuleBaseName())
 {
     m_pszAppName = m_strAppName.GetString();
-    m_hInstance = ::GetModuleHandleA(NULL);
+    m_hInstance = ::GetModuleHandleA(nullptr);
     g_pApp = this;
 }
 
@@ -47,7 +47,7 @@ int CWinApp::ExitInstance()
     if (m_nQuitCode >= 0)
         return m_nQuitCode;
     MSG msg;
-    if (::PeekMessageA(&msg, NULL, WM_QUIT, WM_QUIT, PM_REMOVE))
+    if (::PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))
         return static_cast<int>(msg.wParam);
     return 0;
 }
@@ -56,7 +56,7 @@ int CWinApp::Run()
 {
     MSG msg;
     BOOL bRet;
-    while ((bRet = ::GetMessageA(&msg, NULL, 0, 0)) != 0 && bRet != -1)
+    while ((bRet = ::GetMessageA(&msg, nullptr, 0, 0)) != 0 && bRet != -1)
     {
         ::TranslateMessage(&msg);
         ::DispatchMessageA(&msg);
@@ -77,7 +77,7 @@ CWinApp *AfxGetApp()
 
 CWnd *AfxGetMainWnd()
 {
-    return g_pApp != nullptr ? g_pApp->m_pMainWnd : NULL;
+    return g_pApp != nullptr ? g_pApp->m_pMainWnd : nullptr;
 }
 
 LPCSTR AfxGetAppName()
@@ -87,7 +87,7 @@ LPCSTR AfxGetAppName()
 
 HINSTANCE AfxGetInstanceHandle()
 {
-    return g_pApp != nullptr ? g_pApp->m_hInstance : ::GetModuleHandleA(NULL);
+    return g_pApp != nullptr ? g_pApp->m_hInstance : ::GetModuleHandleA(nullptr);
 }
 
 HINSTANCE AfxGetResourceHandle()
@@ -98,10 +98,10 @@ HINSTANCE AfxGetResourceHandle()
 int AfxMessageBox(LPCSTR lpszText, UINT nType, UINT)
 {
     CWnd *pMain = AfxGetMainWnd();
-    HWND hOwner = pMain != NULL ? pMain->m_hWnd : NULL;
-    if (hOwner != NULL && !::IsWindow(hOwner))
-        hOwner = NULL;
-    return ::MessageBoxA(hOwner, lpszText, AfxGetAppName(), nType);
+    if (pMain != nullptr)
+        return pMain->MessageBox(lpszText, nullptr, nType);
+    CWnd wndNone;
+    return wndNone.MessageBox(lpszText, nullptr, nType);
 }
 
 void AfxEnableControlContainer() {}
@@ -111,7 +111,7 @@ int AfxWinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
     INITCOMMONCONTROLSEX icc = {sizeof(icc),
                                 ICC_PROGRESS_CLASS | ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&icc);
-    HRESULT hrCom = ::CoInitializeEx(NULL, COINIT_APARTMENTTHREADED);
+    HRESULT hrCom = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
 
     int nExitCode = 1;
     CWinApp *pApp = AfxGetApp();

@@ -7,7 +7,7 @@ int CListCtrl::InsertColumn(int nCol, LPCSTR lpszColumnHeading, int nFormat, int
     LVCOLUMNA col = {};
     col.mask = LVCF_FMT | LVCF_TEXT;
     col.fmt = nFormat;
-    col.pszText = const_cast<LPSTR>(lpszColumnHeading != NULL ? lpszColumnHeading : "");
+    col.pszText = const_cast<LPSTR>(lpszColumnHeading != nullptr ? lpszColumnHeading : "");
     if (nWidth != -1)
     {
         col.mask |= LVCF_WIDTH;
@@ -27,7 +27,7 @@ int CListCtrl::InsertItem(int nItem, LPCSTR lpszItem)
     LVITEMA item = {};
     item.mask = LVIF_TEXT;
     item.iItem = nItem;
-    item.pszText = const_cast<LPSTR>(lpszItem != NULL ? lpszItem : "");
+    item.pszText = const_cast<LPSTR>(lpszItem != nullptr ? lpszItem : "");
     return static_cast<int>(
         ::SendMessageA(m_hWnd, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
 }
@@ -36,29 +36,9 @@ BOOL CListCtrl::SetItemText(int nItem, int nSubItem, LPCSTR lpszText)
 {
     LVITEMA item = {};
     item.iSubItem = nSubItem;
-    item.pszText = const_cast<LPSTR>(lpszText != NULL ? lpszText : "");
+    item.pszText = const_cast<LPSTR>(lpszText != nullptr ? lpszText : "");
     return static_cast<BOOL>(
         ::SendMessageA(m_hWnd, LVM_SETITEMTEXTA, nItem, reinterpret_cast<LPARAM>(&item)));
-}
-
-CString CListCtrl::GetItemText(int nItem, int nSubItem) const
-{
-    CString str;
-    // The control copies at most the buffer less one; a full buffer may mean more text.
-    for (int nSize = 256; nSize <= (1 << 20); nSize *= 2)
-    {
-        LVITEMA item = {};
-        item.iSubItem = nSubItem;
-        item.cchTextMax = nSize;
-        item.pszText = str.GetBuffer(nSize);
-        item.pszText[0] = '\0';
-        int n = static_cast<int>(
-            ::SendMessageA(m_hWnd, LVM_GETITEMTEXTA, nItem, reinterpret_cast<LPARAM>(&item)));
-        str.ReleaseBuffer(-1);
-        if (n < nSize - 1)
-            break;
-    }
-    return str;
 }
 
 BOOL CListCtrl::SetItemState(int nItem, UINT nState, UINT nMask)

@@ -1,7 +1,126 @@
-// Dialog.cpp - CDialog: modal and modeless dialogs from the program's templates, and DDX.
+// Dialog.cpp - CDialog: modal and modeless dialogs from the program's templates, the dialog
+// procedure that routes their messages into message maps, and DDX.
+#include "LayerText.h"
 #include "WndMap.h"
 
 #include <algorithm>
+
+namespace
+{
+bool ReturnsValueDirectly(UINT message)
+{
+    switch (message)
+    {
+    case WM_INITDIALOG:
+    case WM_COMPAREITEM:
+    case WM_VKEYTOITEM:
+    case WM_CHARTOITEM:
+    case WM_QUERYDRAGICON:
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Like the framework: a dialog that stayed hidden and in place during its initialisation, and
+// has no enabled owner, is centred.
+void AutoCenter(CDialog *pDlg, DWORD dwStyleOld, const RECT &rcOld)
+{
+    HWND hWnd = pDlg->m_hWnd;
+    if (hWnd == nullptr || (dwStyleOld & WS_VISIBLE) ||
+        (::GetWindowLongA(hWnd, GWL_STYLE) & (WS_VISIBLE | WS_CHILD)))
+        return;
+    RECT rc;
+    ::GetWindowRect(hWnd, &rc);
+    if (rc.left != rcOld.left || rc.top != rcOld.top)
+        return;
+    HWND hOwner = ::GetWindow(hWnd, GW_OWNER);
+    if (hOwner != nullptr && ::IsWindowEnabled(hOwner))
+        return;
+    pDlg->CenterWindow();
+}
+} // namespace
+
+INT_PTR CALLBACK AfxDlgProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    using namespace afx;
+    if (IsDefaultCall(hWnd, message, wParam, lParam))
+        return FALSE;
+
+    CDialog *pDlg = LookupDialog(hWnd);
+    if (pDlg == nullptr)
+    {
+        pDlg = TakeDialogToBind();
+        if (pDlg == nullptr && message == WM_INITDIALOG)
+            pDlg = reinterpret_cast<CDialog *>(lParam);
+        if (pDlg == nullptr)
+            return FALSE;
+        pDlg->m_hWnd = hWnd;
+        BindDialog(hWnd, pDlg);
+    }
+
+    // The system shows a WS_VISIBLE template after WM_INITDIALOG even when the dialog was
+    // ended there; an ended dialog is never to appear.
+    if (message == WM_WINDOWPOSCHANGING && pDlg->m_bEnded && lParam != 0)
+        reinterpret_cast<WINDOWPOS *>(lParam)->flags &= ~SWP_SHOWWINDOW;
+
+    DWORD dwStyleOld = 0;
+    RECT rcOld = {0, 0, 0, 0};
+    if (message == WM_INITDIALOG)
+    {
+        dwStyleOld = static_cast<DWORD>(::GetWindowLongA(hWnd, GWL_STYLE));
+        ::GetWindowRect(hWnd, &rcOld);
+    }
+
+    CurrentMessage cur = {hWnd, message, wParam, lParam, nullptr};
+    PushCurrentMessage(cur);
+    LRESULT lResult = 0;
+    BOOL bHandled = FALSE;
+    bool bFailed = false;
+    try
+    {
+        bHandled = pDlg->OnWndMsg(message, wParam, lParam, &lResult);
+    }
+    catch (...)
+    {
+        // An exception must not unwind through the system's dialog code: that would leave
+        // the modal loop and the window behind.
+        bFailed = true;
+    }
+    PopCurrentMessage(cur);
+    if (bFailed)
+    {
+        // Tell the user; the dialog stays usable.
+        pDlg->MessageBox(kHandlerFailed, nullptr, MB_OK | MB_ICONERROR);
+        bHandled = TRUE;
+        lResult = 0;
+    }
+
+    if (message == WM_INITDIALOG && ::IsWindow(hWnd))
+        AutoCenter(pDlg, dwStyleOld, rcOld);
+
+    if (message == WM_NCDESTROY)
+    {
+        UnbindWindow(hWnd, pDlg);
+        ClearHandle(*pDlg);
+        pDlg->DetachControls();
+        static_cast<CWnd *>(pDlg)->PostNcDestroy();
+        return FALSE;
+    }
+    if (!bHandled)
+        return FALSE;
+    if (ReturnsValueDirectly(message))
+        return static_cast<INT_PTR>(lResult);
+    ::SetWindowLongPtrA(hWnd, DWLP_MSGRESULT, lResult);
+    return TRUE;
+}
 
 CDialog::CDialog(UINT nIDTemplate, CWnd *pParentWnd)
     : m_nIDHelp(nIDTemplate), m_pParentWnd(pParentWnd)
@@ -12,20 +131,21 @@ CDialog::~CDialog()
 {
     // The derived members are gone already: their handles must not be touched any more.
     m_boundControls.clear();
-    if (m_hWnd != NULL)
+    if (m_hWnd != nullptr)
         CWnd::DestroyWindow();
 }
 
 INT_PTR CDialog::DoModal()
 {
-    if (m_hWnd != NULL)
+    if (m_hWnd != nullptr)
         return -1;
-    HWND hOwner = m_pParentWnd != NULL ? m_pParentWnd->m_hWnd : NULL;
-    if (hOwner == NULL)
+    HWND hOwner = m_pParentWnd != nullptr ? m_pParentWnd->m_hWnd : nullptr;
+    if (hOwner == nullptr)
     {
         // Like the framework: the main window owns it once that window exists, else nobody.
         CWnd *pMain = AfxGetMainWnd();
-        if (pMain != NULL && pMain != this && pMain->m_hWnd != NULL && ::IsWindow(pMain->m_hWnd))
+        if (pMain != nullptr && pMain != this && pMain->m_hWnd != nullptr &&
+            ::IsWindow(pMain->m_hWnd))
             hOwner = ::GetAncestor(pMain->m_hWnd, GA_ROOT);
     }
     m_bModal = TRUE;
@@ -40,17 +160,17 @@ INT_PTR CDialog::DoModal()
 
 BOOL CDialog::Create(UINT nIDTemplate, CWnd *pParentWnd)
 {
-    if (m_hWnd != NULL)
+    if (m_hWnd != nullptr)
         return FALSE;
     m_nIDHelp = nIDTemplate;
     m_pParentWnd = pParentWnd;
     m_bModal = FALSE;
     afx::SetDialogToBind(this);
     HWND hWnd = ::CreateDialogParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(nIDTemplate),
-                                     pParentWnd != NULL ? pParentWnd->m_hWnd : NULL, AfxDlgProc,
-                                     reinterpret_cast<LPARAM>(this));
+                                     pParentWnd != nullptr ? pParentWnd->m_hWnd : nullptr,
+                                     AfxDlgProc, reinterpret_cast<LPARAM>(this));
     afx::SetDialogToBind(nullptr);
-    return hWnd != NULL && m_hWnd == hWnd;
+    return hWnd != nullptr && m_hWnd == hWnd;
 }
 
 void CDialog::EndDialog(int nResult)
@@ -125,10 +245,10 @@ void CDialog::DetachControls()
 
 void DDX_Control(CDataExchange *pDX, int nIDC, CWnd &rControl)
 {
-    if (pDX == NULL || pDX->m_pDlgWnd == NULL || rControl.m_hWnd != NULL)
+    if (pDX == nullptr || pDX->m_pDlgWnd == nullptr || rControl.m_hWnd != nullptr)
         return;
     HWND hCtrl = ::GetDlgItem(pDX->m_pDlgWnd->m_hWnd, nIDC);
-    if (hCtrl == NULL)
+    if (hCtrl == nullptr)
         return;
     rControl.m_hWnd = hCtrl;
     if (CDialog *pDlg = dynamic_cast<CDialog *>(pDX->m_pDlgWnd))

@@ -2,6 +2,7 @@
 #include "afxdlgs.h"
 
 #include "FileFilter.h"
+#include "LayerText.h"
 
 #include <string>
 #include <vector>
@@ -11,9 +12,9 @@ namespace
 
 std::wstring Widen(LPCSTR psz)
 {
-    if (psz == NULL || *psz == '\0')
+    if (psz == nullptr || *psz == '\0')
         return std::wstring();
-    int n = ::MultiByteToWideChar(CP_ACP, 0, psz, -1, NULL, 0);
+    int n = ::MultiByteToWideChar(CP_ACP, 0, psz, -1, nullptr, 0);
     if (n <= 0)
         return std::wstring();
     std::wstring w(static_cast<size_t>(n), L'\0');
@@ -27,19 +28,33 @@ std::wstring Widen(LPCSTR psz)
 BOOL Narrow(LPCWSTR pwsz, CString &str)
 {
     str.Empty();
-    if (pwsz == NULL || *pwsz == L'\0')
+    if (pwsz == nullptr || *pwsz == L'\0')
         return TRUE;
     const bool bUtf8 = ::GetACP() == CP_UTF8; // flags and the default-char test are not allowed
     const DWORD dwFlags = bUtf8 ? 0 : WC_NO_BEST_FIT_CHARS;
     BOOL bUsedDefault = FALSE;
-    int n = ::WideCharToMultiByte(CP_ACP, dwFlags, pwsz, -1, NULL, 0, NULL,
-                                  bUtf8 ? NULL : &bUsedDefault);
+    int n = ::WideCharToMultiByte(CP_ACP, dwFlags, pwsz, -1, nullptr, 0, nullptr,
+                                  bUtf8 ? nullptr : &bUsedDefault);
     if (n <= 0 || bUsedDefault)
         return FALSE;
     LPSTR p = str.GetBuffer(n);
-    n = ::WideCharToMultiByte(CP_ACP, dwFlags, pwsz, -1, p, n, NULL, bUtf8 ? NULL : &bUsedDefault);
+    n = ::WideCharToMultiByte(CP_ACP, dwFlags, pwsz, -1, p, n, nullptr,
+                              bUtf8 ? nullptr : &bUsedDefault);
     str.ReleaseBuffer(-1);
     return n > 0 && !bUsedDefault;
+}
+
+// The ANSI form of a text, with the code page's default character where there is none.
+CString NarrowLossy(LPCWSTR pwsz)
+{
+    CString str;
+    int n = ::WideCharToMultiByte(CP_ACP, 0, pwsz, -1, nullptr, 0, nullptr, nullptr);
+    if (n <= 0)
+        return str;
+    LPSTR p = str.GetBuffer(n);
+    ::WideCharToMultiByte(CP_ACP, 0, pwsz, -1, p, n, nullptr, nullptr);
+    str.ReleaseBuffer(-1);
+    return str;
 }
 
 struct FlagMap
@@ -81,34 +96,40 @@ DWORD CFileDialog::OptionsFromFlags(DWORD dwOfnFlags)
     return dwFos;
 }
 
+int CFileDialog::ShowError(LPCSTR pszText) const
+{
+    if (m_pParentWnd != nullptr && m_pParentWnd->m_hWnd != nullptr)
+        return m_pParentWnd->MessageBox(pszText, nullptr, MB_OK | MB_ICONERROR);
+    return AfxMessageBox(pszText, MB_OK | MB_ICONERROR);
+}
+
 HWND CFileDialog::GetOwnerWindow() const
 {
-    HWND hOwner = m_pParentWnd != NULL ? m_pParentWnd->m_hWnd : NULL;
-    if (hOwner == NULL && AfxGetMainWnd() != NULL)
+    HWND hOwner = m_pParentWnd != nullptr ? m_pParentWnd->m_hWnd : nullptr;
+    if (hOwner == nullptr && AfxGetMainWnd() != nullptr)
         hOwner = AfxGetMainWnd()->m_hWnd;
-    return hOwner != NULL && ::IsWindow(hOwner) ? hOwner : NULL;
+    return hOwner != nullptr && ::IsWindow(hOwner) ? hOwner : nullptr;
 }
 
 INT_PTR CFileDialog::DoModal()
 {
     m_strPathName.Empty();
-    HRESULT hrInit = ::CoInitializeEx(NULL, COINIT_APARTMENTTHREADED);
-    IFileDialog *pDialog = NULL;
+    HRESULT hrInit = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    IFileDialog *pDialog = nullptr;
     HRESULT hr = m_bOpenFileDialog
-                     ? ::CoCreateInstance(CLSID_FileOpenDialog, NULL, CLSCTX_INPROC_SERVER,
+                     ? ::CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER,
                                           IID_IFileOpenDialog, reinterpret_cast<void **>(&pDialog))
-                     : ::CoCreateInstance(CLSID_FileSaveDialog, NULL, CLSCTX_INPROC_SERVER,
+                     : ::CoCreateInstance(CLSID_FileSaveDialog, nullptr, CLSCTX_INPROC_SERVER,
                                           IID_IFileSaveDialog, reinterpret_cast<void **>(&pDialog));
     INT_PTR nResult = IDCANCEL;
-    if (SUCCEEDED(hr) && pDialog != NULL)
+    if (SUCCEEDED(hr) && pDialog != nullptr)
     {
         nResult = ShowDialog(pDialog);
         pDialog->Release();
     }
     else
     {
-        ::MessageBoxA(GetOwnerWindow(), "The file dialog could not be opened.", AfxGetAppName(),
-                      MB_OK | MB_ICONERROR);
+        ShowError(afx::kFileDialogFailed);
     }
     if (SUCCEEDED(hrInit))
         ::CoUninitialize();
@@ -150,27 +171,26 @@ INT_PTR CFileDialog::ShowDialog(IFileDialog *pDialog)
     if (FAILED(pDialog->Show(hOwner)))
         return IDCANCEL;
 
-    IShellItem *pItem = NULL;
-    if (FAILED(pDialog->GetResult(&pItem)) || pItem == NULL)
+    IShellItem *pItem = nullptr;
+    if (FAILED(pDialog->GetResult(&pItem)) || pItem == nullptr)
         return IDCANCEL;
-    LPWSTR pwszPath = NULL;
+    LPWSTR pwszPath = nullptr;
     HRESULT hr = pItem->GetDisplayName(SIGDN_FILESYSPATH, &pwszPath);
     pItem->Release();
-    if (FAILED(hr) || pwszPath == NULL)
+    if (FAILED(hr) || pwszPath == nullptr)
         return IDCANCEL;
 
     CString strPath;
     BOOL bAnsi = Narrow(pwszPath, strPath);
     if (!bAnsi)
     {
-        std::wstring text = L"The path \"";
-        text += pwszPath;
-        text += L"\" cannot be used: it contains characters outside the system code page.";
-        ::MessageBoxW(hOwner, text.c_str(), Widen(AfxGetAppName()).c_str(), MB_OK | MB_ICONERROR);
+        CString strText;
+        strText.Format(afx::kPathOutsideCodePage, NarrowLossy(pwszPath).GetString());
+        ::CoTaskMemFree(pwszPath);
+        ShowError(strText);
+        return IDCANCEL;
     }
     ::CoTaskMemFree(pwszPath);
-    if (!bAnsi)
-        return IDCANCEL;
     m_strPathName = strPath;
     return IDOK;
 }

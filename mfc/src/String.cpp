@@ -14,7 +14,7 @@ void CString::Format(LPCSTR pszFormat, ...)
 
 void CString::FormatV(LPCSTR pszFormat, va_list args)
 {
-    if (pszFormat == NULL)
+    if (pszFormat == nullptr)
     {
         m_str.clear();
         return;

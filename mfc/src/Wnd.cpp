@@ -21,8 +21,8 @@ HWND CWnd::Detach()
 
 CWnd *CWnd::FromHandle(HWND hWnd)
 {
-    if (hWnd == NULL)
-        return NULL;
+    if (hWnd == nullptr)
+        return nullptr;
     if (CDialog *pDlg = afx::LookupDialog(hWnd))
         return pDlg;
     return afx::TemporaryWnd(hWnd);
@@ -35,7 +35,7 @@ CWnd *CWnd::GetDesktopWindow()
 
 int CWnd::GetWindowText(LPSTR lpszStringBuf, int nMaxCount) const
 {
-    if (lpszStringBuf == NULL || nMaxCount <= 0)
+    if (lpszStringBuf == nullptr || nMaxCount <= 0)
         return 0;
     lpszStringBuf[0] = '\0';
     return ::GetWindowTextA(m_hWnd, lpszStringBuf, nMaxCount);
@@ -44,7 +44,7 @@ int CWnd::GetWindowText(LPSTR lpszStringBuf, int nMaxCount) const
 void CWnd::GetWindowText(CString &rString) const
 {
     rString.Empty();
-    if (m_hWnd == NULL)
+    if (m_hWnd == nullptr)
         return;
     // The text may grow between measuring and reading (another thread may set it).
     int nLen = ::GetWindowTextLengthA(m_hWnd);
@@ -61,7 +61,7 @@ void CWnd::GetWindowText(CString &rString) const
 
 void CWnd::MoveWindow(LPCRECT lpRect, BOOL bRepaint)
 {
-    if (lpRect != NULL)
+    if (lpRect != nullptr)
         ::MoveWindow(m_hWnd, lpRect->left, lpRect->top, lpRect->right - lpRect->left,
                      lpRect->bottom - lpRect->top, bRepaint);
 }
@@ -69,16 +69,16 @@ void CWnd::MoveWindow(LPCRECT lpRect, BOOL bRepaint)
 void CWnd::CenterWindow(CWnd *pAlternateOwner)
 {
     HWND hCenter =
-        pAlternateOwner != NULL ? pAlternateOwner->m_hWnd : ::GetWindow(m_hWnd, GW_OWNER);
-    if (hCenter != NULL && (!::IsWindowVisible(hCenter) || ::IsIconic(hCenter)))
-        hCenter = NULL;
+        pAlternateOwner != nullptr ? pAlternateOwner->m_hWnd : ::GetWindow(m_hWnd, GW_OWNER);
+    if (hCenter != nullptr && (!::IsWindowVisible(hCenter) || ::IsIconic(hCenter)))
+        hCenter = nullptr;
     MONITORINFO mi = {};
     mi.cbSize = sizeof(mi);
     ::GetMonitorInfoA(
-        ::MonitorFromWindow(hCenter != NULL ? hCenter : m_hWnd, MONITOR_DEFAULTTOPRIMARY), &mi);
+        ::MonitorFromWindow(hCenter != nullptr ? hCenter : m_hWnd, MONITOR_DEFAULTTOPRIMARY), &mi);
     const RECT &rcArea = mi.rcWork;
     RECT rcCenter = rcArea;
-    if (hCenter != NULL)
+    if (hCenter != nullptr)
         ::GetWindowRect(hCenter, &rcCenter);
     RECT rc;
     ::GetWindowRect(m_hWnd, &rc);
@@ -95,7 +95,7 @@ void CWnd::CenterWindow(CWnd *pAlternateOwner)
         y = rcArea.bottom - cy;
     if (y < rcArea.top)
         y = rcArea.top;
-    ::SetWindowPos(m_hWnd, NULL, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 CWnd *CWnd::GetDlgItem(int nID) const
@@ -106,7 +106,7 @@ CWnd *CWnd::GetDlgItem(int nID) const
 CMenu *CWnd::GetSystemMenu(BOOL bRevert) const
 {
     HMENU hMenu = ::GetSystemMenu(m_hWnd, bRevert);
-    return bRevert ? NULL : CMenu::FromHandle(hMenu);
+    return bRevert ? nullptr : CMenu::FromHandle(hMenu);
 }
 
 HICON CWnd::SetIcon(HICON hIcon, BOOL bBigIcon)
@@ -120,15 +120,15 @@ int CWnd::MessageBox(LPCSTR lpszText, LPCSTR lpszCaption, UINT nType)
     // A worker may report after its window went: the system refuses a box with a dead
     // owner, and the message must not be lost.
     HWND hOwner = m_hWnd;
-    if (hOwner != NULL && !::IsWindow(hOwner))
-        hOwner = NULL;
-    return ::MessageBoxA(hOwner, lpszText, lpszCaption != NULL ? lpszCaption : AfxGetAppName(),
+    if (hOwner != nullptr && !::IsWindow(hOwner))
+        hOwner = nullptr;
+    return ::MessageBoxA(hOwner, lpszText, lpszCaption != nullptr ? lpszCaption : AfxGetAppName(),
                          nType);
 }
 
 BOOL CWnd::DestroyWindow()
 {
-    if (m_hWnd == NULL)
+    if (m_hWnd == nullptr)
         return FALSE;
     HWND hWnd = m_hWnd;
     BOOL bOk = ::DestroyWindow(hWnd);
@@ -143,7 +143,7 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT *pResult
 {
     // Commands nobody in the window's map handles go on to the application's map.
     CWinApp *pApp = AfxGetApp();
-    if (message == WM_COMMAND && pApp != NULL)
+    if (message == WM_COMMAND && pApp != nullptr)
         return pApp->OnWndMsg(message, wParam, lParam, pResult);
     return FALSE;
 }
@@ -151,9 +151,9 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT *pResult
 LRESULT CWnd::Default()
 {
     const afx::CurrentMessage *pCur = afx::GetCurrentMessage();
-    if (pCur == NULL || pCur->hWnd != m_hWnd || m_hWnd == NULL)
+    if (pCur == nullptr || pCur->hWnd != m_hWnd || m_hWnd == nullptr)
         return 0;
-    if (afx::LookupDialog(m_hWnd) != NULL)
+    if (afx::LookupDialog(m_hWnd) != nullptr)
         return afx::DefaultDialogMessage(*pCur);
     return ::DefWindowProcA(pCur->hWnd, pCur->message, pCur->wParam, pCur->lParam);
 }
@@ -170,21 +170,21 @@ void CWnd::OnPaint()
 
 HCURSOR CWnd::OnQueryDragIcon()
 {
-    return NULL;
+    return nullptr;
 }
 
 CMenu *CMenu::FromHandle(HMENU hMenu)
 {
-    return hMenu == NULL ? NULL : afx::TemporaryMenu(hMenu);
+    return hMenu == nullptr ? nullptr : afx::TemporaryMenu(hMenu);
 }
 
-CPaintDC::CPaintDC(CWnd *pWnd) : m_ps(), m_hWnd(pWnd != NULL ? pWnd->m_hWnd : NULL)
+CPaintDC::CPaintDC(CWnd *pWnd) : m_ps(), m_hWnd(pWnd != nullptr ? pWnd->m_hWnd : nullptr)
 {
     m_hDC = ::BeginPaint(m_hWnd, &m_ps);
 }
 
 CPaintDC::~CPaintDC()
 {
-    if (m_hDC != NULL)
+    if (m_hDC != nullptr)
         ::EndPaint(m_hWnd, &m_ps);
 }

@@ -1,4 +1,5 @@
-// WndMap.cpp - binding dialog objects to their windows without thunks, and message dispatch.
+// WndMap.cpp - binding dialog objects to their windows without thunks, per-thread temporaries
+// and the message each thread is processing.
 #include "WndMap.h"
 
 #include <memory>
@@ -36,7 +37,7 @@ struct DefaultGuard
     WPARAM wParam;
     LPARAM lParam;
 };
-thread_local DefaultGuard t_guard = {false, NULL, 0, 0, 0};
+thread_local DefaultGuard t_guard = {false, nullptr, 0, 0, 0};
 
 struct Temporaries
 {
@@ -45,50 +46,17 @@ struct Temporaries
 };
 thread_local Temporaries t_temps;
 
-bool ReturnsValueDirectly(UINT message)
+// The calling thread's object for handle h, made on first use.
+template <class T, class H>
+T *Temporary(std::unordered_map<H, std::unique_ptr<T>> &map, H h, H T::*pHandle)
 {
-    switch (message)
+    std::unique_ptr<T> &p = map[h];
+    if (!p)
     {
-    case WM_INITDIALOG:
-    case WM_COMPAREITEM:
-    case WM_VKEYTOITEM:
-    case WM_CHARTOITEM:
-    case WM_QUERYDRAGICON:
-    case WM_CTLCOLORMSGBOX:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC:
-        return true;
-    default:
-        return false;
+        p.reset(new T);
+        (*p).*pHandle = h;
     }
-}
-
-// Like the framework: a dialog that stayed hidden and in place during its initialisation, and
-// has no enabled owner, is centred.
-void AutoCenter(CDialog *pDlg, DWORD dwStyleOld, const RECT &rcOld)
-{
-    HWND hWnd = pDlg->m_hWnd;
-    if (hWnd == NULL || (dwStyleOld & WS_VISIBLE) ||
-        (::GetWindowLongA(hWnd, GWL_STYLE) & (WS_VISIBLE | WS_CHILD)))
-        return;
-    RECT rc;
-    ::GetWindowRect(hWnd, &rc);
-    if (rc.left != rcOld.left || rc.top != rcOld.top)
-        return;
-    HWND hOwner = ::GetWindow(hWnd, GW_OWNER);
-    if (hOwner != NULL && ::IsWindowEnabled(hOwner))
-        return;
-    pDlg->CenterWindow();
-}
-
-void ReportHandlerException(HWND hWnd)
-{
-    ::MessageBoxA(hWnd, "An unexpected error occurred. The last action was not completed.",
-                  AfxGetAppName(), MB_OK | MB_ICONERROR);
+    return p.get();
 }
 
 } // namespace
@@ -98,9 +66,16 @@ void SetDialogToBind(CDialog *pDlg)
     t_pDlgToBind = pDlg;
 }
 
+CDialog *TakeDialogToBind()
+{
+    CDialog *pDlg = t_pDlgToBind;
+    t_pDlgToBind = nullptr;
+    return pDlg;
+}
+
 CDialog *LookupDialog(HWND hWnd)
 {
-    if (hWnd == NULL)
+    if (hWnd == nullptr)
         return nullptr;
     DialogMap &d = Dialogs();
     AcquireSRWLockShared(&d.lock);
@@ -120,7 +95,7 @@ void BindDialog(HWND hWnd, CDialog *pDlg)
 
 void UnbindWindow(HWND hWnd, const CWnd *pWnd)
 {
-    if (hWnd == NULL)
+    if (hWnd == nullptr)
         return;
     DialogMap &d = Dialogs();
     AcquireSRWLockExclusive(&d.lock);
@@ -132,29 +107,37 @@ void UnbindWindow(HWND hWnd, const CWnd *pWnd)
 
 CWnd *TemporaryWnd(HWND hWnd)
 {
-    std::unique_ptr<CWnd> &p = t_temps.wnds[hWnd];
-    if (!p)
-    {
-        p.reset(new CWnd);
-        p->m_hWnd = hWnd;
-    }
-    return p.get();
+    return Temporary(t_temps.wnds, hWnd, &CWnd::m_hWnd);
 }
 
 CMenu *TemporaryMenu(HMENU hMenu)
 {
-    std::unique_ptr<CMenu> &p = t_temps.menus[hMenu];
-    if (!p)
-    {
-        p.reset(new CMenu);
-        p->m_hMenu = hMenu;
-    }
-    return p.get();
+    return Temporary(t_temps.menus, hMenu, &CMenu::m_hMenu);
 }
 
 const CurrentMessage *GetCurrentMessage()
 {
     return t_pCurrent;
+}
+
+void PushCurrentMessage(CurrentMessage &cur)
+{
+    cur.pPrev = t_pCurrent;
+    t_pCurrent = &cur;
+}
+
+void PopCurrentMessage(const CurrentMessage &cur)
+{
+    t_pCurrent = cur.pPrev;
+}
+
+bool IsDefaultCall(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (!t_guard.bArmed || t_guard.hWnd != hWnd || t_guard.message != message ||
+        t_guard.wParam != wParam || t_guard.lParam != lParam)
+        return false;
+    t_guard.bArmed = false;
+    return true;
 }
 
 LRESULT DefaultDialogMessage(const CurrentMessage &cur)
@@ -166,77 +149,3 @@ LRESULT DefaultDialogMessage(const CurrentMessage &cur)
 }
 
 } // namespace afx
-
-INT_PTR CALLBACK AfxDlgProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    using namespace afx;
-    if (t_guard.bArmed && t_guard.hWnd == hWnd && t_guard.message == message &&
-        t_guard.wParam == wParam && t_guard.lParam == lParam)
-    {
-        t_guard.bArmed = false;
-        return FALSE;
-    }
-
-    CDialog *pDlg = LookupDialog(hWnd);
-    if (pDlg == nullptr)
-    {
-        pDlg = t_pDlgToBind;
-        if (pDlg == nullptr && message == WM_INITDIALOG)
-            pDlg = reinterpret_cast<CDialog *>(lParam);
-        if (pDlg == nullptr)
-            return FALSE;
-        t_pDlgToBind = nullptr;
-        pDlg->m_hWnd = hWnd;
-        BindDialog(hWnd, pDlg);
-    }
-
-    // The system shows a WS_VISIBLE template after WM_INITDIALOG even when the dialog was
-    // ended there; an ended dialog is never to appear.
-    if (message == WM_WINDOWPOSCHANGING && pDlg->m_bEnded && lParam != 0)
-        reinterpret_cast<WINDOWPOS *>(lParam)->flags &= ~SWP_SHOWWINDOW;
-
-    DWORD dwStyleOld = 0;
-    RECT rcOld = {0, 0, 0, 0};
-    if (message == WM_INITDIALOG)
-    {
-        dwStyleOld = static_cast<DWORD>(::GetWindowLongA(hWnd, GWL_STYLE));
-        ::GetWindowRect(hWnd, &rcOld);
-    }
-
-    CurrentMessage cur = {hWnd, message, wParam, lParam, t_pCurrent};
-    t_pCurrent = &cur;
-    LRESULT lResult = 0;
-    BOOL bHandled = FALSE;
-    try
-    {
-        bHandled = pDlg->OnWndMsg(message, wParam, lParam, &lResult);
-    }
-    catch (...)
-    {
-        // An exception must not unwind through the system's dialog code: that would leave
-        // the modal loop and the window behind. Tell the user; the dialog stays usable.
-        t_pCurrent = cur.pPrev;
-        ReportHandlerException(hWnd);
-        bHandled = TRUE;
-        lResult = 0;
-    }
-    t_pCurrent = cur.pPrev;
-
-    if (message == WM_INITDIALOG && ::IsWindow(hWnd))
-        AutoCenter(pDlg, dwStyleOld, rcOld);
-
-    if (message == WM_NCDESTROY)
-    {
-        UnbindWindow(hWnd, pDlg);
-        ClearHandle(*pDlg);
-        pDlg->DetachControls();
-        static_cast<CWnd *>(pDlg)->PostNcDestroy();
-        return FALSE;
-    }
-    if (!bHandled)
-        return FALSE;
-    if (ReturnsValueDirectly(message))
-        return static_cast<INT_PTR>(lResult);
-    ::SetWindowLongPtrA(hWnd, DWLP_MSGRESULT, lResult);
-    return TRUE;
-}

@@ -1,5 +1,5 @@
 // WndMap.h - internal: dialog objects by window handle, per-thread temporaries and the
-// message being processed, and the dialog procedure that routes messages into message maps.
+// message being processed. The dialog procedure that uses them is in Dialog.cpp.
 #pragma once
 
 #include "afxwin.h"
@@ -9,18 +9,20 @@ namespace afx
 
 // Dialog whose window procedure binds to the next window it sees on this thread.
 void SetDialogToBind(CDialog *pDlg);
+// That dialog, taken once: nullptr afterwards.
+CDialog *TakeDialogToBind();
 
-// The permanent object of a window created by this layer, else NULL.
+// The permanent object of a window created by this layer, else nullptr.
 CDialog *LookupDialog(HWND hWnd);
 void BindDialog(HWND hWnd, CDialog *pDlg);
 // Forgets hWnd only while it still belongs to pWnd.
 void UnbindWindow(HWND hWnd, const CWnd *pWnd);
 
 // One untorn store: a worker thread reading the handle meanwhile sees either the old window
-// (a call on it fails harmlessly once it is destroyed) or NULL.
+// (a call on it fails harmlessly once it is destroyed) or nullptr.
 inline void ClearHandle(CWnd &wnd)
 {
-    ::InterlockedExchangePointer(reinterpret_cast<PVOID volatile *>(&wnd.m_hWnd), NULL);
+    ::InterlockedExchangePointer(reinterpret_cast<PVOID volatile *>(&wnd.m_hWnd), nullptr);
 }
 
 CWnd *TemporaryWnd(HWND hWnd);
@@ -36,9 +38,15 @@ struct CurrentMessage
     CurrentMessage *pPrev;
 };
 const CurrentMessage *GetCurrentMessage();
+// cur is this thread's current message until PopCurrentMessage(cur).
+void PushCurrentMessage(CurrentMessage &cur);
+void PopCurrentMessage(const CurrentMessage &cur);
 
 // The system's default handling of the current message of a layer dialog.
 LRESULT DefaultDialogMessage(const CurrentMessage &cur);
+// True, once, for the dialog procedure's call that DefaultDialogMessage causes: that call must
+// answer "not handled" so that the system's handling runs.
+bool IsDefaultCall(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 } // namespace afx
 

@@ -37,7 +37,7 @@ class CliChoiceTest : public testing::TestWithParam<Choice>
 TEST_P(CliChoiceTest, OpensOnlyTheChosenBoard)
 {
     const Choice &c = GetParam();
-    CCliSim sim(kFourBoards);
+    CSimSession sim(kFourBoards);
     const CliRun run = RunCli("ostrel-cli", std::wstring(L"erase ") + c.pszArgs);
     EXPECT_EQ(c.nCode, run.nExit) << run.strErr;
 
@@ -63,7 +63,7 @@ INSTANTIATE_TEST_SUITE_P(Cli, CliChoiceTest, testing::ValuesIn(kChoices),
 
 TEST(CliAll, RunsEachBoardInTurnAndExitsWithTheWorstCode)
 {
-    CCliSim sim(BoardsConfig({"", "fail.EraseEeprom = 7 EEPROM stuck", ""}));
+    CSimSession sim(BoardsConfig({"", "fail.EraseEeprom = 7 EEPROM stuck", ""}));
     const CliRun run = RunCli("ostrel-cli", L"erase --all");
     EXPECT_EQ(4, run.nExit);
     EXPECT_EQ(
@@ -97,7 +97,7 @@ TEST(CliAll, RunsEachBoardInTurnAndExitsWithTheWorstCode)
 TEST(CliList, JsonHoldsEveryListedBoardWithItsTextsEscaped)
 {
     // \xE9 is e-acute in the ANSI code page; the unterminated type fills all 256 bytes.
-    CCliSim sim(
+    CSimSession sim(
         BoardsConfig({"type = Q\"t\\\\b\\tx\xE9\nio = 0x300\neeprom_version = 1.05",
                       "openable = 0\nio = 0x310", "usable = 0", "eeprom_erased = 1\nio = 0x320",
                       "type = ABC\ntype_unterminated = 1\nio = 0x330"}));
@@ -114,7 +114,7 @@ TEST(CliList, JsonHoldsEveryListedBoardWithItsTextsEscaped)
     {
         std::map<std::string, JsonValue> &board = list.items[i].members;
         EXPECT_EQ(static_cast<long long>(i), board["index"].nValue);
-        EXPECT_EQ(Wide(kAddresses[i]), board["io_address"].strValue);
+        EXPECT_EQ(Widen(kAddresses[i]), board["io_address"].strValue);
         EXPECT_EQ(i == 1, board["locked"].bValue) << i;
         if (kTypes[i])
         {
@@ -136,10 +136,11 @@ TEST(CliList, JsonHoldsEveryListedBoardWithItsTextsEscaped)
 
 TEST(CliLock, ABoardAnotherProgramHoldsIsReportedAsLocked)
 {
-    CCliSim sim(BoardsConfig({""}, "progress_ms = 30000\nprogress_step_ms = 100"));
-    CCliProcess holder;
+    CSimSession sim(BoardsConfig({""}, "progress_ms = 30000\nprogress_step_ms = 100"));
+    CChildProcess holder;
     ASSERT_TRUE(holder.Start(
-        CliCommand("torvane-cli", L"program \"" + Wide(SamplePath("sample.bit")) + L"\"")));
+        CliCommand("torvane-cli", L"program \"" + Widen(SamplePath("sample.bit")) + L"\""),
+        CliOptions()));
     ASSERT_TRUE(vtltest::WaitForCondition(
         [&] { return FindCall(sim.Calls(holder.Pid()), "board0.Progress(") >= 0; }, 30000));
 

@@ -19,10 +19,12 @@ class CliBreakTest : public testing::TestWithParam<ConsoleEvent>
 
 TEST_P(CliBreakTest, FinishesTheOperationThenGivesEverythingBack)
 {
-    CCliSim sim(BoardsConfig({""}, "progress_ms = 4000\nprogress_step_ms = 40"));
-    CCliProcess process;
-    ASSERT_TRUE(process.Start(CliCommand(
-        "torvane-cli", L"program \"" + Wide(SamplePath("sample.bit")) + L"\" --family virtex")));
+    CSimSession sim(BoardsConfig({""}, "progress_ms = 4000\nprogress_step_ms = 40"));
+    CChildProcess process;
+    ASSERT_TRUE(
+        process.Start(CliCommand("torvane-cli", L"program \"" + Widen(SamplePath("sample.bit")) +
+                                                    L"\" --family virtex"),
+                      CliOptions()));
     ASSERT_TRUE(vtltest::WaitForCondition(
         [&] { return FindCall(sim.Calls(process.Pid()), "board0.Progress(") >= 0; }, 30000));
 
@@ -43,7 +45,7 @@ TEST_P(CliBreakTest, FinishesTheOperationThenGivesEverythingBack)
         EXPECT_EQ(130u, dwThreadCode);
         CloseHandle(hHandlerThread);
     }
-    const CliRun run = process.Finish(30000);
+    const CliRun run = Finish(process, 30000);
 
     EXPECT_EQ(130, run.nExit) << run.strErr;
     EXPECT_EQ("Family: Virtex (--family)\nFlash programmed\n", run.strOut);

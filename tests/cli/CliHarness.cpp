@@ -1,5 +1,5 @@
-// CliHarness.cpp - child processes with piped output, simulator sessions, journal checks and a
-// JSON reader for the companions' tests.
+// CliHarness.cpp - the companions' runs and output, journal checks, console events and a JSON
+// reader for their tests.
 #include "CliHarness.h"
 
 #include <cctype>
@@ -20,174 +20,41 @@ std::string ToLf(const std::string &strText)
     }
     return strResult;
 }
-
-void ReadAvailable(HANDLE hPipe, std::string &strText)
-{
-    DWORD dwAvailable = 0;
-    while (hPipe && PeekNamedPipe(hPipe, nullptr, 0, nullptr, &dwAvailable, nullptr) &&
-           dwAvailable > 0)
-    {
-        char buffer[4096];
-        DWORD dwRead = 0;
-        if (!ReadFile(hPipe, buffer, dwAvailable < sizeof(buffer) ? dwAvailable : sizeof(buffer),
-                      &dwRead, nullptr) ||
-            dwRead == 0)
-            return;
-        strText.append(buffer, dwRead);
-    }
-}
 } // namespace
 
-CCliProcess::~CCliProcess()
+vtltest::ChildOptions CliOptions(const std::string &strDir)
 {
-    if (m_pi.hProcess && WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT)
-    {
-        TerminateProcess(m_pi.hProcess, 99);
-        WaitForSingleObject(m_pi.hProcess, 5000);
-    }
-    for (HANDLE h : {m_pi.hProcess, m_pi.hThread, m_hOut, m_hErr})
-    {
-        if (h)
-            CloseHandle(h);
-    }
-}
-
-bool CCliProcess::Start(const std::wstring &strCommand, const std::string &strDir,
-                        const std::vector<char> *pEnvironment)
-{
-    SECURITY_ATTRIBUTES sa = {sizeof(sa), nullptr, TRUE};
-    HANDLE hOutWrite = nullptr;
-    HANDLE hErrWrite = nullptr;
-    if (!CreatePipe(&m_hOut, &hOutWrite, &sa, 1 << 16) ||
-        !CreatePipe(&m_hErr, &hErrWrite, &sa, 1 << 16))
-        return false;
-    SetHandleInformation(m_hOut, HANDLE_FLAG_INHERIT, 0);
-    SetHandleInformation(m_hErr, HANDLE_FLAG_INHERIT, 0);
-    HANDLE hNul = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa,
-                              OPEN_EXISTING, 0, nullptr);
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdInput = hNul;
-    si.hStdOutput = hOutWrite;
-    si.hStdError = hErrWrite;
-    std::wstring strLine = strCommand;
-    const std::wstring strWideDir = Wide(strDir);
+    vtltest::ChildOptions options;
+    options.strDir = strDir;
+    options.bCapture = true;
     // A console without a window: console events reach it, and nothing shows on the desktop.
-    const BOOL bStarted =
-        CreateProcessW(nullptr, &strLine[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                       pEnvironment ? const_cast<char *>(pEnvironment->data()) : nullptr,
-                       strDir.empty() ? nullptr : strWideDir.c_str(), &si, &m_pi);
-    CloseHandle(hOutWrite);
-    CloseHandle(hErrWrite);
-    if (hNul != INVALID_HANDLE_VALUE)
-        CloseHandle(hNul);
-    if (!bStarted)
-        m_pi = PROCESS_INFORMATION{};
-    return bStarted != FALSE;
+    options.dwFlags = CREATE_NO_WINDOW;
+    return options;
 }
 
-void CCliProcess::Drain()
-{
-    ReadAvailable(m_hOut, m_strOut);
-    ReadAvailable(m_hErr, m_strErr);
-}
-
-CliRun CCliProcess::Finish(DWORD dwTimeoutMs)
+CliRun Finish(CChildProcess &process, DWORD dwTimeoutMs)
 {
     CliRun run;
-    run.dwPid = m_pi.dwProcessId;
-    const ULONGLONG nEnd = GetTickCount64() + dwTimeoutMs;
-    bool bEnded = false;
-    while (m_pi.hProcess && !bEnded && GetTickCount64() < nEnd)
-    {
-        Drain(); // a full pipe would stall the child
-        bEnded = WaitForSingleObject(m_pi.hProcess, 20) == WAIT_OBJECT_0;
-    }
-    Drain();
+    run.dwPid = process.Pid();
     DWORD dwCode = 0;
-    if (bEnded && GetExitCodeProcess(m_pi.hProcess, &dwCode))
+    if (process.Wait(dwTimeoutMs, &dwCode))
         run.nExit = static_cast<int>(dwCode);
-    run.strOut = ToLf(m_strOut);
-    run.strErr = ToLf(m_strErr);
+    run.strOut = ToLf(process.Out());
+    run.strErr = ToLf(process.Err());
     return run;
-}
-
-std::wstring Wide(const std::string &strText)
-{
-    std::wstring strWide(strText.size(), L'\0');
-    const int n = MultiByteToWideChar(CP_ACP, 0, strText.data(), static_cast<int>(strText.size()),
-                                      &strWide[0], static_cast<int>(strWide.size()));
-    strWide.resize(static_cast<size_t>(n > 0 ? n : 0));
-    return strWide;
 }
 
 std::wstring CliCommand(const char *pszExe, const std::wstring &strArgs)
 {
-    return L"\"" + Wide(vtltest::BinDir() + pszExe + ".exe") + L"\" " + strArgs;
+    return L"\"" + Widen(vtltest::BinDir() + pszExe + ".exe") + L"\" " + strArgs;
 }
 
 CliRun RunCli(const char *pszExe, const std::wstring &strArgs)
 {
-    CCliProcess process;
-    if (!process.Start(CliCommand(pszExe, strArgs)))
+    CChildProcess process;
+    if (!process.Start(CliCommand(pszExe, strArgs), CliOptions()))
         return CliRun();
-    return process.Finish();
-}
-
-CCliSim::CCliSim(const std::string &strConfig)
-    : m_strJournal(m_scratch.Path("journal.txt")),
-      m_env(m_scratch.Write("sim.ini", strConfig), m_strJournal)
-{
-}
-
-std::vector<std::string> CCliSim::Calls(DWORD dwPid) const
-{
-    std::vector<std::string> calls = simtest::JournalLines(m_strJournal, dwPid);
-    for (std::string &strCall : calls)
-        strCall = ToLf(strCall);
-    return calls;
-}
-
-std::string BoardsConfig(const std::vector<std::string> &boards, const std::string &strDriver)
-{
-    std::string strText =
-        "[driver]\nboards = " + std::to_string(boards.size()) + "\n" + strDriver + "\n";
-    for (size_t i = 0; i < boards.size(); ++i)
-        strText += "[board " + std::to_string(i) + "]\n" + boards[i] + "\n";
-    return strText;
-}
-
-int FindCall(const std::vector<std::string> &calls, const std::string &strPrefix, int nFrom)
-{
-    for (size_t i = static_cast<size_t>(nFrom < 0 ? 0 : nFrom); i < calls.size(); ++i)
-    {
-        if (calls[i].compare(0, strPrefix.size(), strPrefix) == 0)
-            return static_cast<int>(i);
-    }
-    return -1;
-}
-
-testing::AssertionResult GaveEverythingBack(const std::vector<std::string> &calls)
-{
-    for (size_t i = 0; i < calls.size(); ++i)
-    {
-        const size_t nAt = calls[i].find(" = board");
-        if (calls[i].rfind("VtlUsbOpenBoard(", 0) != 0 || nAt == std::string::npos)
-            continue;
-        const std::string strBoard = calls[i].substr(nAt + 3);
-        if (FindCall(calls, strBoard + ".ReleaseBoard()", static_cast<int>(i)) < 0)
-            return testing::AssertionFailure() << strBoard << " was never released";
-    }
-    if (FindCall(calls, "VtlUsbOpen(") >= 0 &&
-        (calls.empty() || calls.back().rfind("VtlUsbClose()", 0) != 0))
-        return testing::AssertionFailure() << "the library was not closed last";
-    return testing::AssertionSuccess();
-}
-
-std::string SamplePath(const char *pszName)
-{
-    return vtltest::BinDir() + "samples\\" + pszName;
+    return Finish(process);
 }
 
 namespace

@@ -9,7 +9,7 @@ const std::string kKey = "HKLM\\SOFTWARE\\Veltrane\\VTL4410\\settings";
 
 int Reg(const std::string &strArgs)
 {
-    return simtest::RunProcess("reg.exe " + strArgs, 30000);
+    return vtltest::RunChild("reg.exe " + strArgs, 30000);
 }
 
 // Torvane's settings key is taken away for a test and put back as it was.
@@ -17,7 +17,7 @@ class CSettingsKeyBackup
 {
 public:
     CSettingsKeyBackup()
-        : m_strFile(m_scratch.Path("settings.reg")),
+        : m_strFile(m_dir.File("settings.reg")),
           m_bExisted(Reg("export \"" + kKey + "\" \"" + m_strFile + "\" /y") == 0)
     {
         Reg("delete \"" + kKey + "\" /f");
@@ -30,7 +30,7 @@ public:
     }
 
 private:
-    simtest::CScratch m_scratch;
+    vtltest::CTempDir m_dir;
     std::string m_strFile;
     bool m_bExisted;
 };
@@ -65,7 +65,7 @@ TEST_P(CliFamilyTest, TakesTheStoredFamilyAndSaysWhich)
     {
         ASSERT_EQ(0, Reg("add \"" + kKey + "\" /v Spartan " + s.pszValue + " /f"));
     }
-    CCliSim sim("[driver]\nprogress_ms = 100\n");
+    CSimSession sim("[driver]\nprogress_ms = 100\n");
     const CliRun run = RunCli("torvane-cli", std::wstring(L"erase-bitstream") + s.pszArgs);
     EXPECT_EQ(0, run.nExit) << run.strErr;
     EXPECT_EQ(std::string(s.pszFamilyLine) + "\nBitstream erased!\n", run.strOut);

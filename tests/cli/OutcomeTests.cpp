@@ -1,6 +1,5 @@
 // OutcomeTests.cpp - each exit code, with its message on the right stream, and every board and
 // the library given back, whatever the outcome.
-#include "CleanChild.h"
 #include "CliHarness.h"
 
 using namespace clitest;
@@ -79,37 +78,38 @@ const Outcome kOutcomes[] = {
     {"DowngradeAllowed", "ostrel-cli", kBeside, "[board 0]\neeprom_version = 2.0\n",
      L"update --allow-downgrade \"{samples}sample.iic\"", 0, true, "EEPROM updated.",
      "board0.ProgramEeprom(", nullptr},
-    {"CountBeyondBound", "ostrel-cli", kBeside, "[driver]\nboard_count = 0xFFFFFFFF\n", L"list",
-     0, true, "0x300", "VtlUsbGetBoardInfo(255)", "VtlUsbGetBoardInfo(256)"},
+    {"CountBeyondBound", "ostrel-cli", kBeside, "[driver]\nboard_count = 0xFFFFFFFF\n", L"list", 0,
+     true, "0x300", "VtlUsbGetBoardInfo(255)", "VtlUsbGetBoardInfo(256)"},
     {"UnreadableEepromVersion", "ostrel-cli", kBeside, "[board 0]\neeprom_erased = 1\n",
      L"update \"{samples}sample.iic\"", 0, true, "EEPROM updated.", "board0.ProgramEeprom(",
      nullptr},
 };
 
-std::wstring Expand(std::wstring strArgs, const CCliSim &sim)
+std::wstring Expand(std::wstring strArgs, const CSimSession &sim)
 {
     for (const auto &place : {std::make_pair(std::wstring(L"{samples}"), SamplePath("")),
-                              std::make_pair(std::wstring(L"{scratch}"), sim.Path(""))})
+                              std::make_pair(std::wstring(L"{scratch}"), sim.File(""))})
     {
         for (size_t i; (i = strArgs.find(place.first)) != std::wstring::npos;)
-            strArgs.replace(i, place.first.size(), Wide(place.second));
+            strArgs.replace(i, place.first.size(), Widen(place.second));
     }
     return strArgs;
 }
 
 // Starts the program where the outcome wants it.
-bool Start(CCliProcess &process, const Outcome &o, const CCliSim &sim)
+bool Start(CChildProcess &process, const Outcome &o, const CSimSession &sim)
 {
     const std::wstring strArgs = Expand(o.pszArgs, sim);
     if (o.nPlace == kBeside)
-        return process.Start(CliCommand(o.pszExe, strArgs));
-    const std::string strExe = sim.Path(std::string(o.pszExe) + ".exe");
+        return process.Start(CliCommand(o.pszExe, strArgs), CliOptions());
+    const std::string strExe = sim.File(std::string(o.pszExe) + ".exe");
     CopyFileA((vtltest::BinDir() + o.pszExe + ".exe").c_str(), strExe.c_str(), FALSE);
     if (o.nPlace == kNoFunction)
         CopyFileA((vtltest::ExeDir() + "loaderstubs\\no_open\\VtlDrvUsb.dll").c_str(),
-                  sim.Path("VtlDrvUsb.dll").c_str(), FALSE);
-    const std::vector<char> environment = vtltest::CleanEnvironment({});
-    return process.Start(L"\"" + Wide(strExe) + L"\" " + strArgs, sim.Path(""), &environment);
+                  sim.File("VtlDrvUsb.dll").c_str(), FALSE);
+    vtltest::ChildOptions options = CliOptions(sim.File(""));
+    options.bCleanPath = true;
+    return process.Start(L"\"" + Widen(strExe) + L"\" " + strArgs, options);
 }
 
 class CliOutcomeTest : public testing::TestWithParam<Outcome>
@@ -120,10 +120,10 @@ class CliOutcomeTest : public testing::TestWithParam<Outcome>
 TEST_P(CliOutcomeTest, ExitsWithItsCodeAndGivesEverythingBack)
 {
     const Outcome &o = GetParam();
-    CCliSim sim(o.pszConfig);
-    CCliProcess process;
+    CSimSession sim(o.pszConfig);
+    CChildProcess process;
     ASSERT_TRUE(Start(process, o, sim));
-    const CliRun run = process.Finish();
+    const CliRun run = Finish(process);
 
     EXPECT_EQ(o.nCode, run.nExit) << "stdout:\n" << run.strOut << "stderr:\n" << run.strErr;
     const std::string &strStream = o.bStdout ? run.strOut : run.strErr;

@@ -58,21 +58,19 @@ INSTANTIATE_TEST_SUITE_P(Cli, CliProgramTest, testing::Values("torvane-cli", "os
 
 TEST(CliProgress, RewritesOneLineInPlaceOnAConsole)
 {
-    CCliSim sim(BoardsConfig({""}, "progress_ms = 3000\nprogress_step_ms = 10"));
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
-    std::wstring strCommand = CliCommand("torvane-cli", L"erase");
+    CSimSession sim(BoardsConfig({""}, "progress_ms = 3000\nprogress_step_ms = 10"));
+    CChildProcess process;
+    vtltest::ChildOptions options;
+    options.dwFlags = CREATE_NO_WINDOW;
     // No redirection: both streams write to the child's own console.
-    ASSERT_TRUE(CreateProcessW(nullptr, &strCommand[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
-                               nullptr, nullptr, &si, &pi));
+    ASSERT_TRUE(process.Start(CliCommand("torvane-cli", L"erase"), options));
     // Staying on that console keeps its screen after the child ends.
     const bool bStarted = vtltest::WaitForCondition(
-        [&] { return FindCall(sim.Calls(pi.dwProcessId), "board0.SetProgressCallback(") >= 0; },
+        [&] { return FindCall(sim.Calls(process.Pid()), "board0.SetProgressCallback(") >= 0; },
         30000);
     FreeConsole();
-    const bool bAttached = bStarted && AttachConsole(pi.dwProcessId) != FALSE;
-    const bool bEnded = WaitForSingleObject(pi.hProcess, 30000) == WAIT_OBJECT_0;
+    const bool bAttached = bStarted && AttachConsole(process.Pid()) != FALSE;
+    const bool bEnded = process.Wait(30000);
     std::vector<std::string> rows;
     HANDLE hScreen =
         CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
@@ -89,8 +87,6 @@ TEST(CliProgress, RewritesOneLineInPlaceOnAConsole)
     if (hScreen != INVALID_HANDLE_VALUE)
         CloseHandle(hScreen);
     FreeConsole();
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
 
     ASSERT_TRUE(bAttached);
     ASSERT_TRUE(bEnded);

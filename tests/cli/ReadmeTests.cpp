@@ -33,24 +33,24 @@ TEST(CliReadme, ScriptedSessionPrintsWhatTheReadmeShows)
     ASSERT_NE(std::string::npos, strScript.find("ostrel-cli update new.iic --all")) << strScript;
     ASSERT_FALSE(strShown.empty());
 
-    CCliSim sim("[driver]\nboards = 2\nprogress_ms = 300\nprogress_step_ms = 30\n");
-    CopyFileA(SamplePath("sample_c2.iic").c_str(), sim.Path("new.iic").c_str(), FALSE);
-    CopyFileA(SamplePath("sample.bit").c_str(), sim.Path("design.bit").c_str(), FALSE);
+    CSimSession sim("[driver]\nboards = 2\nprogress_ms = 300\nprogress_step_ms = 30\n");
+    CopyFileA(SamplePath("sample_c2.iic").c_str(), sim.File("new.iic").c_str(), FALSE);
+    CopyFileA(SamplePath("sample.bit").c_str(), sim.File("design.bit").c_str(), FALSE);
     std::string strBatch;
     std::istringstream lines(strScript);
     for (std::string strLine; std::getline(lines, strLine);)
         strBatch += strLine + "\r\n";
     sim.Write("update.cmd", strBatch);
 
-    CCliProcess process;
-    ASSERT_TRUE(process.Start(L"cmd.exe /c update.cmd", sim.Path("")));
-    const CliRun run = process.Finish();
+    CChildProcess process;
+    ASSERT_TRUE(process.Start(L"cmd.exe /c update.cmd", CliOptions(sim.File(""))));
+    const CliRun run = Finish(process);
     EXPECT_EQ(0, run.nExit) << run.strErr;
     EXPECT_EQ(strShown, run.strOut);
 
     // The session ran against the simulator: both boards were programmed, then the flash.
     std::string strJournal;
-    vtltest::ReadFileText(sim.Path("journal.txt"), strJournal);
+    vtltest::ReadFileText(sim.File("journal.txt"), strJournal);
     for (const char *pszCall :
          {"board0.ProgramEeprom(", "board1.ProgramEeprom(", "board0.ProgramFlash("})
         EXPECT_NE(std::string::npos, strJournal.find(pszCall)) << pszCall;

@@ -20,16 +20,17 @@ TEST(OstrelStartup, TwoBoardsInIndexOrderFirstSelected)
                   (Rows{{"VTL4410", "0x300", "Ver 1.05"}, {"VTL4410-B", "0x300", "Ver 2.10"}}));
         EXPECT_EQ(d.SelectedRow(), 0);
         EXPECT_EQ(d.SelectedIndex(), 0);
-        EXPECT_EQ(d.m_lstBoards.GetItemState(0, LVIS_FOCUSED), static_cast<UINT>(LVIS_FOCUSED));
+        EXPECT_EQ(ListView_GetItemState(d.m_lstBoards, 0, LVIS_FOCUSED),
+                  static_cast<UINT>(LVIS_FOCUSED));
         EXPECT_TRUE(d.ButtonsEnabled(true));
-        EXPECT_EQ(d.m_lstBoards.GetExtendedStyle() & 0x60u, 0x60u);
+        EXPECT_EQ(ListView_GetExtendedListViewStyle(d.m_lstBoards) & 0x60u, 0x60u);
         // 14 : 11 : 10 of the client width.
         CRect rc;
         d.m_lstBoards.GetClientRect(&rc);
         const unsigned w = static_cast<unsigned>(rc.Width());
-        EXPECT_EQ(d.m_lstBoards.GetColumnWidth(0), static_cast<int>(w * 14 / 35));
-        EXPECT_EQ(d.m_lstBoards.GetColumnWidth(1), static_cast<int>(w * 11 / 35));
-        EXPECT_EQ(d.m_lstBoards.GetColumnWidth(2), static_cast<int>(w * 10 / 35));
+        EXPECT_EQ(ListView_GetColumnWidth(d.m_lstBoards, 0), static_cast<int>(w * 14 / 35));
+        EXPECT_EQ(ListView_GetColumnWidth(d.m_lstBoards, 1), static_cast<int>(w * 11 / 35));
+        EXPECT_EQ(ListView_GetColumnWidth(d.m_lstBoards, 2), static_cast<int>(w * 10 / 35));
     });
     EXPECT_TRUE(dlg.m_bScriptRan);
     EXPECT_EQ(boxes.Count(), 0u);
@@ -98,10 +99,7 @@ TEST(OstrelStartup, OpenFailureShowsLibraryTextAndCode)
     EXPECT_EQ(r.owner, hDlg);
 }
 
-class OstrelThrows : public testing::TestWithParam<ThrowStyle>
-{
-};
-INSTANTIATE_TEST_SUITE_P(Styles, OstrelThrows, testing::ValuesIn(kThrowStyles), StyleName);
+VTL_THROW_STYLE_SUITE(OstrelThrows);
 
 TEST_P(OstrelThrows, OpenThatThrowsIsReportedNotFatal)
 {
@@ -140,19 +138,13 @@ TEST(OstrelStartup, NoBoardEmptyListButtonsDisabled)
 TEST(OstrelStartup, BoardCountOfTheLibraryIsBoundedTo256Indexes)
 {
     CSimSession sim(BoardsConfig({"type = A", "type = B"}, "board_count = 0xFFFFFFFF\n"));
-    CTestOstrelDlg dlg;
-    dlg.m_nRefreshPauseMs = 100;
+    CTestOstrelDlg dlg(100);
     dlg.RunScript([&](CTestOstrelDlg &d) {
         EXPECT_EQ(d.m_nBoards, 0xFFFFFFFFu);
         EXPECT_EQ(d.Rows().size(), 2u);
         EXPECT_EQ(sim.Count("VtlUsbGetBoardInfo("), 256u);
         EXPECT_EQ(sim.Count("VtlUsbGetBoardInfo(255)"), 1u);
-        SetEvent(d.m_hRefreshEvent);
-        EXPECT_TRUE(WaitForCondition(
-            [&] {
-                return sim.Count("VtlUsbOpen(") == 2 && d.ButtonsEnabled(true) && !d.m_bHourglass;
-            },
-            10000));
+        EXPECT_TRUE(d.RefreshAndWait(sim, 10000));
         EXPECT_EQ(sim.Count("VtlUsbGetBoardInfo("), 512u);
         EXPECT_EQ(d.Rows().size(), 2u);
     });
@@ -218,17 +210,10 @@ TEST_P(OstrelThrows, ListFillingAndRefreshGoOnPastThrowingBoardOperations)
     CMsgBoxCatcher boxes;
     const Rows want = {{"A", "0x300", "Unknown"}, {"B", "0x310", "Ver 1.02"}};
     {
-        CTestOstrelDlg dlg;
-        dlg.m_nRefreshPauseMs = 100;
+        CTestOstrelDlg dlg(100);
         dlg.RunScript([&](CTestOstrelDlg &d) {
             EXPECT_EQ(d.Rows(), want);
-            SetEvent(d.m_hRefreshEvent);
-            ASSERT_TRUE(WaitForCondition(
-                [&] {
-                    return sim.Count("VtlUsbOpen(") == 2 && d.ButtonsEnabled(true) &&
-                           !d.m_bHourglass;
-                },
-                15000));
+            ASSERT_TRUE(d.RefreshAndWait(sim, 15000));
             EXPECT_EQ(d.Rows(), want);
             EXPECT_EQ(sim.Count("board0.ReleaseBoard() = throw 4 \"Gone\""), 1u);
             EXPECT_EQ(sim.Count("board1.ReleaseBoard() = 0"), 1u);

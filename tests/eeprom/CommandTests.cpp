@@ -55,7 +55,7 @@ void RunCommand(CTestOstrelDlg &d, void (CTestOstrelDlg::*pfn)(), int nRow, cons
         (d.*pfn)();
         return;
     }
-    CFileDialogAnswer answer(pszPath);
+    CFileDialogAnswerer answer(Widen(pszPath));
     (d.*pfn)();
     EXPECT_TRUE(answer.Join()) << "file dialog not answered";
 }
@@ -96,8 +96,7 @@ void PrintTo(const ThrowingCommand &c, std::ostream *os)
     *os << c.pszName;
 }
 
-class OstrelThrownRecord
-    : public ::testing::TestWithParam<std::tuple<ThrowingCommand, ThrowStyle>>
+class OstrelThrownRecord : public ::testing::TestWithParam<std::tuple<ThrowingCommand, ThrowStyle>>
 {
 };
 
@@ -162,8 +161,7 @@ INSTANTIATE_TEST_SUITE_P(
             ThrowingCommand{"Erase", &CTestOstrelDlg::OnErase, "EraseEeprom", false}),
         ::testing::ValuesIn(kThrowStyles)),
     [](const ::testing::TestParamInfo<std::tuple<ThrowingCommand, ThrowStyle>> &info) {
-        return std::string(std::get<0>(info.param).pszName) + "_" +
-               std::get<1>(info.param).pszName;
+        return std::string(std::get<0>(info.param).pszName) + "_" + std::get<1>(info.param).pszName;
     });
 
 TEST(OstrelCommands, UnlockedBoardOnlyReportsTheLock)

@@ -26,9 +26,9 @@ Step Fires(Step s)
     return s;
 }
 
-// Plays each sequence from the initial state on the real dialog, with its refresh event
-// swapped for one the test reads (the refresh thread keeps waiting on its own copy).
-void Play(const std::vector<std::pair<const char *, std::vector<Step>>> &sequences)
+// Runs body on the real dialog with its refresh event swapped for a probe the test reads (the
+// refresh thread keeps waiting on its own copy).
+void RunWithProbe(const std::function<void(CTestOstrelDlg &, HANDLE)> &body)
 {
     CSimSession sim(BoardsConfig({"type = A"}));
     CTestOstrelDlg dlg;
@@ -36,6 +36,17 @@ void Play(const std::vector<std::pair<const char *, std::vector<Step>>> &sequenc
         HANDLE hProbe = CreateEventA(nullptr, FALSE, FALSE, nullptr);
         const HANDLE hOriginal = d.m_hRefreshEvent;
         d.m_hRefreshEvent = hProbe;
+        body(d, hProbe);
+        d.m_hRefreshEvent = hOriginal;
+        CloseHandle(hProbe);
+    });
+    EXPECT_TRUE(dlg.m_bScriptRan);
+}
+
+// Plays each sequence from the initial state.
+void Play(const std::vector<std::pair<const char *, std::vector<Step>>> &sequences)
+{
+    RunWithProbe([&](CTestOstrelDlg &d, HANDLE hProbe) {
         for (const auto &seq : sequences)
         {
             SCOPED_TRACE(seq.first);
@@ -49,10 +60,7 @@ void Play(const std::vector<std::pair<const char *, std::vector<Step>>> &sequenc
                 ++n;
             }
         }
-        d.m_hRefreshEvent = hOriginal;
-        CloseHandle(hProbe);
     });
-    EXPECT_TRUE(dlg.m_bScriptRan);
 }
 } // namespace
 
@@ -84,12 +92,7 @@ TEST(OstrelDeviceChange, ArrivalAndRemovalRules)
 
 TEST(OstrelDeviceChange, FlagsAfterEachKindOfMessage)
 {
-    CSimSession sim(BoardsConfig({"type = A"}));
-    CTestOstrelDlg dlg;
-    dlg.RunScript([&](CTestOstrelDlg &d) {
-        HANDLE hProbe = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-        const HANDLE hOriginal = d.m_hRefreshEvent;
-        d.m_hRefreshEvent = hProbe;
+    RunWithProbe([](CTestOstrelDlg &d, HANDLE hProbe) {
         d.DeviceChange(DBT_DEVNODES_CHANGED);
         EXPECT_TRUE(d.m_bNodesChanged);
         d.DeviceChange(DBT_DEVICEREMOVECOMPLETE, DBT_DEVTYP_VOLUME);
@@ -107,7 +110,5 @@ TEST(OstrelDeviceChange, FlagsAfterEachKindOfMessage)
         EXPECT_EQ(WaitForSingleObject(hProbe, 0), static_cast<DWORD>(WAIT_TIMEOUT));
         // The handler answers 0 whatever it did.
         EXPECT_EQ(d.SendMessage(WM_DEVICECHANGE, DBT_DEVICEARRIVAL, 0), 0);
-        d.m_hRefreshEvent = hOriginal;
-        CloseHandle(hProbe);
     });
 }

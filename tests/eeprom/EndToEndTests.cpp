@@ -1,46 +1,22 @@
 // EndToEndTests.cpp - the built Ostrel.exe driven from outside: no library, hot-plug,
 // a board held by another process, Save and Verify through the real file dialogs.
+#include "SimSession.h"
 #include "TestSupport.h"
 #include "resource.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <sstream>
 
 using namespace vtltest;
 
 namespace
 {
-using Env = std::vector<std::pair<std::string, std::string>>;
-
-// Configuration and journal for the programs started by one test.
-struct Sim
-{
-    CTempDir dir;
-    std::string config = dir.File("sim.ini");
-    std::string journal = dir.File("journal.txt");
-    explicit Sim(const std::string &text) { WriteFileText(config, text); }
-    Env env() const { return {{"VTLSIM_CONFIG", config}, {"VTLSIM_JOURNAL", journal}}; }
-    std::vector<std::string> Calls(DWORD pid) const
-    {
-        std::string text;
-        ReadFileText(journal, text);
-        std::vector<std::string> calls;
-        std::istringstream in(text);
-        const std::string prefix = std::to_string(pid) + " ";
-        for (std::string line; std::getline(in, line);)
-            if (line.compare(0, prefix.size(), prefix) == 0)
-                calls.push_back(line.substr(prefix.size()));
-        return calls;
-    }
-};
-
-bool RunVtlsim(const Sim &sim, const std::string &args)
+bool RunVtlsim(const CSimSession &sim, const std::string &args)
 {
     CProcessDriver p;
     DWORD dwExit = 1;
-    return p.Start("vtlsim.exe", sim.env(), args) && p.WaitForExit(20000, &dwExit) && dwExit == 0;
+    return p.Start("vtlsim.exe", sim.Env(), args) && p.WaitForExit(20000, &dwExit) && dwExit == 0;
 }
 
 bool ButtonsEnabled(const CProcessDriver &p, bool bEnabled)
@@ -52,7 +28,7 @@ bool ButtonsEnabled(const CProcessDriver &p, bool bEnabled)
 }
 
 // Presses Erase; the index of the board the library erased, -1 when none.
-int ErasedBoard(CProcessDriver &p, const Sim &sim)
+int ErasedBoard(CProcessDriver &p, const CSimSession &sim)
 {
     const size_t nBefore = sim.Calls(p.Pid()).size();
     MsgBoxRecord box;
@@ -66,9 +42,9 @@ int ErasedBoard(CProcessDriver &p, const Sim &sim)
     return -1;
 }
 
-bool StartWithButtons(CProcessDriver &p, const Sim &sim)
+bool StartWithButtons(CProcessDriver &p, const CSimSession &sim)
 {
-    return p.Start("Ostrel.exe", sim.env()) && p.WaitForMainWindow(20000, "Ostrel") &&
+    return p.Start("Ostrel.exe", sim.Env()) && p.WaitForMainWindow(20000, "Ostrel") &&
            WaitForCondition([&] { return ButtonsEnabled(p, true); }, 10000);
 }
 } // namespace
@@ -113,7 +89,7 @@ TEST(OstrelProgram, WithoutLibraryShowsLoaderMessagesAndEndsWithCode1)
 
 TEST(OstrelProgram, KeysMoveTheBoardTheCommandsActOn)
 {
-    Sim sim("[driver]\nboards = 2\n[board 0]\ntype = Alpha\n[board 1]\ntype = Beta\n");
+    CSimSession sim("[driver]\nboards = 2\n[board 0]\ntype = Alpha\n[board 1]\ntype = Beta\n");
     CProcessDriver p;
     ASSERT_TRUE(StartWithButtons(p, sim)) << p.LastError();
     ASSERT_EQ(p.ListSelected(IDC_BOARDS), 0);
@@ -146,7 +122,7 @@ TEST(OstrelProgram, RowClickedDuringASlowRefillIsTheBoardTheCommandsActOn)
     for (const char *pszType : {"A", "B", "C"})
         config += std::string("[board ") + std::to_string(*pszType - 'A') + "]\ntype = " + pszType +
                   "\ndelay.GetEepromVersion = 700\n";
-    Sim sim(config + "[board 3]\ntype = D\nunplugged = 1\n");
+    CSimSession sim(config + "[board 3]\ntype = D\nunplugged = 1\n");
     CProcessDriver p;
     ASSERT_TRUE(StartWithButtons(p, sim)) << p.LastError();
     ASSERT_EQ(p.ListSelected(IDC_BOARDS), 0);
@@ -166,8 +142,9 @@ TEST(OstrelProgram, RowClickedDuringASlowRefillIsTheBoardTheCommandsActOn)
 
 TEST(OstrelProgram, HotPlugRefreshesAfterThePauseAndSelectsTheBoardAgain)
 {
-    Sim sim("[driver]\nboards = 3\n[board 0]\ntype = Alpha\nio = 0x300\n[board 1]\ntype = Beta\n"
-            "io = 0x310\nunplugged = 1\n[board 2]\ntype = Gamma\nio = 0x320\n");
+    CSimSession sim(
+        "[driver]\nboards = 3\n[board 0]\ntype = Alpha\nio = 0x300\n[board 1]\ntype = Beta\n"
+        "io = 0x310\nunplugged = 1\n[board 2]\ntype = Gamma\nio = 0x320\n");
     CProcessDriver p;
     ASSERT_TRUE(StartWithButtons(p, sim)) << p.LastError();
     EXPECT_EQ(p.ListRows(IDC_BOARDS, 3),
@@ -205,21 +182,19 @@ TEST(OstrelProgram, HotPlugRefreshesAfterThePauseAndSelectsTheBoardAgain)
     DWORD dwExit = 1;
     ASSERT_TRUE(p.WaitForExit(10000, &dwExit));
     EXPECT_EQ(dwExit, 0u);
-    const std::vector<std::string> calls = sim.Calls(p.Pid());
-    ASSERT_FALSE(calls.empty());
-    EXPECT_EQ(calls.back().rfind("VtlUsbClose()", 0), 0u) << calls.back();
+    EXPECT_TRUE(ClosedLast(sim.Calls(p.Pid())));
 }
 
 TEST(OstrelProgram, BoardHeldByAnotherProcessOnlyReportsTheLock)
 {
-    Sim sim("[driver]\nboards = 1\n[board 0]\ntype = Shared\n");
+    CSimSession sim("[driver]\nboards = 1\n[board 0]\ntype = Shared\n");
     CProcessDriver holder;
-    ASSERT_TRUE(holder.Start("Ostrel.exe", sim.env()));
+    ASSERT_TRUE(holder.Start("Ostrel.exe", sim.Env()));
     ASSERT_TRUE(holder.WaitForMainWindow(20000, "Ostrel"));
     ASSERT_TRUE(WaitForCondition([&] { return holder.ListCount(IDC_BOARDS) == 1; }, 10000));
 
     CProcessDriver second;
-    ASSERT_TRUE(second.Start("Ostrel.exe", sim.env()));
+    ASSERT_TRUE(second.Start("Ostrel.exe", sim.Env()));
     ASSERT_TRUE(second.WaitForMainWindow(20000, "Ostrel"));
     ASSERT_TRUE(WaitForCondition([&] { return second.ListCount(IDC_BOARDS) == 1; }, 10000));
     EXPECT_EQ(second.ListText(IDC_BOARDS, 0, 2), "Unknown");
@@ -242,14 +217,14 @@ TEST(OstrelProgram, BoardHeldByAnotherProcessOnlyReportsTheLock)
 
 TEST(OstrelProgram, SaveWithBareNameThenVerify)
 {
-    Sim sim("[driver]\nboards = 1\n[board 0]\neeprom_version = 1.07\n");
+    CSimSession sim("[driver]\nboards = 1\n[board 0]\neeprom_version = 1.07\n");
     CProcessDriver p;
-    ASSERT_TRUE(p.Start("Ostrel.exe", sim.env()));
+    ASSERT_TRUE(p.Start("Ostrel.exe", sim.Env()));
     ASSERT_TRUE(p.WaitForMainWindow(20000, "Ostrel"));
     ASSERT_TRUE(WaitForCondition([&] { return ButtonsEnabled(p, true); }, 10000));
     ASSERT_TRUE(p.Click(IDC_SAVE));
-    ASSERT_TRUE(p.AnswerFileDialog(sim.dir.File("image"), 15000)) << p.LastError();
-    const std::string saved = sim.dir.File("image.iic");
+    ASSERT_TRUE(p.AnswerFileDialog(sim.File("image"), 15000)) << p.LastError();
+    const std::string saved = sim.File("image.iic");
     ASSERT_TRUE(WaitForCondition(
         [&] { return GetFileAttributesA(saved.c_str()) != INVALID_FILE_ATTRIBUTES; }, 10000));
     // A successful save is silent.

@@ -30,19 +30,10 @@ TEST(OstrelLeaks, RefreshesGiveBackEveryHandle)
 {
     CSimSession sim(BoardsConfig({"type = A", "type = B"}));
     CMsgBoxCatcher boxes;
-    CTestOstrelDlg dlg;
-    dlg.m_nRefreshPauseMs = 50;
+    CTestOstrelDlg dlg(50);
     dlg.RunScript([&](CTestOstrelDlg &d) {
         leaktest::ExpectStepGivesBack("refresh", kCycles, leaktest::kOnceOnly, false, [&] {
-            const size_t nOpens = sim.Count("VtlUsbOpen(");
-            SetEvent(d.m_hRefreshEvent);
-            return WaitForCondition(
-                       [&] {
-                           return sim.Count("VtlUsbOpen(") == nOpens + 1 &&
-                                  d.ButtonsEnabled(true) && !d.m_bHourglass;
-                       },
-                       10000) &&
-                   d.Rows().size() == 2u;
+            return d.RefreshAndWait(sim, 10000) && d.Rows().size() == 2u;
         });
     });
     EXPECT_TRUE(dlg.m_bScriptRan);

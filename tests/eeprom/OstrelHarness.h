@@ -1,70 +1,43 @@
 // OstrelHarness.h - runs the real COstrelDlg in-process against the simulator.
 #pragma once
 
+#include "ModalRun.h"
 #include "OstrelDlg.h"
+#include "SimSession.h"
 #include "TestSupport.h"
 
 #include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace ostreltest
 {
-// Simulator configuration and journal in a fresh folder, named in this process's
-// environment for as long as the object lives.
-class CSimSession
-{
-public:
-    explicit CSimSession(const std::string &strConfig);
-    ~CSimSession();
-    CSimSession(const CSimSession &) = delete;
-    CSimSession &operator=(const CSimSession &) = delete;
+using vtltest::BoardsConfig;
+using vtltest::CSimSession;
 
-    const vtltest::CTempDir &Dir() const { return m_dir; }
-    std::string File(const std::string &name) const { return m_dir.File(name); }
-    const std::string &ConfigPath() const { return m_strConfig; }
-    const std::string &JournalPath() const { return m_strJournal; }
-    // Variables for a child process that should see the same boards.
-    std::vector<std::pair<std::string, std::string>> Env() const;
-
-    // Journal lines of process pid (default: this one) without the pid.
-    std::vector<std::string> Calls(DWORD pid = GetCurrentProcessId()) const;
-    // How many of them start with prefix.
-    size_t Count(const std::string &prefix, DWORD pid = GetCurrentProcessId()) const;
-    // Position of the first (or last) call starting with prefix, -1 when none.
-    int Find(const std::string &prefix, bool bLast = false) const;
-
-private:
-    vtltest::CTempDir m_dir;
-    std::string m_strConfig;
-    std::string m_strJournal;
-};
-
-// A config of boards given as section bodies: "type = A\nio = 0x300\n...".
-std::string BoardsConfig(const std::vector<std::string> &boards,
-                         const std::string &strDriver = std::string());
-
-// The dialog with its protected parts opened up for tests. RunScript runs the script once the
-// dialog is up, then ends the dialog; a watchdog ends it if the script hangs. The test fails
-// when the watchdog had to, or when the script did not run to its end (an exception left it).
+// The dialog with its protected parts opened up for tests. RunScript runs the dialog under
+// vtltest::RunModal and the script on the dialog's own thread once the dialog is up, then ends
+// the dialog. The test fails when the watchdog had to end it, or when the script did not run to
+// its end (an exception left it).
 class CTestOstrelDlg : public COstrelDlg
 {
 public:
-    CTestOstrelDlg() = default;
+    // A refresh pauses nRefreshPauseMs with the library closed (0: as the tool does).
+    explicit CTestOstrelDlg(DWORD nRefreshPauseMs = 0);
 
-    std::function<void(CTestOstrelDlg &)> m_script;
-    DWORD m_nWatchdogMs = 90000;
     bool m_bScriptRan = false;
-    bool m_bScriptFinished = false;
-    std::string m_strScriptStop; // what ended the script early
 
-    INT_PTR RunScript(std::function<void(CTestOstrelDlg &)> script);
+    INT_PTR RunScript(const std::function<void(CTestOstrelDlg &)> &script,
+                      DWORD dwTimeoutMs = 90000);
 
     // Snapshot of the list: one vector of three texts per row.
     std::vector<std::vector<std::string>> Rows();
     int SelectedRow(); // -1 when no row is selected
     bool ButtonsEnabled(bool bEnabled);
+    // No refresh running: the buttons are back and the hourglass is gone.
+    bool RefreshDone();
+    // Asks for one refresh and waits until it is done and has opened the library once more.
+    bool RefreshAndWait(const CSimSession &sim, DWORD dwTimeoutMs);
     // Sends an NM_CLICK / NM_RCLICK notification for row (or -1) as the list would.
     void ClickRow(int nRow, bool bRight = false);
     // Sends WM_DEVICECHANGE to the dialog; pHeader may be null.
@@ -93,23 +66,12 @@ public:
     using COstrelDlg::OnVerify;
 
 protected:
-    BOOL OnInitDialog() override;
     afx_msg LRESULT OnRunScript(WPARAM, LPARAM);
     DECLARE_MESSAGE_MAP()
-};
-
-// Answers the next file dialog of this process from another thread: types path and
-// presses OK (or Cancel when path is empty). Join() tells whether it was answered.
-class CFileDialogAnswer
-{
-public:
-    explicit CFileDialogAnswer(std::string strPath, DWORD dwTimeoutMs = 20000);
-    ~CFileDialogAnswer();
-    bool Join();
 
 private:
-    std::thread m_thread;
-    bool m_bAnswered = false;
-    bool m_bJoined = false;
+    const std::function<void(CTestOstrelDlg &)> *m_pScript = nullptr;
+    vtltest::CScript m_script;
 };
+
 } // namespace ostreltest

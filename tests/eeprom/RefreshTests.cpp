@@ -6,21 +6,12 @@
 using namespace ostreltest;
 using namespace vtltest;
 
-namespace
-{
-bool RefreshDone(CTestOstrelDlg &d)
-{
-    return d.ButtonsEnabled(true) && !d.m_bHourglass;
-}
-} // namespace
-
 TEST(OstrelRefresh, GreysButtonsShowsHourglassEmptiesThenRebuilds)
 {
     CSimSession sim(BoardsConfig({"type = A", "type = B"}));
     CMsgBoxCatcher boxes;
-    CTestOstrelDlg dlg;
     // Long enough for the emptied state to be seen on a loaded machine.
-    dlg.m_nRefreshPauseMs = 3000;
+    CTestOstrelDlg dlg(3000);
     dlg.RunScript([&](CTestOstrelDlg &d) {
         ASSERT_EQ(d.SelectedIndex(), 0);
         SetEvent(d.m_hRefreshEvent);
@@ -35,7 +26,7 @@ TEST(OstrelRefresh, GreysButtonsShowsHourglassEmptiesThenRebuilds)
         EXPECT_EQ(sim.Count("board0.ReleaseBoard()"), 1u);
         EXPECT_EQ(sim.Count("board1.ReleaseBoard()"), 1u);
 
-        ASSERT_TRUE(WaitForCondition([&] { return RefreshDone(d); }, 15000));
+        ASSERT_TRUE(WaitForCondition([&] { return d.RefreshDone(); }, 15000));
         EXPECT_GE(GetTickCount64() - t0, 2000u);
         EXPECT_EQ(d.Rows().size(), 2u);
         EXPECT_EQ(sim.Count("VtlUsbOpen("), 2u);
@@ -54,22 +45,20 @@ TEST(OstrelRefresh, GreysButtonsShowsHourglassEmptiesThenRebuilds)
 TEST(OstrelRefresh, NoBoardButtonsEnabledAfterRefresh)
 {
     CSimSession sim("[driver]\nboards = 0\n");
-    CTestOstrelDlg dlg;
-    dlg.m_nRefreshPauseMs = 100;
+    CTestOstrelDlg dlg(100);
     dlg.RunScript([&](CTestOstrelDlg &d) {
         EXPECT_TRUE(d.ButtonsEnabled(false));
         SetEvent(d.m_hRefreshEvent);
         ASSERT_TRUE(WaitForCondition([&] { return sim.Count("VtlUsbOpen(") == 2; }, 5000));
-        EXPECT_TRUE(WaitForCondition([&] { return RefreshDone(d); }, 5000));
+        EXPECT_TRUE(WaitForCondition([&] { return d.RefreshDone(); }, 5000));
     });
 }
 
 TEST(OstrelRefresh, SeveralSignalsDuringOneRefreshGiveExactlyOneMore)
 {
     CSimSession sim(BoardsConfig({"type = A"}));
-    CTestOstrelDlg dlg;
     // The three signals must land inside the first refresh's pause.
-    dlg.m_nRefreshPauseMs = 2000;
+    CTestOstrelDlg dlg(2000);
     dlg.RunScript([&](CTestOstrelDlg &d) {
         SetEvent(d.m_hRefreshEvent);
         ASSERT_TRUE(WaitForCondition([&] { return sim.Count("VtlUsbClose()") == 1; }, 10000));
@@ -77,7 +66,7 @@ TEST(OstrelRefresh, SeveralSignalsDuringOneRefreshGiveExactlyOneMore)
             SetEvent(d.m_hRefreshEvent);
         EXPECT_EQ(sim.Count("VtlUsbOpen("), 1u) << "signals came after the pause";
         ASSERT_TRUE(WaitForCondition(
-            [&] { return sim.Count("VtlUsbOpen(") == 3 && RefreshDone(d); }, 20000));
+            [&] { return sim.Count("VtlUsbOpen(") == 3 && d.RefreshDone(); }, 20000));
         // A third refresh would have closed the library again within its pause.
         EXPECT_FALSE(WaitForCondition([&] { return sim.Count("VtlUsbClose()") > 2; }, 2000));
         EXPECT_EQ(sim.Count("VtlUsbOpen("), 3u);
@@ -89,8 +78,7 @@ TEST(OstrelRefresh, ClosingDuringThePauseEndsAtOnceWithoutReopening)
     CSimSession sim(BoardsConfig({"type = A", "type = B"}));
     ULONGLONG tClose = 0;
     {
-        CTestOstrelDlg dlg;
-        dlg.m_nRefreshPauseMs = 30000;
+        CTestOstrelDlg dlg(30000);
         dlg.RunScript([&](CTestOstrelDlg &d) {
             SetEvent(d.m_hRefreshEvent);
             ASSERT_TRUE(WaitForCondition([&] { return sim.Count("VtlUsbClose()") == 1; }, 10000));
@@ -100,9 +88,7 @@ TEST(OstrelRefresh, ClosingDuringThePauseEndsAtOnceWithoutReopening)
     // Far below the pause; the slack is for a loaded machine.
     EXPECT_LT(GetTickCount64() - tClose, 3000u);
     EXPECT_EQ(sim.Count("VtlUsbOpen("), 1u);
-    const std::vector<std::string> calls = sim.Calls();
-    ASSERT_FALSE(calls.empty());
-    EXPECT_EQ(calls.back().rfind("VtlUsbClose()", 0), 0u) << calls.back();
+    EXPECT_TRUE(ClosedLast(sim.Calls()));
 }
 
 TEST(OstrelRefresh, GuiThreadKeepsServingTheRefillAndClosingMidRefillReleasesAll)
@@ -113,8 +99,7 @@ TEST(OstrelRefresh, GuiThreadKeepsServingTheRefillAndClosingMidRefillReleasesAll
                                   "type = C\ndelay.GetEepromVersion = 500"}));
     ULONGLONG tClose = 0;
     {
-        CTestOstrelDlg dlg;
-        dlg.m_nRefreshPauseMs = 50;
+        CTestOstrelDlg dlg(50);
         dlg.RunScript([&](CTestOstrelDlg &d) {
             SetEvent(d.m_hRefreshEvent);
             // The last record of the first refresh is read: the refill starts now.
@@ -146,17 +131,14 @@ TEST(OstrelRefresh, GuiThreadKeepsServingTheRefillAndClosingMidRefillReleasesAll
     EXPECT_LT(GetTickCount64() - tClose, 5000u);
     for (const char *b : {"board0", "board1", "board2"})
         EXPECT_EQ(sim.Count(std::string(b) + ".ReleaseBoard()"), 3u) << b;
-    const std::vector<std::string> calls = sim.Calls();
-    ASSERT_FALSE(calls.empty());
-    EXPECT_EQ(calls.back().rfind("VtlUsbClose()", 0), 0u) << calls.back();
+    EXPECT_TRUE(ClosedLast(sim.Calls()));
 }
 
 TEST(OstrelRefresh, OpenFailureDuringRefreshIsReported)
 {
     CSimSession sim(BoardsConfig({"type = A"}));
     CMsgBoxCatcher boxes;
-    CTestOstrelDlg dlg;
-    dlg.m_nRefreshPauseMs = 100;
+    CTestOstrelDlg dlg(100);
     dlg.RunScript([&](CTestOstrelDlg &d) {
         // The library reads its configuration at every open: the reopen now fails.
         ASSERT_TRUE(WriteFileText(sim.ConfigPath(),
@@ -167,7 +149,7 @@ TEST(OstrelRefresh, OpenFailureDuringRefreshIsReported)
                   "There was an error while trying to open the library.\nDevice busy [Error 0x7]");
         EXPECT_EQ(boxes.Record(0).caption, "Error");
         EXPECT_EQ(boxes.Record(0).owner, d.m_hWnd);
-        ASSERT_TRUE(WaitForCondition([&] { return RefreshDone(d); }, 5000));
+        ASSERT_TRUE(WaitForCondition([&] { return d.RefreshDone(); }, 5000));
         EXPECT_TRUE(d.Rows().empty());
         EXPECT_EQ(d.m_nBoards, 0u);
     });
@@ -179,8 +161,7 @@ TEST(OstrelRefresh, ClosingWhileTheOpenFailureIsShownEndsAndClosesTheLibrary)
     HWND hBox = NULL;
     ULONGLONG tClose = 0;
     {
-        CTestOstrelDlg dlg;
-        dlg.m_nRefreshPauseMs = 100;
+        CTestOstrelDlg dlg(100);
         dlg.RunScript([&](CTestOstrelDlg &d) {
             ASSERT_TRUE(WriteFileText(
                 sim.ConfigPath(), BoardsConfig({"type = A"}, "fail.VtlUsbOpen = 7 Device busy\n")));
@@ -199,9 +180,7 @@ TEST(OstrelRefresh, ClosingWhileTheOpenFailureIsShownEndsAndClosesTheLibrary)
     EXPECT_LT(GetTickCount64() - tClose, 5000u);
     EXPECT_FALSE(IsWindow(hBox));
     EXPECT_EQ(sim.Count("VtlUsbOpen("), 2u);
-    const std::vector<std::string> calls = sim.Calls();
-    ASSERT_FALSE(calls.empty());
-    EXPECT_EQ(calls.back().rfind("VtlUsbClose()", 0), 0u) << calls.back();
+    EXPECT_TRUE(ClosedLast(sim.Calls()));
 }
 
 TEST(OstrelHourglass, AlternatesWaitAndArrow)

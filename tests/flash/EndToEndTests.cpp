@@ -12,11 +12,6 @@ namespace
 {
 const char kSettings[] = "SOFTWARE\\Veltrane\\VTL4410\\settings";
 
-std::vector<std::pair<std::string, std::string>> SimEnv(const CSimSession &sim)
-{
-    return {{"VTLSIM_CONFIG", sim.ConfigPath()}, {"VTLSIM_JOURNAL", sim.JournalPath()}};
-}
-
 // The child process cannot share an isolated key: the real settings key is emptied before and
 // after, also when an assertion ends the test early, so other tests start from no settings.
 struct CSettingsCleaner
@@ -31,7 +26,7 @@ TEST(TorvaneProgram, ProgramsASampleFileAndSavesTheSettingsOnOk)
     CSettingsCleaner cleaner;
     CSimSession sim("[driver]\nprogress_ms = 400\nprogress_step_ms = 10\n");
     CProcessDriver torvane;
-    ASSERT_TRUE(torvane.Start("Torvane.exe", SimEnv(sim))) << torvane.LastError();
+    ASSERT_TRUE(torvane.Start("Torvane.exe", sim.Env())) << torvane.LastError();
     ASSERT_NE(torvane.WaitForMainWindow(15000, "Torvane"), (HWND)NULL) << torvane.LastError();
     EXPECT_NE(torvane.Text(IDC_INFO).find("3s1500fg456"), std::string::npos);
 
@@ -83,31 +78,21 @@ TEST(TorvaneProgram, BoardHeldByAnotherProcessGivesNoInterface)
 {
     CSimSession sim;
     CProcessDriver holder;
-    ASSERT_TRUE(holder.Start("Torvane.exe", SimEnv(sim))) << holder.LastError();
+    ASSERT_TRUE(holder.Start("Torvane.exe", sim.Env())) << holder.LastError();
     ASSERT_NE(holder.WaitForMainWindow(15000, "Torvane"), (HWND)NULL) << holder.LastError();
 
-    CMsgBoxCatcher boxes;
-    {
-        CTestTorvaneDlg dlg;
-        EXPECT_EQ(RunDialog(
-                      dlg, [](HWND) {}, 5000),
-                  IDCANCEL);
-    }
-    ASSERT_EQ(boxes.Count(), 1u);
-    EXPECT_EQ(boxes.Record(0).text, "No Interface to the carrier board.");
-    EXPECT_EQ(boxes.Record(0).caption, "Error");
-    EXPECT_EQ(sim.Count("VtlUsbClose"), 2);
+    const std::vector<vtltest::MsgBoxRecord> boxes = FailedStartupBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "No Interface to the carrier board.");
+    EXPECT_EQ(boxes[0].caption, "Error");
+    EXPECT_EQ(sim.Count("VtlUsbClose"), 2u);
 
     ASSERT_TRUE(holder.PostCommand(IDCANCEL));
     DWORD dwExit = 1;
     EXPECT_TRUE(holder.WaitForExit(15000, &dwExit));
 }
 
-class TorvaneProgramThrows : public testing::TestWithParam<vtltest::ThrowStyle>
-{
-};
-INSTANTIATE_TEST_SUITE_P(Styles, TorvaneProgramThrows, testing::ValuesIn(vtltest::kThrowStyles),
-                         vtltest::StyleName);
+VTL_THROW_STYLE_SUITE(TorvaneProgramThrows);
 
 // The library's close at exit throws: the user is told, and the program still ends normally.
 TEST_P(TorvaneProgramThrows, CloseThatThrowsAtExitIsReportedAndTheProgramEndsNormally)
@@ -115,7 +100,7 @@ TEST_P(TorvaneProgramThrows, CloseThatThrowsAtExitIsReportedAndTheProgramEndsNor
     CSimSession sim("[driver]\nthrow.VtlUsbClose = 9 Close failed\n" +
                     vtltest::StyleLine(GetParam()));
     CProcessDriver torvane;
-    ASSERT_TRUE(torvane.Start("Torvane.exe", SimEnv(sim))) << torvane.LastError();
+    ASSERT_TRUE(torvane.Start("Torvane.exe", sim.Env())) << torvane.LastError();
     ASSERT_NE(torvane.WaitForMainWindow(15000, "Torvane"), (HWND)NULL) << torvane.LastError();
     ASSERT_TRUE(torvane.PostCommand(IDCANCEL));
     vtltest::MsgBoxRecord box;

@@ -1,4 +1,4 @@
-// FlashTestHelpers.h - runs the real Torvane dialog in-process against the simulator.
+// FlashTestHelpers.h - the real Torvane dialog in-process against the simulator.
 #pragma once
 
 #include <windows.h>
@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "ModalRun.h"
+#include "SimSession.h"
 #include "TestSupport.h"
 #include "TorvaneDlg.h"
 
@@ -41,47 +43,17 @@ protected:
     }
 };
 
-// Simulator set-up for one test: a config file and a journal in a scratch directory,
-// named by the simulator's environment variables while the object lives.
-class CSimSession
-{
-public:
-    explicit CSimSession(const std::string &strConfig = std::string());
-    ~CSimSession();
-    CSimSession(const CSimSession &) = delete;
-    CSimSession &operator=(const CSimSession &) = delete;
+using vtltest::CSimSession;
+using vtltest::SamplePath;
 
-    const std::string &ConfigPath() const { return m_strConfig; }
-    const std::string &JournalPath() const { return m_strJournal; }
-    const vtltest::CTempDir &Dir() const { return m_dir; }
-
-    // Journal lines of this process, without the pid prefix.
-    std::vector<std::string> Calls() const;
-    // Calls that start with prefix.
-    std::vector<std::string> CallsStartingWith(const std::string &prefix) const;
-    int Count(const std::string &prefix) const
-    {
-        return static_cast<int>(CallsStartingWith(prefix).size());
-    }
-    // Waits (pumping) until a call starting with prefix was journaled.
-    bool WaitForCall(const std::string &prefix, DWORD timeoutMs) const;
-
-private:
-    vtltest::CTempDir m_dir;
-    std::string m_strConfig;
-    std::string m_strJournal;
-};
-
-// Full path of a sample input file shipped with the simulator.
-std::string SamplePath(const char *pszName);
-
-// Runs dlg.DoModal() on this thread while script runs on a helper thread. The script gets the
-// dialog window once it is shown and its modal loop runs; it does not run when start-up ends
-// without showing the dialog. When the script returns and the dialog is still open, IDCANCEL is
-// posted; a watchdog posts it timeoutMs + 5 s after the start. The test fails when the watchdog
-// had to, or when the script left early by an exception. Returns DoModal's result.
+// Runs dlg.DoModal() under vtltest::RunModal: script gets the dialog window on a helper thread
+// once the dialog is shown and its modal loop runs.
 INT_PTR RunDialog(CTorvaneDlg &dlg, const std::function<void(HWND)> &script,
                   DWORD timeoutMs = 20000);
+
+// Runs a start-up that must fail: the dialog ends with IDCANCEL without ever showing. The message
+// boxes it raised.
+std::vector<vtltest::MsgBoxRecord> FailedStartupBoxes();
 
 // Test-thread view of controls of a dialog window.
 std::string Text(HWND hDlg, int nId);

@@ -123,7 +123,6 @@ TEST(TorvaneProgress, LastValuesStayAfterACommandUntilTheNextReset)
     Shown after{}, reset{};
     {
         CTestTorvaneDlg dlg;
-        boxes.Rearm();
         RunDialog(dlg, [&](HWND h) {
             Click(h, IDC_ERASE);
             EXPECT_TRUE(WaitForIdle(h, 10000));

@@ -44,6 +44,35 @@ bool ReadDword(const char *pszName, DWORD &v)
     return vtltest::RegReadDword(HKEY_LOCAL_MACHINE, kSettings, pszName, v);
 }
 
+// The four settings as stored, each with whether it is there at all.
+struct Stored
+{
+    bool bFile, bMaj, bMin, bSpartan;
+    std::string file;
+    DWORD maj = 99, min = 99, spartan = 99;
+};
+
+// Reads through reg that fail with code 4 and leave the caller's values alone.
+void ExpectReadsFail(CRegEdit &reg)
+{
+    DWORD dw = 77;
+    CString str = "kept";
+    EXPECT_EQ(reg.ReadDword("VerMaj", dw), 4);
+    EXPECT_EQ(reg.ReadString("AppFile", str), 4);
+    EXPECT_EQ(dw, 77u);
+    EXPECT_EQ(std::string(str.GetString()), "kept");
+}
+
+Stored ReadStored()
+{
+    Stored s;
+    s.bFile = vtltest::RegReadString(HKEY_LOCAL_MACHINE, kSettings, "AppFile", s.file);
+    s.bMaj = ReadDword("VerMaj", s.maj);
+    s.bMin = ReadDword("VerMin", s.min);
+    s.bSpartan = ReadDword("Spartan", s.spartan);
+    return s;
+}
+
 // Value data as stored: type and bytes.
 bool ReadRaw(const char *pszName, DWORD &dwType, std::string &data)
 {
@@ -93,6 +122,18 @@ struct DialogState
     std::string firstQuery;
 };
 
+// What the settings put into the dialog.
+void ExpectState(const DialogState &st, const char *pszFile, const char *pszMajor,
+                 const char *pszMinor, int nSpartan, int nVirtex, FpgaFamily family)
+{
+    EXPECT_EQ(st.file, pszFile);
+    EXPECT_EQ(st.major, pszMajor);
+    EXPECT_EQ(st.minor, pszMinor);
+    EXPECT_EQ(st.spartan, nSpartan);
+    EXPECT_EQ(st.virtex, nVirtex);
+    EXPECT_EQ(st.family, family);
+}
+
 // Starts the dialog, records what the settings put into it, runs extra steps, and ends it
 // with nEnd (IDOK, IDCANCEL or WM_CLOSE as 0).
 DialogState RunSettingsDialog(const std::function<void(HWND)> &steps = nullptr, int nEnd = IDCANCEL)
@@ -129,30 +170,20 @@ TEST(TorvaneRegistry, FirstRunCreatesTheKeyEmptyKeepsDefaultsAndOkWritesAllFour)
     ASSERT_TRUE(hklm.Ok());
     {
         CRegEdit reg(kKey, "settings");
-        DWORD dw = 77;
-        CString str = "kept";
-        EXPECT_EQ(reg.ReadDword("VerMaj", dw), 4);
-        EXPECT_EQ(reg.ReadString("AppFile", str), 4);
-        EXPECT_EQ(dw, 77u);
-        EXPECT_EQ(std::string(str.GetString()), "kept");
+        ExpectReadsFail(reg);
     }
-    DialogState st = RunSettingsDialog(nullptr, IDOK);
-    EXPECT_EQ(st.file, "");
-    EXPECT_EQ(st.major, "");
-    EXPECT_EQ(st.spartan, BST_UNCHECKED);
-    EXPECT_EQ(st.virtex, BST_UNCHECKED);
-    EXPECT_EQ(st.family, FAMILY_SPARTAN);
-    std::string file;
-    DWORD maj = 99, min = 99, spartan = 99;
-    EXPECT_TRUE(vtltest::RegReadString(HKEY_LOCAL_MACHINE, kSettings, "AppFile", file));
-    EXPECT_EQ(file, "");
+    ExpectState(RunSettingsDialog(nullptr, IDOK), "", "", "", BST_UNCHECKED, BST_UNCHECKED,
+                FAMILY_SPARTAN);
+    const Stored s = ReadStored();
+    EXPECT_TRUE(s.bFile);
+    EXPECT_EQ(s.file, "");
     // Empty version boxes store the defaults that Program uses.
-    EXPECT_TRUE(ReadDword("VerMaj", maj));
-    EXPECT_TRUE(ReadDword("VerMin", min));
-    EXPECT_TRUE(ReadDword("Spartan", spartan));
-    EXPECT_EQ(maj, 1u);
-    EXPECT_EQ(min, 0u);
-    EXPECT_EQ(spartan, 0u) << "neither button checked stores 0";
+    EXPECT_TRUE(s.bMaj);
+    EXPECT_TRUE(s.bMin);
+    EXPECT_TRUE(s.bSpartan);
+    EXPECT_EQ(s.maj, 1u);
+    EXPECT_EQ(s.min, 0u);
+    EXPECT_EQ(s.spartan, 0u) << "neither button checked stores 0";
 }
 
 TEST(TorvaneRegistry, StoredValuesLoadAndOkSavesTheEditedBoxes)
@@ -169,22 +200,12 @@ TEST(TorvaneRegistry, StoredValuesLoadAndOkSavesTheEditedBoxes)
             SetText(h, IDC_FILE, "D:\\other.app");
         },
         IDOK);
-    EXPECT_EQ(st.file, "C:\\designs\\top.bit");
-    EXPECT_EQ(st.major, "4");
-    EXPECT_EQ(st.minor, "12");
-    EXPECT_EQ(st.virtex, BST_CHECKED);
-    EXPECT_EQ(st.spartan, BST_UNCHECKED);
-    EXPECT_EQ(st.family, FAMILY_VIRTEX);
-    std::string file;
-    DWORD maj = 0, min = 99, spartan = 99;
-    vtltest::RegReadString(HKEY_LOCAL_MACHINE, kSettings, "AppFile", file);
-    ReadDword("VerMaj", maj);
-    ReadDword("VerMin", min);
-    ReadDword("Spartan", spartan);
-    EXPECT_EQ(file, "D:\\other.app");
-    EXPECT_EQ(maj, 5u);
-    EXPECT_EQ(min, 0u) << "parsed on its own, not left over from the major box";
-    EXPECT_EQ(spartan, 0u);
+    ExpectState(st, "C:\\designs\\top.bit", "4", "12", BST_UNCHECKED, BST_CHECKED, FAMILY_VIRTEX);
+    const Stored s = ReadStored();
+    EXPECT_EQ(s.file, "D:\\other.app");
+    EXPECT_EQ(s.maj, 5u);
+    EXPECT_EQ(s.min, 0u) << "parsed on its own, not left over from the major box";
+    EXPECT_EQ(s.spartan, 0u);
 }
 
 // "%d" would overflow on a tenth digit: typing stops at nine, a stored value still shows whole.
@@ -208,11 +229,9 @@ TEST(TorvaneRegistry, VersionBoxesTakeNineTypedDigitsAndLoadStoredValuesWhole)
     EXPECT_EQ(st.major, "1234567890");
     EXPECT_EQ(typed[0], "987654321");
     EXPECT_EQ(typed[1], "987654321");
-    DWORD maj = 0, min = 0;
-    ReadDword("VerMaj", maj);
-    ReadDword("VerMin", min);
-    EXPECT_EQ(maj, 987654321u);
-    EXPECT_EQ(min, 987654321u);
+    const Stored s = ReadStored();
+    EXPECT_EQ(s.maj, 987654321u);
+    EXPECT_EQ(s.min, 987654321u);
 }
 
 TEST(TorvaneRegistry, SpartanValueSetsButtonsAndFamily)
@@ -242,12 +261,11 @@ TEST(TorvaneRegistry, EscAndTheCloseBoxWriteNothing)
                 Click(h, IDC_VIRTEX);
             },
             nEnd);
-        DWORD maj = 0, spartan = 0;
-        EXPECT_TRUE(ReadDword("VerMaj", maj));
-        EXPECT_EQ(maj, 3u);
-        EXPECT_FALSE(ReadDword("Spartan", spartan));
-        std::string file;
-        EXPECT_FALSE(vtltest::RegReadString(HKEY_LOCAL_MACHINE, kSettings, "AppFile", file));
+        const Stored s = ReadStored();
+        EXPECT_TRUE(s.bMaj);
+        EXPECT_EQ(s.maj, 3u);
+        EXPECT_FALSE(s.bSpartan);
+        EXPECT_FALSE(s.bFile);
     }
 }
 
@@ -274,14 +292,10 @@ TEST(TorvaneRegistry, ReadOnlyKeyLoadsButRefusesEveryWrite)
     DialogState st = RunSettingsDialog([](HWND h) { SetText(h, IDC_VER_MAJOR, "6"); }, IDOK);
     EXPECT_EQ(st.file, "C:\\ro.bit");
     EXPECT_EQ(st.major, "2");
-    DWORD maj = 0;
-    std::string file;
-    ReadDword("VerMaj", maj);
-    vtltest::RegReadString(HKEY_LOCAL_MACHINE, kSettings, "AppFile", file);
-    EXPECT_EQ(maj, 2u);
-    EXPECT_EQ(file, "C:\\ro.bit");
-    DWORD dwMin = 0;
-    EXPECT_FALSE(ReadDword("VerMin", dwMin)) << "nothing written";
+    const Stored s = ReadStored();
+    EXPECT_EQ(s.maj, 2u);
+    EXPECT_EQ(s.file, "C:\\ro.bit");
+    EXPECT_FALSE(s.bMin) << "nothing written";
     EXPECT_TRUE(MakeReadOnly(HKEY_LOCAL_MACHINE, kSettings, false));
 }
 
@@ -370,12 +384,7 @@ TEST(TorvaneRegistry, KeyThatCannotBeOpenedReadsFourAndWritesOne)
     CIsolatedHklm hklm;
     // A sub-key name beyond the registry's limit: neither the full nor the read-only open works.
     CRegEdit reg(kKey, std::string(300, 'k').c_str());
-    DWORD dw = 3;
-    CString str = "kept";
-    EXPECT_EQ(reg.ReadDword("VerMaj", dw), 4);
-    EXPECT_EQ(reg.ReadString("AppFile", str), 4);
-    EXPECT_EQ(dw, 3u);
-    EXPECT_EQ(std::string(str.GetString()), "kept");
+    ExpectReadsFail(reg);
     EXPECT_EQ(reg.WriteDword("VerMaj", 1), 1);
     EXPECT_EQ(reg.WriteString("AppFile", "x"), 1);
 }

@@ -5,7 +5,7 @@
 
 #include "FlashTestHelpers.h"
 #include "Messages.h"
-#include "StartupWindows.h"
+#include "MainDialog.h"
 #include "ThrowStyles.h"
 
 using namespace flashtest;
@@ -50,7 +50,7 @@ TEST(TorvaneStartup, OpensLibraryAndBoardInOrderAndShowsSpartanFlash)
             PostMessageA(h, WM_COMMAND, IDCANCEL, 0);
         });
         EXPECT_EQ(r, IDCANCEL);
-        EXPECT_EQ(sim.Count("VtlUsbClose"), 0) << "closed before the teardown";
+        EXPECT_EQ(sim.Count("VtlUsbClose"), 0u) << "closed before the teardown";
     }
     EXPECT_EQ(boxes.Count(), 0u);
     std::vector<std::string> calls = StartupCalls(sim);
@@ -64,10 +64,10 @@ TEST(TorvaneStartup, OpensLibraryAndBoardInOrderAndShowsSpartanFlash)
     EXPECT_LT(board, cb);
     EXPECT_LT(cb, query);
     EXPECT_LT(query, close);
-    EXPECT_EQ(sim.Count("VtlUsbOpen(0x0) = 0"), 1);
-    EXPECT_EQ(sim.Count("VtlUsbOpenBoard(0) = board0"), 1);
-    EXPECT_EQ(sim.Count("board0.GetFlashInfo(0, 1024) = 0"), 1) << "first query asks for Spartan";
-    EXPECT_EQ(sim.Count("VtlUsbClose"), 1);
+    EXPECT_EQ(sim.Count("VtlUsbOpen(0x0) = 0"), 1u);
+    EXPECT_EQ(sim.Count("VtlUsbOpenBoard(0) = board0"), 1u);
+    EXPECT_EQ(sim.Count("board0.GetFlashInfo(0, 1024) = 0"), 1u) << "first query asks for Spartan";
+    EXPECT_EQ(sim.Count("VtlUsbClose"), 1u);
     EXPECT_NE(info.find("3s1500fg456"), std::string::npos) << info;
 }
 
@@ -75,7 +75,10 @@ struct StartupFailure
 {
     const char *pszConfig;
     const char *pszText;
+    const char *pszCaption; // null: the application's name
+    UINT nIcon;
     int nCloses;
+    int nCallbacks; // SetProgressCallback calls before the failure
 };
 
 class TorvaneStartupFailure : public ::testing::TestWithParam<StartupFailure>
@@ -86,23 +89,14 @@ TEST_P(TorvaneStartupFailure, ShowsItsBoxEndsAndClosesTheLibrary)
 {
     const StartupFailure &f = GetParam();
     CSimSession sim(f.pszConfig);
-    CMsgBoxCatcher boxes;
-    bool bShown = false;
-    {
-        CTestTorvaneDlg dlg;
-        INT_PTR r = RunDialog(
-            dlg, [&](HWND) { bShown = true; }, 5000);
-        EXPECT_EQ(r, IDCANCEL);
-    }
-    EXPECT_FALSE(bShown) << "the dialog closes without appearing";
-    ASSERT_EQ(boxes.Count(), 1u);
-    vtltest::MsgBoxRecord box = boxes.Record(0);
-    EXPECT_EQ(box.text, f.pszText);
-    EXPECT_EQ(box.caption, "Error");
-    EXPECT_EQ(box.icon, 0u);
-    EXPECT_NE(box.owner, (HWND)NULL);
-    EXPECT_EQ(sim.Count("VtlUsbClose"), f.nCloses);
-    EXPECT_EQ(sim.Count("board0.SetProgressCallback"), 0);
+    const std::vector<vtltest::MsgBoxRecord> boxes = FailedStartupBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, f.pszText);
+    EXPECT_EQ(boxes[0].caption, f.pszCaption ? f.pszCaption : AfxGetAppName());
+    EXPECT_EQ(boxes[0].icon, f.nIcon);
+    EXPECT_NE(boxes[0].owner, (HWND)NULL);
+    EXPECT_EQ(sim.Count("VtlUsbClose"), static_cast<size_t>(f.nCloses));
+    EXPECT_EQ(sim.Count("board0.SetProgressCallback"), static_cast<size_t>(f.nCallbacks));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -110,29 +104,15 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         StartupFailure{"[driver]\nfail.VtlUsbOpen = 5 USB driver not loaded\n",
                        "Could not open VtlDrvUsb library.\n The error was USB driver not loaded\n",
-                       1},
-        StartupFailure{"[driver]\nboards = 0\n", "No Veltrane carrier boards found.", 2},
-        StartupFailure{"[board 0]\nopenable = 0\n", "No Interface to the carrier board.", 2}));
-
-TEST(TorvaneStartup, FlashQueryCode3ClosesAfterAnErrorBoxCaptionedWithTheAppName)
-{
-    CSimSession sim("[board 0]\nflash_status = 3\n");
-    CMsgBoxCatcher boxes;
-    bool bShown = false;
-    {
-        CTestTorvaneDlg dlg;
-        INT_PTR r = RunDialog(
-            dlg, [&](HWND) { bShown = true; }, 5000);
-        EXPECT_EQ(r, IDCANCEL);
-    }
-    EXPECT_FALSE(bShown);
-    ASSERT_EQ(boxes.Count(), 1u);
-    EXPECT_EQ(boxes.Record(0).text,
-              "The flash cannot be accessed.\r\nPlease check your settings on the board.");
-    EXPECT_EQ(boxes.Record(0).caption, AfxGetAppName());
-    EXPECT_EQ(boxes.Record(0).icon, static_cast<UINT>(MB_ICONERROR));
-    EXPECT_EQ(sim.Count("VtlUsbClose"), 1);
-}
+                       "Error", 0, 1, 0},
+        StartupFailure{"[driver]\nboards = 0\n", "No Veltrane carrier boards found.", "Error", 0, 2,
+                       0},
+        StartupFailure{"[board 0]\nopenable = 0\n", "No Interface to the carrier board.", "Error",
+                       0, 2, 0},
+        // Flash query code 3: an error box captioned with the application's name.
+        StartupFailure{"[board 0]\nflash_status = 3\n",
+                       "The flash cannot be accessed.\r\nPlease check your settings on the board.",
+                       nullptr, MB_ICONERROR, 1, 1}));
 
 TEST(TorvaneStartup, OtherFlashQueryCodeLeavesTheDialogOpenWithAnEmptyBox)
 {
@@ -367,27 +347,17 @@ TEST(TorvaneStartup, SplashIsCentredOnTheDesktopWhileTheLibraryOpensAndGoneAfter
     EXPECT_EQ(boxes.Count(), 0u);
 }
 
-class TorvaneThrows : public testing::TestWithParam<vtltest::ThrowStyle>
-{
-};
-INSTANTIATE_TEST_SUITE_P(Styles, TorvaneThrows, testing::ValuesIn(vtltest::kThrowStyles),
-                         vtltest::StyleName);
+VTL_THROW_STYLE_SUITE(TorvaneThrows);
 
 TEST_P(TorvaneThrows, RecordThrownByTheLibraryIsShownAndEndsStartUp)
 {
     CSimSession sim("[driver]\nthrow.VtlUsbOpen = 42 Driver exploded\n" +
                     vtltest::StyleLine(GetParam()));
-    CMsgBoxCatcher boxes;
-    {
-        CTestTorvaneDlg dlg;
-        EXPECT_EQ(RunDialog(
-                      dlg, [](HWND) {}, 5000),
-                  IDCANCEL);
-    }
-    ASSERT_EQ(boxes.Count(), 1u);
-    EXPECT_EQ(boxes.Record(0).text, ShownText(GetParam(), "Driver exploded", "VtlUsbOpen"));
-    EXPECT_EQ(boxes.Record(0).caption, "Error");
-    EXPECT_EQ(boxes.Record(0).icon, static_cast<UINT>(MB_ICONERROR));
+    const std::vector<vtltest::MsgBoxRecord> boxes = FailedStartupBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, ShownText(GetParam(), "Driver exploded", "VtlUsbOpen"));
+    EXPECT_EQ(boxes[0].caption, "Error");
+    EXPECT_EQ(boxes[0].icon, static_cast<UINT>(MB_ICONERROR));
     EXPECT_EQ(sim.Calls(),
               std::vector<std::string>(
                   {"VtlUsbOpen(0x0) = throw 42 \"Driver exploded\"", "VtlUsbClose() = 0"}));

@@ -26,7 +26,6 @@ TEST(TorvaneWorker, ProgramWithEmptyVersionBoxesPassesAndShowsTheDefaults)
     bool bIdle = false, bDisabledInputs = false;
     {
         CTestTorvaneDlg dlg;
-        boxes.Rearm();
         RunDialog(dlg, [&](HWND h) {
             SetText(h, IDC_FILE, path);
             Click(h, IDC_PROGRAM);
@@ -49,7 +48,7 @@ TEST(TorvaneWorker, ProgramWithEmptyVersionBoxesPassesAndShowsTheDefaults)
     std::string escaped;
     for (char c : path)
         escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
-    EXPECT_EQ(sim.Count("board0.ProgramFlash(\"" + escaped + "\", 0, 1, 0) = 0"), 1);
+    EXPECT_EQ(sim.Count("board0.ProgramFlash(\"" + escaped + "\", 0, 1, 0) = 0"), 1u);
     // The description after Program replaces "Flash programmed".
     EXPECT_NE(info.find("sample.ncd"), std::string::npos) << info;
 }
@@ -61,7 +60,6 @@ TEST(TorvaneWorker, VersionBoxWithoutLeadingNumberKeepsItsTextAndPassesTheDefaul
     std::string major, minor;
     {
         CTestTorvaneDlg dlg;
-        boxes.Rearm();
         RunDialog(dlg, [&](HWND h) {
             SetText(h, IDC_FILE, SamplePath("sample.app"));
             SetText(h, IDC_VER_MAJOR, "v7");
@@ -102,7 +100,6 @@ TEST_P(TorvaneEraseEnd, FailureShowsWhatTheBoardReportsNeverTheEndText)
     bool bIdle = false;
     {
         CTestTorvaneDlg dlg;
-        boxes.Rearm();
         RunDialog(dlg, [&](HWND h) {
             Click(h, e.nButton);
             bIdle = WaitForIdle(h, kWait);
@@ -113,7 +110,7 @@ TEST_P(TorvaneEraseEnd, FailureShowsWhatTheBoardReportsNeverTheEndText)
     EXPECT_EQ(info, e.pszInfo);
     ASSERT_EQ(boxes.Count(), e.pszBox ? 1u : 0u);
     // A failure reads the flash description again; a success leaves its end text.
-    EXPECT_EQ(sim.Count("board0.GetFlashInfo("), e.pszBox ? 2 : 1);
+    EXPECT_EQ(sim.Count("board0.GetFlashInfo("), e.pszBox ? 2u : 1u);
     if (!e.pszBox)
         return;
     EXPECT_EQ(boxes.Record(0).text, e.pszBox);
@@ -140,7 +137,6 @@ TEST(TorvaneWorker, FailingEraseBitstreamAndProgramShowTheirTexts)
     std::string afterBitstream, afterProgram;
     {
         CTestTorvaneDlg dlg;
-        boxes.Rearm();
         RunDialog(dlg, [&](HWND h) {
             Click(h, IDC_VIRTEX);
             Click(h, IDC_ERASE_BITSTREAM);
@@ -158,7 +154,7 @@ TEST(TorvaneWorker, FailingEraseBitstreamAndProgramShowTheirTexts)
     EXPECT_NE(boxes.Record(0).text.find("Virtex"), std::string::npos);
     EXPECT_EQ(boxes.Record(1).text.rfind("Error when programming the flash:\r\n", 0), 0u);
     EXPECT_EQ(afterBitstream, "Flash empty") << "what the board reports after the failure";
-    EXPECT_EQ(sim.Count("board0.ProgramFlash(\"\", 1, 1, 0)"), 1) << "an empty path is passed on";
+    EXPECT_EQ(sim.Count("board0.ProgramFlash(\"\", 1, 1, 0)"), 1u) << "an empty path is passed on";
     EXPECT_EQ(afterProgram, "Flash empty") << "refreshed after Program";
 }
 
@@ -172,7 +168,6 @@ TEST(TorvaneWorker, ProgramEnablesTheButtonsThenRefreshesThenEnablesTheInputs)
     bool bButtons = false, bInputsDuring = true, bIdle = false;
     {
         CTestTorvaneDlg dlg;
-        boxes.Rearm();
         RunDialog(
             dlg,
             [&](HWND h) {
@@ -201,7 +196,6 @@ TEST(TorvaneWorker, FailingRefreshAfterProgramEmptiesTheBox)
     std::string info = "unread";
     {
         CTestTorvaneDlg dlg;
-        boxes.Rearm();
         RunDialog(dlg, [&](HWND h) {
             SetText(h, IDC_FILE, SamplePath("sample.bit"));
             Click(h, IDC_PROGRAM);
@@ -209,7 +203,7 @@ TEST(TorvaneWorker, FailingRefreshAfterProgramEmptiesTheBox)
             info = Text(h, IDC_INFO);
         });
     }
-    EXPECT_EQ(sim.Count("board0.ProgramFlash("), 1);
+    EXPECT_EQ(sim.Count("board0.ProgramFlash("), 1u);
     EXPECT_EQ(info, "");
     EXPECT_EQ(boxes.Count(), 0u);
 }
@@ -220,7 +214,6 @@ TEST(TorvaneWorker, EraseAndProgramSignalledTogetherRunEraseFirst)
     CMsgBoxCatcher boxes;
     {
         CTestTorvaneDlg dlg;
-        boxes.Rearm();
         RunDialog(dlg, [&](HWND h) {
             SetText(h, IDC_FILE, SamplePath("sample.bit"));
             // The worker takes the erase-bitstream event as soon as it is set and then waits for
@@ -254,7 +247,6 @@ TEST(TorvaneWorker, ClosingDuringACommandEndsOnlyAfterItAndTheSignalledOne)
     int nClosesBeforeTeardown = -1;
     {
         CTestTorvaneDlg dlg;
-        boxes.Rearm();
         INT_PTR r = RunDialog(dlg, [&](HWND h) {
             hDlg = h;
             Click(h, IDC_ERASE);
@@ -291,11 +283,7 @@ TEST(TorvaneWorker, ClosingDuringACommandEndsOnlyAfterItAndTheSignalledOne)
         << boxes.Record(0).text;
 }
 
-class TorvaneWorkerThrows : public testing::TestWithParam<vtltest::ThrowStyle>
-{
-};
-INSTANTIATE_TEST_SUITE_P(Styles, TorvaneWorkerThrows, testing::ValuesIn(vtltest::kThrowStyles),
-                         vtltest::StyleName);
+VTL_THROW_STYLE_SUITE(TorvaneWorkerThrows);
 
 TEST_P(TorvaneWorkerThrows, ThrownRecordIsShownAndLeavesTheButtonsDisabled)
 {
@@ -306,7 +294,6 @@ TEST_P(TorvaneWorkerThrows, ThrownRecordIsShownAndLeavesTheButtonsDisabled)
     bool bDisabled = false;
     {
         CTestTorvaneDlg dlg;
-        boxes.Rearm();
         RunDialog(dlg, [&](HWND h) {
             Click(h, IDC_ERASE);
             EXPECT_TRUE(boxes.WaitForCount(1, kWait));
@@ -331,6 +318,6 @@ TEST_P(TorvaneWorkerThrows, ThrownRecordIsShownAndLeavesTheButtonsDisabled)
     EXPECT_EQ(boxes.Record(0).icon, static_cast<UINT>(MB_ICONERROR));
     EXPECT_EQ(info, "Erasing flash ...\r\nCan take 2 minutes!");
     EXPECT_TRUE(bDisabled);
-    EXPECT_EQ(sim.Count("VtlUsbClose"), 1) << "a later quit still ends the thread";
-    EXPECT_EQ(sim.Count("board0.EraseFlash() = throw 13 \"Flash controller crashed\""), 1);
+    EXPECT_EQ(sim.Count("VtlUsbClose"), 1u) << "a later quit still ends the thread";
+    EXPECT_EQ(sim.Count("board0.EraseFlash() = throw 13 \"Flash controller crashed\""), 1u);
 }

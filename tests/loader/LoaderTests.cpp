@@ -1,5 +1,4 @@
 // LoaderTests.cpp - CVtlDrvUsbLoad against stub libraries loaded with the real LoadLibraryA.
-#include "CleanChild.h"
 #include "TestSupport.h"
 #include "VtlDrvUsbLoad.h"
 
@@ -221,10 +220,14 @@ TEST(Loader, NoLibraryOnSearchPath)
     const std::string out = dir.File("child.txt");
     const std::string cmd =
         "\"" + ExeDir() + "loader_tests.exe\" --gtest_filter=LoaderChild.ReportIfAsked";
+    ChildOptions options;
+    options.strDir = dir.Path();
+    options.vars = {{"VTL_LOADER_CHILD_OUT", out}};
+    options.bCleanPath = true;
+    CChildProcess child;
+    ASSERT_TRUE(child.Start(Widen(cmd), options));
     DWORD dwExit = 1;
-    HANDLE hChild = StartCleanChild(cmd, dir.Path(), {{"VTL_LOADER_CHILD_OUT", out}});
-    ASSERT_TRUE(hChild);
-    ASSERT_TRUE(FinishChild(hChild, 60000, &dwExit));
+    ASSERT_TRUE(child.Wait(60000, &dwExit));
     EXPECT_EQ(dwExit, 0u);
     std::string text;
     ASSERT_TRUE(ReadFileText(out, text));

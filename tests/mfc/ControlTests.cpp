@@ -81,9 +81,9 @@ TEST_F(Controls, ButtonsAndProgress)
     m_dlg.m_chkCheck.SetCheck(BST_CHECKED);
     EXPECT_EQ(BST_CHECKED, m_dlg.m_chkCheck.GetCheck());
     m_dlg.m_btnOne.EnableWindow(FALSE);
-    EXPECT_FALSE(m_dlg.m_btnOne.IsWindowEnabled());
+    EXPECT_FALSE(::IsWindowEnabled(m_dlg.m_btnOne));
     m_dlg.m_btnOne.EnableWindow();
-    EXPECT_TRUE(m_dlg.m_btnOne.IsWindowEnabled());
+    EXPECT_TRUE(::IsWindowEnabled(m_dlg.m_btnOne));
 
     EXPECT_EQ(0, m_dlg.m_progress.SetPos(40));
     EXPECT_EQ(40, m_dlg.m_progress.SetPos(55));
@@ -95,33 +95,33 @@ TEST_F(Controls, ListViewRowsColumnsAndStates)
     CListCtrl &list = m_dlg.m_lstItems;
     EXPECT_EQ(0, list.InsertColumn(0, "Board type    ", LVCFMT_LEFT, 116));
     EXPECT_EQ(1, list.InsertColumn(1, "I/O Address", LVCFMT_LEFT, 91));
-    EXPECT_EQ(116, list.GetColumnWidth(0));
-    EXPECT_EQ(91, list.GetColumnWidth(1));
+    EXPECT_EQ(116, ListView_GetColumnWidth(list, 0));
+    EXPECT_EQ(91, ListView_GetColumnWidth(list, 1));
 
     EXPECT_EQ(0, list.InsertItem(0, "first"));
     EXPECT_EQ(1, list.InsertItem(1, "second"));
     EXPECT_TRUE(list.SetItemText(1, 1, "0x300"));
     std::string longText(1000, 'L');
     EXPECT_TRUE(list.SetItemText(0, 1, longText.c_str()));
-    EXPECT_EQ(2, list.GetItemCount());
-    EXPECT_EQ("second", list.GetItemText(1, 0).str());
-    EXPECT_EQ("0x300", list.GetItemText(1, 1).str());
-    EXPECT_EQ(longText, list.GetItemText(0, 1).str());
-    EXPECT_TRUE(list.GetItemText(5, 0).IsEmpty());
+    EXPECT_EQ(2, vtltest::ListCount(list));
+    EXPECT_EQ("second", vtltest::ListText(list, 1, 0));
+    EXPECT_EQ("0x300", vtltest::ListText(list, 1, 1));
+    EXPECT_EQ(longText, vtltest::ListText(list, 0, 1));
+    EXPECT_TRUE(vtltest::ListText(list, 5, 0).empty());
 
     // Mask 0: the whole extended style is replaced, the old one returned.
     list.SetExtendedStyle(LVS_EX_FULLROWSELECT);
     EXPECT_EQ(static_cast<DWORD>(LVS_EX_FULLROWSELECT),
               list.SetExtendedStyle(LVS_EX_GRIDLINES) & LVS_EX_FULLROWSELECT);
-    EXPECT_EQ(0u, list.GetExtendedStyle() & LVS_EX_FULLROWSELECT);
-    EXPECT_TRUE(list.GetExtendedStyle() & LVS_EX_GRIDLINES);
+    EXPECT_EQ(0u, ListView_GetExtendedListViewStyle(list) & LVS_EX_FULLROWSELECT);
+    EXPECT_TRUE(ListView_GetExtendedListViewStyle(list) & LVS_EX_GRIDLINES);
 
     const UINT both = LVIS_SELECTED | LVIS_FOCUSED;
     EXPECT_TRUE(list.SetItemState(1, both, both));
-    EXPECT_EQ(both, list.GetItemState(1, both));
+    EXPECT_EQ(both, ListView_GetItemState(list, 1, both));
     EXPECT_EQ(1, list.GetNextItem(-1, LVNI_SELECTED));
     EXPECT_TRUE(list.DeleteAllItems());
-    EXPECT_EQ(0, list.GetItemCount());
+    EXPECT_EQ(0, vtltest::ListCount(list));
 }
 
 struct WorkerArgs
@@ -137,7 +137,7 @@ DWORD WINAPI WorkerProc(LPVOID pParam)
     dlg.m_progress.SetPos(33);
     dlg.m_lstItems.InsertColumn(0, "c");
     dlg.m_lstItems.InsertItem(0, "row");
-    return dlg.m_lstItems.GetItemText(0, 0) == "row" ? 0 : 1;
+    return vtltest::ListText(dlg.m_lstItems, 0, 0) == "row" ? 0 : 1;
 }
 
 TEST_F(Controls, CallableFromAnotherThreadWhileTheGuiThreadPumps)
@@ -150,12 +150,12 @@ TEST_F(Controls, CallableFromAnotherThreadWhileTheGuiThreadPumps)
     ::GetExitCodeThread(hThread, &dwCode);
     ::CloseHandle(hThread);
     EXPECT_EQ(0u, dwCode);
-    EXPECT_FALSE(m_dlg.m_btnOne.IsWindowEnabled());
+    EXPECT_FALSE(::IsWindowEnabled(m_dlg.m_btnOne));
     CString str;
     m_dlg.m_edtText.GetWindowText(str);
     EXPECT_EQ("from the worker", str);
     EXPECT_EQ(33, ::SendMessageA(m_dlg.m_progress.m_hWnd, PBM_GETPOS, 0, 0));
-    EXPECT_EQ(1, m_dlg.m_lstItems.GetItemCount());
+    EXPECT_EQ(1, vtltest::ListCount(m_dlg.m_lstItems));
 }
 
 TEST(WindowObjects, TemporariesForForeignHandles)

@@ -89,7 +89,7 @@ struct MainWindowScope
 
 TEST(ModalDialog, DataExchangeRunsBeforeTheDerivedInitAndOkEndsWithIdok)
 {
-    CWatchdog watchdog;
+    vtltest::CModalWatchdog watchdog;
     CModalDlg dlg;
     HWND hEditSeen = NULL;
     int nEditId = 0;
@@ -114,7 +114,7 @@ TEST(ModalDialog, DataExchangeRunsBeforeTheDerivedInitAndOkEndsWithIdok)
 
 TEST(ModalDialog, CancelEscapeAndEndDialogResults)
 {
-    CWatchdog watchdog;
+    vtltest::CModalWatchdog watchdog;
     {
         CModalDlg dlg;
         dlg.m_step = [](CModalDlg &d) { Press(d.m_hWnd, IDCANCEL); };
@@ -138,7 +138,7 @@ TEST(ModalDialog, CancelEscapeAndEndDialogResults)
 
 TEST(ModalDialog, RunsAgainAfterItEnded)
 {
-    CWatchdog watchdog;
+    vtltest::CModalWatchdog watchdog;
     CModalDlg dlg;
     dlg.m_step = [](CModalDlg &d) { Press(d.m_hWnd, IDOK); };
     EXPECT_EQ(IDOK, dlg.DoModal());
@@ -149,7 +149,7 @@ TEST(ModalDialog, RunsAgainAfterItEnded)
 
 TEST(ModalDialog, EndedDuringInitItIsNeverShown)
 {
-    CWatchdog watchdog;
+    vtltest::CModalWatchdog watchdog;
     CModalDlg dlg(IDD_VISIBLE); // WS_VISIBLE template, like the main dialogs
     dlg.m_init = [](CModalDlg &d) {
         d.EndDialog(IDCANCEL);
@@ -167,7 +167,7 @@ TEST(ModalDialog, EndedDuringInitItIsNeverShown)
 
 TEST(ModalDialog, UnownedDialogIsCentredOnTheWorkArea)
 {
-    CWatchdog watchdog;
+    vtltest::CModalWatchdog watchdog;
     CModalDlg dlg;
     RECT rc = {0, 0, 0, 0};
     dlg.m_step = [&](CModalDlg &d) {
@@ -192,7 +192,7 @@ TEST(ModalDialog, MissingTemplateFailsWithoutAWindow)
 
 TEST(ModalDialog, MainDialogHasNoOwnerAndOwnsTheDialogsItOpens)
 {
-    CWatchdog watchdog;
+    vtltest::CModalWatchdog watchdog;
     CModalDlg mainDlg;
     MainWindowScope scope(&mainDlg); // set before the run, as InitInstance does
     HWND hInnerOwner = NULL;
@@ -281,6 +281,42 @@ TEST(WindowMessageBox, ShownEvenWhenTheOwnerIsAlreadyGone)
     ASSERT_EQ(1u, catcher.Count());
     EXPECT_EQ("Late text", catcher.Record(0).text);
     EXPECT_EQ(static_cast<HWND>(NULL), catcher.Record(0).owner);
+}
+
+// Every box of the layer takes this path: from a worker it is owned by the window all the same,
+// and AfxMessageBox leaves out a main window that is gone.
+TEST(WindowMessageBox, FromAWorkerAndThroughAfxMessageBoxWithTheMainWindowGone)
+{
+    vtltest::CMsgBoxCatcher catcher;
+    CModalDlg dlg;
+    dlg.m_init = [](CModalDlg &) { return TRUE; };
+    ASSERT_TRUE(dlg.Create(IDD_MODAL));
+    HANDLE hWorker = ::CreateThread(
+        NULL, 0,
+        [](LPVOID p) -> DWORD {
+            return static_cast<DWORD>(static_cast<CWnd *>(p)->MessageBox("From the worker"));
+        },
+        &dlg, 0, NULL);
+    ASSERT_TRUE(vtltest::WaitForHandle(hWorker, 10000));
+    DWORD dwAnswer = 0;
+    ::GetExitCodeThread(hWorker, &dwAnswer);
+    ::CloseHandle(hWorker);
+    EXPECT_EQ(static_cast<DWORD>(IDOK), dwAnswer);
+
+    HWND h = ::CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 10, 10, NULL, NULL, NULL, NULL);
+    ASSERT_TRUE(::DestroyWindow(h));
+    CWnd gone;
+    gone.m_hWnd = h;
+    {
+        MainWindowScope scope(&gone);
+        EXPECT_EQ(IDOK, AfxMessageBox("After the main window"));
+    }
+    gone.m_hWnd = NULL;
+    ASSERT_EQ(2u, catcher.Count());
+    EXPECT_EQ(dlg.m_hWnd, catcher.Record(0).owner);
+    EXPECT_NE(::GetCurrentThreadId(), catcher.Record(0).threadId);
+    EXPECT_EQ("mfc_tests", catcher.Record(1).caption);
+    EXPECT_EQ(static_cast<HWND>(NULL), catcher.Record(1).owner);
 }
 
 TEST(Application, ExitInstanceReturnsAWaitingQuitCode)

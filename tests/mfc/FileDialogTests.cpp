@@ -6,11 +6,10 @@
 
 #include <afxdlgs.h>
 #include <gtest/gtest.h>
-#include <shlobj.h>
 
 #include <TestSupport.h>
 
-#include <functional>
+#include <memory>
 #include <string>
 
 namespace
@@ -46,70 +45,11 @@ TEST(FileFilter, OptionsFromTheClassicFlags)
     EXPECT_EQ(static_cast<DWORD>(FOS_FORCEFILESYSTEM), CFileDialog::OptionsFromFlags(0));
 }
 
-// Answers the dialog from inside, once it has opened its first folder.
-class CDialogEvents : public IFileDialogEvents
-{
-public:
-    std::function<void(IFileDialog *, HWND)> m_onShown;
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void **ppv) override
-    {
-        if (riid == IID_IUnknown || riid == IID_IFileDialogEvents)
-        {
-            *ppv = static_cast<IFileDialogEvents *>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = NULL;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++m_nRefs; }
-    ULONG STDMETHODCALLTYPE Release() override { return --m_nRefs; }
-    HRESULT STDMETHODCALLTYPE OnFileOk(IFileDialog *) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnFolderChanging(IFileDialog *, IShellItem *) override
-    {
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE OnFolderChange(IFileDialog *pDialog) override
-    {
-        if (m_bAnswered)
-            return S_OK;
-        m_bAnswered = true;
-        IOleWindow *pWindow = NULL;
-        HWND hWnd = NULL;
-        if (SUCCEEDED(pDialog->QueryInterface(IID_IOleWindow, reinterpret_cast<void **>(&pWindow))))
-        {
-            pWindow->GetWindow(&hWnd);
-            pWindow->Release();
-        }
-        m_onShown(pDialog, hWnd);
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE OnSelectionChange(IFileDialog *) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnShareViolation(IFileDialog *, IShellItem *,
-                                               FDE_SHAREVIOLATION_RESPONSE *) override
-    {
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE OnTypeChange(IFileDialog *) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnOverwrite(IFileDialog *, IShellItem *,
-                                          FDE_OVERWRITE_RESPONSE *) override
-    {
-        return S_OK;
-    }
-
-private:
-    LONG m_nRefs = 1;
-    bool m_bAnswered = false;
-};
-
-// The dialog under test, starting in one folder and answered by a script.
+// The dialog under test; it notes the options and file type it was given.
 class CScriptedFileDialog : public CFileDialog
 {
 public:
     using CFileDialog::CFileDialog;
-    std::wstring m_folder;
-    CDialogEvents m_events;
     DWORD m_dwOptionsSeen = 0;
     UINT m_nTypeIndexSeen = 0;
 
@@ -118,25 +58,8 @@ protected:
     {
         pDialog->GetOptions(&m_dwOptionsSeen);
         pDialog->GetFileTypeIndex(&m_nTypeIndexSeen);
-        IShellItem *pFolder = NULL;
-        if (SUCCEEDED(::SHCreateItemFromParsingName(m_folder.c_str(), NULL, IID_IShellItem,
-                                                    reinterpret_cast<void **>(&pFolder))))
-        {
-            pDialog->SetFolder(pFolder);
-            pFolder->Release();
-        }
-        DWORD dwCookie = 0;
-        pDialog->Advise(&m_events, &dwCookie);
     }
 };
-
-std::wstring Wide(const std::string &s)
-{
-    std::wstring w(s.begin(), s.end());
-    if (!w.empty() && w.back() == L'\\')
-        w.pop_back();
-    return w;
-}
 
 const char kEepromFilter[] = "EEPROM Files (*.iic)|*.iic|All Files (*.*)|*.*||";
 
@@ -146,29 +69,21 @@ protected:
     void SetUp() override { ::CoInitializeEx(NULL, COINIT_APARTMENTTHREADED); }
     void TearDown() override { ::CoUninitialize(); }
 
-    // Types name into the dialog and presses OK (or Cancel when name is empty).
-    static void Answer(CScriptedFileDialog &dlg, const std::wstring &name)
+    // Answers the next file dialog with name in the test's folder, or cancels it when empty.
+    std::unique_ptr<vtltest::CFileDialogAnswerer> Answer(const std::wstring &name) const
     {
-        dlg.m_events.m_onShown = [name](IFileDialog *pDialog, HWND hWnd) {
-            if (name.empty())
-            {
-                ::PostMessageA(hWnd, WM_COMMAND, IDCANCEL, 0);
-                return;
-            }
-            pDialog->SetFileName(name.c_str());
-            ::PostMessageA(hWnd, WM_COMMAND, IDOK, 0);
-        };
+        return std::make_unique<vtltest::CFileDialogAnswerer>(
+            name.empty() ? name : vtltest::Widen(m_dir.Path()) + name);
     }
     vtltest::CTempDir m_dir;
 };
 
 TEST_F(FileDialog, SaveAddsTheDefaultExtensionToATypedName)
 {
-    CWatchdog watchdog;
+    vtltest::CModalWatchdog watchdog;
     CScriptedFileDialog dlg(FALSE, "iic", NULL, OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR,
                             kEepromFilter);
-    dlg.m_folder = Wide(m_dir.Path());
-    Answer(dlg, L"image");
+    auto answer = Answer(L"image");
     ASSERT_EQ(IDOK, dlg.DoModal());
     EXPECT_EQ(CString((m_dir.Path() + "image.iic").c_str()), dlg.GetPathName());
     EXPECT_EQ(FOS_FORCEFILESYSTEM | FOS_OVERWRITEPROMPT | FOS_NOCHANGEDIR,
@@ -193,7 +108,7 @@ class FileDialogUnchecked : public FileDialog, public ::testing::WithParamInterf
 TEST_P(FileDialogUnchecked, ReturnsTheTypedNameForTheCallerToCheck)
 {
     const UncheckedName &u = GetParam();
-    CWatchdog watchdog;
+    vtltest::CModalWatchdog watchdog;
     vtltest::CMsgBoxCatcher catcher(IDYES); // the overwrite question, when asked
     const std::string name(u.pszName, u.pszName + wcslen(u.pszName));
     const std::string path = m_dir.File(name);
@@ -203,8 +118,7 @@ TEST_P(FileDialogUnchecked, ReturnsTheTypedNameForTheCallerToCheck)
         ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
     }
     CScriptedFileDialog dlg(u.bOpen, "iic", NULL, u.dwFlags, kEepromFilter);
-    dlg.m_folder = Wide(m_dir.Path());
-    Answer(dlg, u.pszName);
+    auto answer = Answer(u.pszName);
     EXPECT_EQ(IDOK, dlg.DoModal());
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(CString(path.c_str()), dlg.GetPathName());
@@ -221,12 +135,11 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(FileDialog, OpenReturnsTheChosenExistingFile)
 {
-    CWatchdog watchdog;
+    vtltest::CModalWatchdog watchdog;
     ASSERT_TRUE(vtltest::WriteFileText(m_dir.File("flash.bit"), "bits"));
     CScriptedFileDialog dlg(TRUE, NULL, NULL, OFN_OVERWRITEPROMPT,
                             "Bitstream (*.bit)|*.bit|3L Diamond Application (*.app)|*.app||");
-    dlg.m_folder = Wide(m_dir.Path());
-    Answer(dlg, L"flash.bit");
+    auto answer = Answer(L"flash.bit");
     ASSERT_EQ(IDOK, dlg.DoModal());
     EXPECT_EQ(CString(m_dir.File("flash.bit").c_str()), dlg.GetPathName());
     EXPECT_FALSE(watchdog.Fired());
@@ -234,10 +147,9 @@ TEST_F(FileDialog, OpenReturnsTheChosenExistingFile)
 
 TEST_F(FileDialog, CancelLeavesNoPath)
 {
-    CWatchdog watchdog;
+    vtltest::CModalWatchdog watchdog;
     CScriptedFileDialog dlg(TRUE, "iic", NULL, OFN_HIDEREADONLY | OFN_NOCHANGEDIR, kEepromFilter);
-    dlg.m_folder = Wide(m_dir.Path());
-    Answer(dlg, L"");
+    auto answer = Answer(L"");
     EXPECT_EQ(IDCANCEL, dlg.DoModal());
     EXPECT_TRUE(dlg.GetPathName().IsEmpty());
     EXPECT_FALSE(watchdog.Fired());
@@ -245,19 +157,16 @@ TEST_F(FileDialog, CancelLeavesNoPath)
 
 TEST_F(FileDialog, OwnedByTheMainWindowWhenNoParentIsGiven)
 {
-    CWatchdog watchdog;
+    vtltest::CModalWatchdog watchdog;
     CDialog mainDlg(IDD_MODAL);
     ASSERT_TRUE(mainDlg.Create(IDD_MODAL));
     theApp.m_pMainWnd = &mainDlg;
     CScriptedFileDialog dlg(FALSE, "iic", NULL, OFN_OVERWRITEPROMPT, kEepromFilter);
-    dlg.m_folder = Wide(m_dir.Path());
-    HWND hOwner = NULL;
-    dlg.m_events.m_onShown = [&](IFileDialog *, HWND hWnd) {
-        hOwner = ::GetWindow(hWnd, GW_OWNER);
-        ::PostMessageA(hWnd, WM_COMMAND, IDCANCEL, 0);
-    };
+    auto answer = Answer(L"");
     EXPECT_EQ(IDCANCEL, dlg.DoModal());
     theApp.m_pMainWnd = NULL;
+    ASSERT_TRUE(answer->Join());
+    const HWND hOwner = answer->Owner();
     EXPECT_EQ(mainDlg.m_hWnd, hOwner);
 }
 
@@ -265,11 +174,10 @@ TEST_F(FileDialog, PathOutsideTheCodePageIsRefusedWithAMessage)
 {
     if (::GetACP() == CP_UTF8)
         GTEST_SKIP() << "every path has an ANSI form in a UTF-8 code page";
-    CWatchdog watchdog;
+    vtltest::CModalWatchdog watchdog;
     vtltest::CMsgBoxCatcher catcher;
     CScriptedFileDialog dlg(FALSE, "iic", NULL, OFN_OVERWRITEPROMPT, kEepromFilter);
-    dlg.m_folder = Wide(m_dir.Path());
-    Answer(dlg, L"\x4E2D\x6587.iic"); // two CJK ideographs
+    auto answer = Answer(L"\x4E2D\x6587.iic"); // two CJK ideographs
     EXPECT_EQ(IDCANCEL, dlg.DoModal());
     EXPECT_TRUE(dlg.GetPathName().IsEmpty());
     ASSERT_EQ(1u, catcher.Count());

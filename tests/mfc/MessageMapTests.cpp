@@ -38,18 +38,18 @@ protected:
         m_log.push_back("click:" + std::to_string(pNMHDR->idFrom));
         *pResult = 42;
     }
-    afx_msg void OnSysCommand(UINT nID, LPARAM lParam) override
+    afx_msg void OnSysCommand(UINT nID, LPARAM lParam)
     {
         m_sysCommands.push_back(nID);
         if ((nID & 0xFFF0) != 16 && m_bDefaultSysCommand)
             CDialog::OnSysCommand(nID, lParam);
     }
-    afx_msg void OnPaint() override
+    afx_msg void OnPaint()
     {
         m_log.push_back("paint");
         CDialog::OnPaint();
     }
-    afx_msg HCURSOR OnQueryDragIcon() override { return static_cast<HCURSOR>(m_hIcon); }
+    afx_msg HCURSOR OnQueryDragIcon() { return static_cast<HCURSOR>(m_hIcon); }
     void OnOK() override { m_log.push_back("ok"); }
 
     DECLARE_MESSAGE_MAP()

@@ -1,9 +1,9 @@
-// MfcTestUtil.h - the test program's application object and a watchdog for modal runs.
+// MfcTestUtil.h - the test program's application object.
 #pragma once
 
 #include <afxwin.h>
 
-#include <atomic>
+#include <ModalRun.h>
 
 class CTestApp : public CWinApp
 {
@@ -15,26 +15,6 @@ public:
 };
 
 extern CTestApp theApp;
-
-// Ends every dialog of one thread with IDCANCEL when a test has not finished in time, so a
-// broken test fails instead of hanging. Counts whether it had to.
-class CWatchdog
-{
-public:
-    explicit CWatchdog(DWORD dwTimeoutMs = 15000);
-    ~CWatchdog();
-    CWatchdog(const CWatchdog &) = delete;
-    CWatchdog &operator=(const CWatchdog &) = delete;
-    bool Fired() const { return m_bFired; }
-
-private:
-    static DWORD WINAPI ThreadProc(LPVOID pParam);
-    DWORD m_dwThreadId;
-    DWORD m_dwTimeoutMs;
-    HANDLE m_hStop;
-    HANDLE m_hThread;
-    std::atomic<bool> m_bFired{false};
-};
 
 // Processes this thread's queued messages without blocking (bounded).
 void FlushMessages();

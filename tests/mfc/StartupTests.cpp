@@ -4,7 +4,7 @@
 
 #include "AboutDlg.h"
 #include "Splash.h"
-#include "StartupWindows.h"
+#include "MainDialog.h"
 
 #include <gtest/gtest.h>
 
@@ -128,7 +128,7 @@ struct ResourceModuleScope
 
 TEST(AboutItem, NotAppendedWhenStringIsMissingYetTheBoxStillOpens)
 {
-    CWatchdog watchdog;
+    vtltest::CModalWatchdog watchdog;
     CDialog dlg(IDD_ROUTE);
     ASSERT_TRUE(dlg.Create(IDD_ROUTE));
     HMENU hMenu = ::GetSystemMenu(dlg.m_hWnd, FALSE);

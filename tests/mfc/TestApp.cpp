@@ -24,40 +24,7 @@ struct CommonControls
         ::InitCommonControlsEx(&icc);
     }
 } g_commonControls;
-
-BOOL CALLBACK CancelWindow(HWND hWnd, LPARAM)
-{
-    ::PostMessageA(hWnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-    return TRUE;
-}
 } // namespace
-
-CWatchdog::CWatchdog(DWORD dwTimeoutMs)
-    : m_dwThreadId(::GetCurrentThreadId()), m_dwTimeoutMs(dwTimeoutMs),
-      m_hStop(::CreateEventA(NULL, TRUE, FALSE, NULL)),
-      m_hThread(::CreateThread(NULL, 0, ThreadProc, this, 0, NULL))
-{
-}
-
-CWatchdog::~CWatchdog()
-{
-    ::SetEvent(m_hStop);
-    ::WaitForSingleObject(m_hThread, INFINITE);
-    ::CloseHandle(m_hThread);
-    ::CloseHandle(m_hStop);
-}
-
-DWORD WINAPI CWatchdog::ThreadProc(LPVOID pParam)
-{
-    CWatchdog *p = static_cast<CWatchdog *>(pParam);
-    // Keeps cancelling: a dialog opened from a cancelled one must end too.
-    while (::WaitForSingleObject(p->m_hStop, p->m_bFired ? 500 : p->m_dwTimeoutMs) == WAIT_TIMEOUT)
-    {
-        p->m_bFired = true;
-        ::EnumThreadWindows(p->m_dwThreadId, CancelWindow, 0);
-    }
-    return 0;
-}
 
 void FlushMessages()
 {

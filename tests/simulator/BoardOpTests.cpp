@@ -33,9 +33,8 @@ class BoardOps : public ::testing::Test
 protected:
     void Open(const std::string &extra = std::string())
     {
-        const std::string ini = m_dir.Write(
-            "sim.ini", "[driver]\nprogress_ms = 40\nprogress_step_ms = 5\n[board 0]\n" + extra);
-        m_env = std::make_unique<CSimEnv>(ini, m_dir.Path("journal.txt"));
+        m_sim.Write("sim.ini",
+                    "[driver]\nprogress_ms = 40\nprogress_step_ms = 5\n[board 0]\n" + extra);
         ASSERT_EQ(0u, VtlUsbOpen(0));
         m_b = VtlUsbOpenBoard(0);
         ASSERT_NE(nullptr, m_b);
@@ -50,8 +49,7 @@ protected:
         return std::string(buf, strnlen(buf, sizeof buf));
     }
 
-    CScratch m_dir;
-    std::unique_ptr<CSimEnv> m_env;
+    CSimSession m_sim;
     UsbBoard *m_b = nullptr;
     Progress m_progress;
 };
@@ -99,7 +97,7 @@ TEST_F(BoardOps, ProgramBitstreamReportsProgressAndDescribesTheDesign)
 {
     Open("spartan = empty\n");
     const std::string bit =
-        m_dir.Write("top.bit", MakeBit("top_level.ncd;UserID=0xFFFFFFFF", "3s1500fg456",
+        m_sim.Write("top.bit", MakeBit("top_level.ncd;UserID=0xFFFFFFFF", "3s1500fg456",
                                        "2026/12/07", "10:00:00", 100));
     EXPECT_EQ("Flash empty", Info(FAMILY_SPARTAN));
     ASSERT_EQ(0, m_b->ProgramFlash(bit.c_str(), FAMILY_SPARTAN, 2, 3));
@@ -117,7 +115,7 @@ TEST_F(BoardOps, ProgramBitstreamReportsProgressAndDescribesTheDesign)
 TEST_F(BoardOps, ProgramApplicationAndErase)
 {
     Open();
-    const std::string app = m_dir.Write("fw.app", std::string(1234, 'x'));
+    const std::string app = m_sim.Write("fw.app", std::string(1234, 'x'));
     ASSERT_EQ(0, m_b->ProgramFlash(app.c_str(), FAMILY_VIRTEX, 1, 4));
     EXPECT_NE(std::string::npos,
               Info(FAMILY_VIRTEX).find("Application: fw.app (1234 bytes), version 1.4"));
@@ -139,16 +137,16 @@ TEST_F(BoardOps, BadFlashFilesAreRefusedWithTheirReason)
     const std::string before = Info(FAMILY_SPARTAN);
     auto bytes = MakeBit("x.ncd", "p", "d", "t");
     bytes[4] = 0x11;
-    const std::string foreign = m_dir.Write("foreign.bit", bytes);
+    const std::string foreign = m_sim.Write("foreign.bit", bytes);
     EXPECT_EQ(2, m_b->ProgramFlash(foreign.c_str(), FAMILY_SPARTAN, 1, 0));
     EXPECT_EQ(foreign + ": not a bitstream file (bad header magic)", m_b->GetErrorText());
     auto good = MakeBit("x.ncd", "p", "d", "t", 50);
     const std::string cut =
-        m_dir.Write("cut.bit", std::vector<std::uint8_t>(good.begin(), good.begin() + 20));
+        m_sim.Write("cut.bit", std::vector<std::uint8_t>(good.begin(), good.begin() + 20));
     EXPECT_EQ(2, m_b->ProgramFlash(cut.c_str(), FAMILY_SPARTAN, 1, 0));
     EXPECT_NE(std::string::npos,
               std::string(m_b->GetErrorText()).find("truncated bitstream header"));
-    const std::string missing = m_dir.Path("missing.bit");
+    const std::string missing = m_sim.File("missing.bit");
     EXPECT_EQ(2, m_b->ProgramFlash(missing.c_str(), FAMILY_SPARTAN, 1, 0));
     EXPECT_EQ(missing + ": file not found", m_b->GetErrorText());
     EXPECT_EQ(1, m_b->ProgramFlash("", FAMILY_SPARTAN, 1, 0));
@@ -157,7 +155,7 @@ TEST_F(BoardOps, BadFlashFilesAreRefusedWithTheirReason)
     const std::string longPath = "C:\\" + std::string(300, 'a') + ".bit";
     EXPECT_EQ(1, m_b->ProgramFlash(longPath.c_str(), FAMILY_SPARTAN, 1, 0));
     EXPECT_NE(std::string::npos, std::string(m_b->GetErrorText()).find("too long"));
-    const std::string txt = m_dir.Write("notes.txt", "hello");
+    const std::string txt = m_sim.Write("notes.txt", "hello");
     EXPECT_EQ(2, m_b->ProgramFlash(txt.c_str(), FAMILY_SPARTAN, 1, 0));
     EXPECT_NE(std::string::npos, std::string(m_b->GetErrorText()).find("unsupported file type"));
     EXPECT_TRUE(m_progress.percents.empty());
@@ -168,7 +166,7 @@ TEST_F(BoardOps, ConfiguredFailuresDelaysAndThrows)
 {
     Open("fail.ProgramFlash = 7 Flash write error at sector 3\ndelay.GetFlashInfo = 150\n"
          "throw.EraseEeprom = 13 EEPROM gone\nfail.IsValidEepromFile = 2\n");
-    const std::string app = m_dir.Write("a.app", "abc");
+    const std::string app = m_sim.Write("a.app", "abc");
     EXPECT_EQ(7, m_b->ProgramFlash(app.c_str(), FAMILY_SPARTAN, 1, 0));
     EXPECT_STREQ("Flash write error at sector 3", m_b->GetErrorText());
     const DWORD t0 = GetTickCount();
@@ -188,26 +186,24 @@ TEST_F(BoardOps, ConfiguredFailuresDelaysAndThrows)
         EXPECT_STREQ("SimBoard.cpp", e.m_szFile);
     }
     EXPECT_TRUE(bCaught);
-    EXPECT_TRUE(HasLine(JournalLines(m_dir.Path("journal.txt")),
-                        "board0.EraseEeprom() = throw 13 \"EEPROM gone\""));
+    EXPECT_TRUE(HasLine(m_sim.Calls(), "board0.EraseEeprom() = throw 13 \"EEPROM gone\""));
     const std::string iic =
-        m_dir.Write("ok.iic", std::string("\xC0\x54\x56\x10\x44\x05\x01\x00", 8));
+        m_sim.Write("ok.iic", std::string("\xC0\x54\x56\x10\x44\x05\x01\x00", 8));
     EXPECT_FALSE(m_b->IsValidEepromFile(iic.c_str()));
 }
 
 TEST_F(BoardOps, EepromSaveVerifyEraseRoundTrip)
 {
     Open();
-    const std::string saved = m_dir.Path("saved.iic");
+    const std::string saved = m_sim.File("saved.iic");
     ASSERT_EQ(0, m_b->SaveEeprom(saved.c_str()));
     const std::vector<std::uint8_t> c0 = {0xC0, 0x54, 0x56, 0x10, 0x44, 0x02, 0x01, 0x00};
     EXPECT_EQ(c0, ReadBytes(saved));
     EXPECT_TRUE(m_b->IsValidEepromFile(saved.c_str()));
     EXPECT_EQ(0, m_b->VerifyEeprom(saved.c_str()));
 
-    std::vector<std::uint8_t> c2 = {0xC2, 0x54, 0x56, 0x10, 0x44, 0x07, 0x01, 0x00, 0x00, 0x03,
-                                    0x00, 0x00, 0xAA, 0xBB, 0xCC, 0x80, 0x01, 0xE6, 0x00, 0x00};
-    const std::string img = m_dir.Write("new.iic", c2);
+    const std::vector<std::uint8_t> c2 = MakeC2Image(1, 7, 3);
+    const std::string img = m_sim.Write("new.iic", c2);
     int ma = 0, mi = 0;
     ASSERT_EQ(0, m_b->GetFileVersion(img.c_str(), &ma, &mi));
     EXPECT_EQ(107, ma * 100 + mi);
@@ -217,7 +213,7 @@ TEST_F(BoardOps, EepromSaveVerifyEraseRoundTrip)
     EXPECT_EQ(0, m_b->VerifyEeprom(img.c_str()));
     ASSERT_EQ(0, m_b->GetEepromVersion(&ma, &mi));
     EXPECT_EQ(107, ma * 100 + mi);
-    const std::string saved2 = m_dir.Path("saved2.iic");
+    const std::string saved2 = m_sim.File("saved2.iic");
     ASSERT_EQ(0, m_b->SaveEeprom(saved2.c_str()));
     EXPECT_EQ(c2, ReadBytes(saved2));
 
@@ -228,7 +224,7 @@ TEST_F(BoardOps, EepromSaveVerifyEraseRoundTrip)
     EXPECT_EQ(11, ma);
     EXPECT_EQ(22, mi);
     EXPECT_EQ(6, m_b->VerifyEeprom(img.c_str()));
-    const std::string blank = m_dir.Path("blank.bin");
+    const std::string blank = m_sim.File("blank.bin");
     ASSERT_EQ(0, m_b->SaveEeprom(blank.c_str()));
     EXPECT_EQ(std::vector<std::uint8_t>(16384, 0xFF), ReadBytes(blank));
     EXPECT_EQ(0, m_b->VerifyEeprom(blank.c_str()));
@@ -237,12 +233,12 @@ TEST_F(BoardOps, EepromSaveVerifyEraseRoundTrip)
 TEST_F(BoardOps, EepromBadFilesAndPaths)
 {
     Open();
-    const std::string nowhere = m_dir.Path("no\\such\\dir\\x.iic");
+    const std::string nowhere = m_sim.File("no\\such\\dir\\x.iic");
     EXPECT_EQ(2, m_b->SaveEeprom(nowhere.c_str()));
     EXPECT_NE(std::string::npos, std::string(m_b->GetErrorText()).find(nowhere));
-    const std::string junk = m_dir.Write("junk.iic", "not an image at all");
+    const std::string junk = m_sim.Write("junk.iic", "not an image at all");
     EXPECT_FALSE(m_b->IsValidEepromFile(junk.c_str()));
-    EXPECT_FALSE(m_b->IsValidEepromFile(m_dir.Path("missing.iic").c_str()));
+    EXPECT_FALSE(m_b->IsValidEepromFile(m_sim.File("missing.iic").c_str()));
     EXPECT_FALSE(m_b->IsValidEepromFile(""));
     EXPECT_FALSE(m_b->IsValidEepromFile(nullptr));
     EXPECT_EQ(2, m_b->ProgramEeprom(junk.c_str()));
@@ -252,41 +248,19 @@ TEST_F(BoardOps, EepromBadFilesAndPaths)
     ma = 0;
     mi = 0;
     EXPECT_NE(0, m_b->GetFileVersion(junk.c_str(), &ma, &mi));
-    EXPECT_NE(0, m_b->GetFileVersion(m_dir.Path("missing.iic").c_str(), &ma, &mi));
+    EXPECT_NE(0, m_b->GetFileVersion(m_sim.File("missing.iic").c_str(), &ma, &mi));
     EXPECT_EQ(0, ma);
     EXPECT_EQ(0, mi);
-    const std::string big = m_dir.Write("big.iic", std::string(20000, '\xFF'));
+    const std::string big = m_sim.Write("big.iic", std::string(20000, '\xFF'));
     EXPECT_EQ(6, m_b->VerifyEeprom(big.c_str()));
     EXPECT_NE(0, m_b->GetEepromVersion(nullptr, &mi));
-}
-
-TEST_F(BoardOps, EepromStoreIsSharedThroughItsFile)
-{
-    const std::string store = m_dir.Path("eeprom.bin");
-    Open("eeprom_version = 1.09\neeprom_store = " + store + "\n");
-    EXPECT_EQ(16384u, ReadBytes(store).size()) << "created at open";
-    const std::string img =
-        m_dir.Write("i.iic", std::string("\xC0\x54\x56\x10\x44\x10\x02\x00", 8));
-    ASSERT_EQ(0, m_b->ProgramEeprom(img.c_str()));
-    EXPECT_EQ(0x10, ReadBytes(store)[5]);
-    VtlUsbClose();
-    // Another writer changed the store: the next open reads it.
-    auto bytes = ReadBytes(store);
-    bytes[5] = 0x33;
-    m_dir.Write("eeprom.bin", bytes);
-    ASSERT_EQ(0u, VtlUsbOpen(0));
-    UsbBoard *b = VtlUsbOpenBoard(0);
-    ASSERT_NE(nullptr, b);
-    int ma = 0, mi = 0;
-    ASSERT_EQ(0, b->GetEepromVersion(&ma, &mi));
-    EXPECT_EQ(251, ma * 100 + mi);
 }
 
 TEST_F(BoardOps, AFlashRunTakesAboutTheConfiguredTime)
 {
     Open();
     VtlUsbClose();
-    m_dir.Write("sim.ini", "[driver]\nprogress_ms = 300\nprogress_step_ms = 7\n");
+    m_sim.Write("sim.ini", "[driver]\nprogress_ms = 300\nprogress_step_ms = 7\n");
     ASSERT_EQ(0u, VtlUsbOpen(0));
     m_b = VtlUsbOpenBoard(0);
     ASSERT_NE(nullptr, m_b);

@@ -38,7 +38,7 @@ TEST(Config, FullFileIsApplied)
     DriverConfig c;
     std::string err;
     ASSERT_TRUE(Parse("# comment\n[driver]\nboards = 3\nprogress_ms = 50\nprogress_step_ms=5\n"
-                      "fail.VtlUsbOpen = 5 Driver not loaded\nerror.7 = Busy\\r\\nnow\n"
+                      "fail.VtlUsbOpen = 5 Driver not loaded\n"
                       "[board 0]\ntype = VTL4410-A\nio = 0x320\neeprom_version = 1.05\n"
                       "fail.ProgramFlash = 7 Flash write error\ndelay.GetFlashInfo = 20\n"
                       "throw.EraseEeprom = -13 EEPROM gone\n"
@@ -51,7 +51,6 @@ TEST(Config, FullFileIsApplied)
     EXPECT_TRUE(c.open.bFail);
     EXPECT_EQ(5, c.open.nFailStatus);
     EXPECT_EQ("Driver not loaded", c.open.failText);
-    EXPECT_EQ("Busy\r\nnow", c.errorTexts[7]);
     ASSERT_EQ(3u, c.boards.size());
     EXPECT_EQ("VTL4410-A", c.boards[0].type);
     EXPECT_EQ(0x320u, c.boards[0].nIoAddress);
@@ -116,7 +115,6 @@ TEST(Config, MalformedFilesAreReportedWithLineAndNeverApplied)
         {"[driver]\nthrow_style = msvc\n", "(2): bad throw_style \"msvc\""},
         {"[board 0]\nthrow.VtlUsbClose = 3\n", "(2): unknown operation \"VtlUsbClose\""},
         {"[board 0]\nnovalue\n", "(2): expected key = value"},
-        {"[board 0]\neeprom_file = C:\\no\\such\\file.iic\n", "(2): eeprom_file: C:\\no\\such"},
         {"[board 0]\nspartan = C:\\no\\such\\x.bit\n",
          "(2): spartan: C:\\no\\such\\x.bit: file not found"},
     };

@@ -30,7 +30,7 @@ std::string FlashInfo(UsbBoard *b, FpgaFamily f)
 
 TEST(Driver, DefaultBoardWorksWithoutConfiguration)
 {
-    CSimEnv env("");
+    CSimEnv env("", "");
     ASSERT_EQ(0u, VtlUsbOpen(0));
     ASSERT_EQ(1u, VtlUsbGetBoardCount());
     const BoardInfo bi = Info(0);
@@ -56,9 +56,8 @@ TEST(Driver, DefaultBoardWorksWithoutConfiguration)
 
 TEST(Driver, ErrorTextsForKnownAndUnknownCodes)
 {
-    CScratch dir;
-    CSimEnv env(dir.Write("sim.ini", "[driver]\nerror.7 = Device busy\n"));
-    ASSERT_EQ(0u, VtlUsbOpen(0));
+    CSimSession sim("[driver]\nfail.VtlUsbOpen = 7 Device busy\n");
+    ASSERT_EQ(7u, VtlUsbOpen(0));
     const char *busy = VtlUsbGetError(7);
     EXPECT_STREQ("Unknown error", VtlUsbGetError(12345));
     EXPECT_STREQ("Device busy", busy) << "still intact after the next call";
@@ -68,24 +67,22 @@ TEST(Driver, ErrorTextsForKnownAndUnknownCodes)
 
 TEST(Driver, MalformedConfigurationFailsOpenAndIsNotHalfApplied)
 {
-    CScratch dir;
-    const std::string ini = dir.Write("sim.ini", "[driver]\nboards = 2\n");
-    CSimEnv env(ini, dir.Path("journal.txt"));
+    CSimSession sim("[driver]\nboards = 2\n");
+    const std::string ini = sim.ConfigPath();
     ASSERT_EQ(0u, VtlUsbOpen(0));
     EXPECT_EQ(2u, VtlUsbGetBoardCount());
     VtlUsbClose();
 
-    dir.Write("sim.ini", "[driver]\nboards = 3\n[board 0]\ntype = NEW\ncolour = red\n");
+    sim.Write("sim.ini", "[driver]\nboards = 3\n[board 0]\ntype = NEW\ncolour = red\n");
     EXPECT_EQ(1000u, VtlUsbOpen(0));
     EXPECT_EQ(0u, VtlUsbGetBoardCount());
     EXPECT_EQ(nullptr, VtlUsbOpenBoard(0));
     const std::string text = VtlUsbGetError(1000);
     EXPECT_EQ("Simulator configuration error: " + ini + "(5): unknown key \"colour\"", text);
-    EXPECT_TRUE(HasLine(JournalLines(dir.Path("journal.txt")),
-                        "VtlUsbOpen(0x0) = 1000 \"Simulator configuration error: "));
+    EXPECT_TRUE(HasLine(sim.Calls(), "VtlUsbOpen(0x0) = 1000 \"Simulator configuration error: "));
     VtlUsbClose();
 
-    dir.Write("sim.ini", "[driver]\nboards = 3\n"); // every open re-reads the file
+    sim.Write("sim.ini", "[driver]\nboards = 3\n"); // every open re-reads the file
     ASSERT_EQ(0u, VtlUsbOpen(0));
     EXPECT_EQ(3u, VtlUsbGetBoardCount());
     VtlUsbClose();
@@ -93,8 +90,8 @@ TEST(Driver, MalformedConfigurationFailsOpenAndIsNotHalfApplied)
 
 TEST(Driver, MissingConfigurationFileIsReported)
 {
-    CScratch dir;
-    CSimEnv env(dir.Path("absent.ini"));
+    CSimSession sim;
+    CSimEnv env(sim.File("absent.ini"), "");
     EXPECT_EQ(1000u, VtlUsbOpen(0));
     EXPECT_NE(std::string::npos,
               std::string(VtlUsbGetError(1000)).find("absent.ini(0): file not found"));
@@ -103,15 +100,14 @@ TEST(Driver, MissingConfigurationFileIsReported)
 
 TEST(Driver, OpenFailsOrThrowsOnCommand)
 {
-    CScratch dir;
-    CSimEnv env(dir.Write("sim.ini", "[driver]\nfail.VtlUsbOpen = 5 USB driver not loaded\n"));
+    CSimSession sim("[driver]\nfail.VtlUsbOpen = 5 USB driver not loaded\n");
     EXPECT_EQ(5u, VtlUsbOpen(0));
     EXPECT_STREQ("USB driver not loaded", VtlUsbGetError(5));
     EXPECT_EQ(0u, VtlUsbGetBoardCount());
     VtlUsbClose();
     VtlUsbClose(); // twice, after a failed open
 
-    dir.Write("sim.ini", "[driver]\nthrow.VtlUsbOpen = 42 Driver exploded\n");
+    sim.Write("sim.ini", "[driver]\nthrow.VtlUsbOpen = 42 Driver exploded\n");
     bool bCaught = false;
     try
     {
@@ -131,13 +127,11 @@ TEST(Driver, OpenFailsOrThrowsOnCommand)
 
 TEST(Driver, SeveralBoardsSkippedRecordsAndUnopenableBoards)
 {
-    CScratch dir;
-    CSimEnv env(dir.Write("sim.ini",
-                          "[board 0]\ntype = VTL4410-A\nio = 0x300\neeprom_version = 1.05\n"
-                          "[board 1]\nusable = 0\ntype = ghost\n"
-                          "[board 2]\nunplugged = 1\ntype = away\n"
-                          "[board 3]\ntype = VTL4410-D\nio = 0x330\nopenable = 0\n"
-                          "[board 4]\ntype = VTL4410-E\neeprom_erased = 1\n"));
+    CSimSession sim("[board 0]\ntype = VTL4410-A\nio = 0x300\neeprom_version = 1.05\n"
+                    "[board 1]\nusable = 0\ntype = ghost\n"
+                    "[board 2]\nunplugged = 1\ntype = away\n"
+                    "[board 3]\ntype = VTL4410-D\nio = 0x330\nopenable = 0\n"
+                    "[board 4]\ntype = VTL4410-E\neeprom_erased = 1\n");
     ASSERT_EQ(0u, VtlUsbOpen(0));
     ASSERT_EQ(4u, VtlUsbGetBoardCount()) << "the unplugged board is not counted";
     EXPECT_STREQ("VTL4410-A", Info(0).szBoardType);
@@ -165,8 +159,7 @@ TEST(Driver, SeveralBoardsSkippedRecordsAndUnopenableBoards)
 
 TEST(Driver, UnterminatedTypeTextOnCommand)
 {
-    CScratch dir;
-    CSimEnv env(dir.Write("sim.ini", "[board 0]\ntype = ABC\ntype_unterminated = 1\n"));
+    CSimSession sim("[board 0]\ntype = ABC\ntype_unterminated = 1\n");
     ASSERT_EQ(0u, VtlUsbOpen(0));
     const BoardInfo bi = Info(0);
     EXPECT_EQ(sizeof bi.szBoardType, strnlen(bi.szBoardType, sizeof bi.szBoardType));
@@ -177,8 +170,7 @@ TEST(Driver, UnterminatedTypeTextOnCommand)
 
 TEST(Driver, BoardUseAfterCloseFailsCleanlyAndReopenWorks)
 {
-    CScratch dir;
-    CSimEnv env(dir.Write("sim.ini", "[driver]\nprogress_ms = 0\n"));
+    CSimSession sim("[driver]\nprogress_ms = 0\n");
     VtlUsbClose(); // before any open
     ASSERT_EQ(0u, VtlUsbOpen(0));
     UsbBoard *b = VtlUsbOpenBoard(0);
@@ -200,8 +192,7 @@ TEST(Driver, BoardUseAfterCloseFailsCleanlyAndReopenWorks)
 
 TEST(Driver, UncalledFunctionsAndSlotsExist)
 {
-    CScratch dir;
-    CSimEnv env(dir.Write("sim.ini", "[driver]\n"));
+    CSimSession sim("[driver]\n");
     ASSERT_EQ(0u, VtlUsbOpen(0));
     UsbBoard *b = VtlUsbOpenBoard(0);
     ASSERT_NE(nullptr, b);
@@ -214,17 +205,15 @@ TEST(Driver, UncalledFunctionsAndSlotsExist)
     EXPECT_NE(0u, VtlUsbGetDLLVer());
     EXPECT_EQ(0, VtlUsbCloseBoard(b));
     EXPECT_EQ(8, b->EraseEeprom());
-    EXPECT_EQ(-1, VtlUsbGetBoardIndex(reinterpret_cast<UsbBoard *>(&dir)));
+    EXPECT_EQ(-1, VtlUsbGetBoardIndex(reinterpret_cast<UsbBoard *>(&sim)));
     VtlUsbClose();
 }
 
 TEST(Driver, JournalRecordsAWholeSession)
 {
-    CScratch dir;
-    const std::string journal = dir.Path("journal.txt");
-    CSimEnv env(dir.Write("sim.ini", "[driver]\nprogress_ms = 10\nprogress_step_ms = 5\n"
-                                     "[board 0]\nspartan_text = one\\r\\ntwo \"q\"\n"),
-                journal);
+    CSimSession sim("[driver]\nprogress_ms = 10\nprogress_step_ms = 5\n"
+                    "[board 0]\nspartan_text = one\\r\\ntwo \"q\"\n");
+    const std::string journal = sim.JournalPath();
     ASSERT_EQ(0u, VtlUsbOpen(0x1234));
     ASSERT_EQ(1u, VtlUsbGetBoardCount());
     UsbBoard *b = VtlUsbOpenBoard(0);

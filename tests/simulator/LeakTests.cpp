@@ -34,8 +34,7 @@ void Session(std::uint32_t hWnd)
 void ExpectNoGrowth(std::uint32_t hWnd)
 {
     ASSERT_GE(leaktest::ProcessHandleCount(), 0) << "the system lists no handles";
-    CScratch dir;
-    CSimEnv env(dir.Write("sim.ini", "[driver]\nboards = 2\n"), dir.Path("journal.txt"));
+    CSimSession sim("[driver]\nboards = 2\n");
     Session(hWnd); // warm-up: first-use allocations of the library and the system
     const long nLevel = leaktest::LowestHandleCount();
     for (int i = 0; i < kCycles; ++i)

@@ -18,17 +18,10 @@ HANDLE Event(const std::string &name)
     return CreateEventA(nullptr, FALSE, FALSE, name.c_str());
 }
 
-// Starts simholder; the handle of the process, or NULL.
-HANDLE StartHolder(const std::string &args)
+// Starts simholder.
+bool StartHolder(vtltest::CChildProcess &holder, const std::string &args)
 {
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    std::string cmd = "\"" + vtltest::ExeDir() + "simholder.exe\" " + args;
-    if (!CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return nullptr;
-    CloseHandle(pi.hThread);
-    return pi.hProcess;
+    return holder.Start(vtltest::Widen("\"" + vtltest::ExeDir() + "simholder.exe\" " + args));
 }
 
 // Waits for either the event or the process's end; true only for the event.
@@ -54,12 +47,12 @@ class BoardLock : public ::testing::TestWithParam<const char *>
 TEST_P(BoardLock, SecondProcessWaitsForTheHolder)
 {
     const std::string mode = GetParam();
-    CScratch dir;
-    CSimEnv env(dir.Write("sim.ini", "[driver]\nboards = 2\n"), dir.Path("journal.txt"));
+    CSimSession sim("[driver]\nboards = 2\n");
     const std::string prefix = Prefix(mode.c_str());
     HANDLE hReady = Event(prefix + "-ready"), hGo = Event(prefix + "-go");
-    HANDLE hProc = StartHolder("0 " + prefix + " " + mode);
-    ASSERT_NE(nullptr, hProc);
+    vtltest::CChildProcess holder;
+    ASSERT_TRUE(StartHolder(holder, "0 " + prefix + " " + mode));
+    const HANDLE hProc = holder.Process();
     ASSERT_TRUE(WaitReady(hReady, hProc)) << "holder did not take the board";
     const DWORD holderPid = GetProcessId(hProc);
 
@@ -84,24 +77,20 @@ TEST_P(BoardLock, SecondProcessWaitsForTheHolder)
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(hProc, 20000));
     EXPECT_NE(nullptr, VtlUsbOpenBoard(0)) << "free after the holder is gone";
     VtlUsbClose();
-    CloseHandle(hProc);
     // Both processes wrote whole lines into the one journal.
-    const std::string journal = dir.Path("journal.txt");
-    EXPECT_TRUE(HasLine(JournalLines(journal, holderPid), "VtlUsbOpenBoard(0) = board0"));
-    EXPECT_TRUE(HasLine(JournalLines(journal), "VtlUsbOpenBoard(0) = null"));
-    EXPECT_TRUE(HasLine(JournalLines(journal), "VtlUsbOpenBoard(1) = board1"));
+    EXPECT_TRUE(HasLine(sim.Calls(holderPid), "VtlUsbOpenBoard(0) = board0"));
+    EXPECT_TRUE(HasLine(sim.Calls(), "VtlUsbOpenBoard(0) = null"));
+    EXPECT_TRUE(HasLine(sim.Calls(), "VtlUsbOpenBoard(1) = board1"));
     CloseHandle(hReady);
     CloseHandle(hGo);
 
     // Our close gave the boards back: another process can take them now.
     const std::string prefix2 = Prefix((mode + "2").c_str());
     HANDLE hReady2 = Event(prefix2 + "-ready");
-    HANDLE hProc2 = StartHolder("0 " + prefix2 + " hang");
-    ASSERT_NE(nullptr, hProc2);
-    EXPECT_TRUE(WaitReady(hReady2, hProc2));
-    TerminateProcess(hProc2, 1);
-    WaitForSingleObject(hProc2, 20000);
-    CloseHandle(hProc2);
+    vtltest::CChildProcess holder2;
+    ASSERT_TRUE(StartHolder(holder2, "0 " + prefix2 + " hang"));
+    EXPECT_TRUE(WaitReady(hReady2, holder2.Process()));
+    holder2.Kill();
     CloseHandle(hReady2);
 }
 
@@ -159,17 +148,15 @@ bool WaitNotes(std::size_t n, DWORD timeoutMs)
 
 int Vtlsim(const std::string &args, std::string *pOut = nullptr)
 {
-    return RunProcess("\"" + vtltest::BinDir() + "vtlsim.exe\" " + args, 20000, pOut);
+    return vtltest::RunChild("\"" + vtltest::BinDir() + "vtlsim.exe\" " + args, 20000, pOut);
 }
 
 } // namespace
 
 TEST(HotPlug, UnplugAndPlugSendTheNotificationsAndChangeTheNextOpen)
 {
-    CScratch dir;
-    const std::string journal = dir.Path("journal.txt");
-    CSimEnv env(dir.Write("sim.ini", "[board 0]\ntype = FIRST\n[board 1]\ntype = SECOND\n"),
-                journal);
+    CSimSession sim("[board 0]\ntype = FIRST\n[board 1]\ntype = SECOND\n");
+    const std::string journal = sim.JournalPath();
     HWND hwnd = MakeRecorder();
     ASSERT_NE(nullptr, hwnd);
     g_notes.clear();
@@ -225,15 +212,14 @@ TEST(HotPlug, UnplugAndPlugSendTheNotificationsAndChangeTheNextOpen)
 
 TEST(HotPlug, CommandReportsBadUseAndBadConfiguration)
 {
-    CScratch dir;
-    CSimEnv env(dir.Write("sim.ini", "[driver]\nboards = 1\n"));
+    CSimSession sim("[driver]\nboards = 1\n");
     std::string out;
     EXPECT_EQ(1, Vtlsim("unplug 5", &out));
     EXPECT_NE(std::string::npos, out.find("no board 5")) << out;
     EXPECT_EQ(2, Vtlsim("unplug x"));
     EXPECT_EQ(2, Vtlsim("dance"));
     EXPECT_EQ(0, Vtlsim("check"));
-    dir.Write("sim.ini", "[driver]\nboards = lots\n");
+    sim.Write("sim.ini", "[driver]\nboards = lots\n");
     out.clear();
     EXPECT_EQ(1, Vtlsim("check", &out));
     EXPECT_NE(std::string::npos, out.find("sim.ini(2): bad number \"lots\" for boards")) << out;

@@ -1,5 +1,6 @@
 // TextShapeTests.cpp - error texts stretched past the callers' bounds and left unterminated.
 #include "SimTestUtil.h"
+#include "TextShapes.h"
 
 #include "VtlDrvUsb.h"
 
@@ -8,18 +9,10 @@
 #include <cstring>
 
 using namespace simtest;
+using vtltest::Repeated;
 
 namespace
 {
-// The text that stretching text to n characters must give.
-std::string Repeated(const std::string &text, size_t n)
-{
-    std::string out;
-    while (out.size() < n)
-        out += text;
-    return out.substr(0, n);
-}
-
 // True when the byte at p can be read without a fault.
 bool Readable(const void *p)
 {
@@ -32,10 +25,8 @@ bool Readable(const void *p)
 
 TEST(TextShape, DriverTextsAreStretchedPastTheUsualCutAndEndInTheirNul)
 {
-    CScratch dir;
-    CSimEnv env(dir.Write("sim.ini", "[driver]\nfail.VtlUsbOpen = 5 0123456789\n"
-                                     "error_length = 5000\n"),
-                dir.Path("journal.txt"));
+    CSimSession sim("[driver]\nfail.VtlUsbOpen = 5 0123456789\n"
+                    "error_length = 5000\n");
     ASSERT_EQ(5u, VtlUsbOpen(0));
     const char *psz = VtlUsbGetError(5);
     const char *pszUnknown = VtlUsbGetError(12345);
@@ -45,16 +36,15 @@ TEST(TextShape, DriverTextsAreStretchedPastTheUsualCutAndEndInTheirNul)
     EXPECT_EQ(Repeated("0123456789", 5000), std::string(psz));
     EXPECT_EQ(Repeated("Unknown error", 5000), std::string(pszUnknown)) << "every code";
     EXPECT_EQ(Repeated("0123456789", 5000), std::string(psz)) << "intact after the next call";
-    EXPECT_TRUE(HasLine(JournalLines(dir.Path("journal.txt")),
-                        "VtlUsbGetError(5) = \"" + Repeated("0123456789", 5000) + "\""));
+    EXPECT_TRUE(
+        HasLine(sim.Calls(), "VtlUsbGetError(5) = \"" + Repeated("0123456789", 5000) + "\""));
     VtlUsbClose();
 }
 
 TEST(TextShape, UnterminatedDriverTextEndsAtAnUnreadablePage)
 {
-    CScratch dir;
-    CSimEnv env(dir.Write("sim.ini", "[driver]\nfail.VtlUsbOpen = 5 abc\nerror_length = 1024\n"
-                                     "error_unterminated = 1\n"));
+    CSimSession sim("[driver]\nfail.VtlUsbOpen = 5 abc\nerror_length = 1024\n"
+                    "error_unterminated = 1\n");
     ASSERT_EQ(5u, VtlUsbOpen(0));
     const char *psz = VtlUsbGetError(5);
     ASSERT_TRUE(Readable(psz) && Readable(psz + 1023));
@@ -63,8 +53,9 @@ TEST(TextShape, UnterminatedDriverTextEndsAtAnUnreadablePage)
     VtlUsbClose();
 
     // Without a length the text keeps its own, still without a NUL.
-    CSimEnv env2(dir.Write("sim2.ini", "[driver]\nfail.VtlUsbOpen = 6 Short text\n"
-                                       "error_unterminated = 1\n"));
+    CSimEnv env2(sim.Write("sim2.ini", "[driver]\nfail.VtlUsbOpen = 6 Short text\n"
+                                       "error_unterminated = 1\n"),
+                 "");
     ASSERT_EQ(6u, VtlUsbOpen(0));
     psz = VtlUsbGetError(6);
     EXPECT_EQ("Short text", std::string(psz, 10));
@@ -74,10 +65,9 @@ TEST(TextShape, UnterminatedDriverTextEndsAtAnUnreadablePage)
 
 TEST(TextShape, BoardErrorTextsAreShapedPerBoard)
 {
-    CScratch dir;
-    CSimEnv env(dir.Write("sim.ini", "[board 0]\nfail.EraseFlash = 7 Erase failed. \n"
-                                     "error_length = 3000\nerror_unterminated = 1\n"
-                                     "[board 1]\nfail.EraseFlash = 7 Plain\n"));
+    CSimSession sim("[board 0]\nfail.EraseFlash = 7 Erase failed. \n"
+                    "error_length = 3000\nerror_unterminated = 1\n"
+                    "[board 1]\nfail.EraseFlash = 7 Plain\n");
     ASSERT_EQ(0u, VtlUsbOpen(0));
     UsbBoard *b0 = VtlUsbOpenBoard(0);
     UsbBoard *b1 = VtlUsbOpenBoard(1);
@@ -95,9 +85,8 @@ TEST(TextShape, BoardErrorTextsAreShapedPerBoard)
 
 TEST(TextShape, BadShapeKeysFailTheWholeFileAndTheProblemIsToldInFull)
 {
-    CScratch dir;
-    const std::string ini = dir.Write("sim.ini", "[driver]\nerror_length = 20\n");
-    CSimEnv env(ini);
+    CSimSession sim("[driver]\nerror_length = 20\n");
+    const std::string ini = sim.ConfigPath();
     ASSERT_EQ(0u, VtlUsbOpen(0));
     EXPECT_EQ(20u, strlen(VtlUsbGetError(99)));
     VtlUsbClose();
@@ -107,7 +96,7 @@ TEST(TextShape, BadShapeKeysFailTheWholeFileAndTheProblemIsToldInFull)
                                "[board 0]\nerror_length = -1\n"};
     for (const char *pszText : bad)
     {
-        dir.Write("sim.ini", pszText);
+        sim.Write("sim.ini", pszText);
         EXPECT_EQ(1000u, VtlUsbOpen(0)) << pszText;
         const std::string text = VtlUsbGetError(1000);
         EXPECT_EQ(0u, text.rfind("Simulator configuration error: " + ini + "(2): ", 0)) << text;

@@ -52,8 +52,7 @@ TEST(Unload, AllElevenFunctionsAreExported)
 // unload it without waiting on anything, and without a crash.
 TEST(Unload, CloseThenFreeWithAWatcherUnloads)
 {
-    CScratch dir;
-    CSimEnv env(dir.Write("sim.ini", "[driver]\n"));
+    CSimSession sim("[driver]\n");
     HWND hwnd = CreateWindowA("STATIC", "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, nullptr,
                               nullptr);
     ASSERT_NE(nullptr, hwnd);
@@ -76,8 +75,7 @@ TEST(Unload, CloseThenFreeWithAWatcherUnloads)
 // Freed without VtlUsbClose: the board lock goes with the library.
 TEST(Unload, FreeWithoutCloseGivesTheBoardBack)
 {
-    CScratch dir;
-    CSimEnv env(dir.Write("sim.ini", "[driver]\n"));
+    CSimSession sim("[driver]\n");
     {
         Library lib;
         ASSERT_EQ(0u, lib.Get<PFN_VtlUsbOpen>("VtlUsbOpen")(0));

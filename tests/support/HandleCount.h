@@ -109,24 +109,24 @@ inline long LowestHandleCount(DWORD dwWindowMs = 300)
 
 // Waits (pumping) until the handle count is back at nLevel or below: threads that end on
 // their own, such as the library's hot-plug watcher, give theirs back a little later.
-inline bool WaitForHandlesAtMost(long nLevel, DWORD dwTimeoutMs, long *pLast = nullptr)
+inline bool WaitForCountAtMost(long (*pfnCount)(), long nLevel, DWORD dwTimeoutMs, long *pLast)
 {
     long nLast = 0;
-    const bool bOk = vtltest::WaitForCondition(
-        [&] { return (nLast = ProcessHandleCount()) <= nLevel; }, dwTimeoutMs);
+    const bool bOk =
+        vtltest::WaitForCondition([&] { return (nLast = pfnCount()) <= nLevel; }, dwTimeoutMs);
     if (pLast)
         *pLast = nLast;
     return bOk;
 }
 
+inline bool WaitForHandlesAtMost(long nLevel, DWORD dwTimeoutMs, long *pLast = nullptr)
+{
+    return WaitForCountAtMost(ProcessHandleCount, nLevel, dwTimeoutMs, pLast);
+}
+
 inline bool WaitForWindowsAtMost(long nLevel, DWORD dwTimeoutMs, long *pLast = nullptr)
 {
-    long nLast = 0;
-    const bool bOk = vtltest::WaitForCondition(
-        [&] { return (nLast = ProcessWindowCount()) <= nLevel; }, dwTimeoutMs);
-    if (pLast)
-        *pLast = nLast;
-    return bOk;
+    return WaitForCountAtMost(ProcessWindowCount, nLevel, dwTimeoutMs, pLast);
 }
 
 // Wine now and then creates an object of its own (an event) late, once, and keeps it: the

@@ -214,4 +214,15 @@ void CMsgBoxCatcher::Rearm()
     m_p->Scan();
 }
 
+void CMsgBoxCatcher::RearmActive()
+{
+    Impl *p = nullptr;
+    {
+        std::lock_guard<std::mutex> g(g_catcherMtx);
+        p = g_pCatcher;
+    }
+    if (p)
+        p->Scan();
+}
+
 } // namespace vtltest

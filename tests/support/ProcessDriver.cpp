@@ -9,88 +9,25 @@
 namespace vtltest
 {
 
-namespace
+bool CProcessDriver::Start(const std::string &exePath, const EnvVars &env, const std::string &args,
+                           const std::string &workDir)
 {
-std::string Upper(std::string s)
-{
-    std::transform(s.begin(), s.end(), s.begin(),
-                   [](unsigned char c) { return static_cast<char>(toupper(c)); });
-    return s;
-}
-
-// This process's environment with vars added or replaced, as a CreateProcess block.
-std::string EnvBlock(const std::vector<std::pair<std::string, std::string>> &vars)
-{
-    std::vector<std::string> entries;
-    if (char *env = GetEnvironmentStringsA())
-    {
-        for (const char *p = env; *p; p += strlen(p) + 1)
-            entries.push_back(p);
-        FreeEnvironmentStringsA(env);
-    }
-    for (const auto &v : vars)
-    {
-        const std::string key = Upper(v.first) + "=";
-        entries.erase(std::remove_if(entries.begin(), entries.end(),
-                                     [&](const std::string &e) {
-                                         return Upper(e.substr(0, key.size())) == key;
-                                     }),
-                      entries.end());
-        entries.push_back(v.first + "=" + v.second);
-    }
-    std::string block;
-    for (const auto &e : entries)
-        block.append(e).push_back('\0');
-    block.push_back('\0');
-    return block;
-}
-} // namespace
-
-CProcessDriver::~CProcessDriver()
-{
-    if (Running())
-        Kill();
-    if (m_pi.hThread)
-        CloseHandle(m_pi.hThread);
-    if (m_pi.hProcess)
-        CloseHandle(m_pi.hProcess);
-}
-
-bool CProcessDriver::Start(const std::string &exePath,
-                           const std::vector<std::pair<std::string, std::string>> &env,
-                           const std::string &args, const std::string &workDir)
-{
-    if (m_pi.hProcess)
-    {
-        m_strError = "already started";
-        return false;
-    }
     std::string exe = exePath;
     if (exe.find_first_of("\\/:") == std::string::npos)
         exe = BinDir() + exe;
-    std::string dir = workDir;
-    if (dir.empty())
-        dir = exe.substr(0, exe.find_last_of("\\/") + 1);
+    ChildOptions options;
+    options.strDir = workDir.empty() ? exe.substr(0, exe.find_last_of("\\/") + 1) : workDir;
+    options.vars = env;
     std::string cmd = "\"" + exe + "\"";
     if (!args.empty())
         cmd += " " + args;
-    std::string block = EnvBlock(env);
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    if (!CreateProcessA(exe.c_str(), &cmd[0], NULL, NULL, FALSE, 0, &block[0],
-                        dir.empty() ? NULL : dir.c_str(), &si, &m_pi))
+    if (!m_child.Start(Widen(cmd), options))
     {
         m_strError =
-            "CreateProcess failed for " + exe + ", error " + std::to_string(GetLastError());
-        m_pi = PROCESS_INFORMATION{};
+            "CreateProcess failed for " + exe + ", error " + std::to_string(m_child.StartError());
         return false;
     }
     return true;
-}
-
-bool CProcessDriver::Running() const
-{
-    return m_pi.hProcess && WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT;
 }
 
 HWND CProcessDriver::WaitForMainWindow(DWORD timeoutMs, const std::string &title)
@@ -168,22 +105,24 @@ bool CProcessDriver::IsVisible(int id) const
     return h && IsWindowVisible(h);
 }
 
-int CProcessDriver::CheckState(int id) const
+// The answer of control id to a query without arguments, -1 on failure.
+int CProcessDriver::Query(int id, UINT message) const
 {
     HWND h = Control(id);
     DWORD_PTR r = 0;
-    if (!h || !SendMessageTimeoutA(h, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 5000, &r))
+    if (!h || !SendMessageTimeoutA(h, message, 0, 0, SMTO_ABORTIFHUNG, 5000, &r))
         return -1;
     return static_cast<int>(r);
 }
 
+int CProcessDriver::CheckState(int id) const
+{
+    return Query(id, BM_GETCHECK);
+}
+
 int CProcessDriver::ProgressPos(int id) const
 {
-    HWND h = Control(id);
-    DWORD_PTR r = 0;
-    if (!h || !SendMessageTimeoutA(h, PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 5000, &r))
-        return -1;
-    return static_cast<int>(r);
+    return Query(id, PBM_GETPOS);
 }
 
 bool CProcessDriver::Close()
@@ -193,21 +132,12 @@ bool CProcessDriver::Close()
 
 bool CProcessDriver::WaitForExit(DWORD timeoutMs, DWORD *pExitCode)
 {
-    if (!m_pi.hProcess || !WaitForHandle(m_pi.hProcess, timeoutMs))
-        return false;
-    DWORD code = 0;
-    GetExitCodeProcess(m_pi.hProcess, &code);
-    if (pExitCode)
-        *pExitCode = code;
-    return true;
+    return m_child.Wait(timeoutMs, pExitCode);
 }
 
 void CProcessDriver::Kill()
 {
-    if (!m_pi.hProcess)
-        return;
-    TerminateProcess(m_pi.hProcess, 255);
-    WaitForSingleObject(m_pi.hProcess, 10000);
+    m_child.Kill();
 }
 
 std::vector<HWND> CProcessDriver::MessageBoxes() const

@@ -69,7 +69,7 @@ int CProcessDriver::ListCount(int id) const
 std::string CProcessDriver::ListText(int id, int row, int col) const
 {
     const size_t kText = 1024;
-    CRemoteBuffer buf(m_pi.hProcess, sizeof(LVITEMA) + kText);
+    CRemoteBuffer buf(Process(), sizeof(LVITEMA) + kText);
     if (!buf.Get())
         return std::string();
     LVITEMA it{};
@@ -113,8 +113,8 @@ bool CProcessDriver::ListSelect(int id, int row)
 {
     HWND h = Control(id);
     DWORD_PTR r = 0;
-    return SetState(m_pi.hProcess, h, -1, 0, LVIS_SELECTED | LVIS_FOCUSED) &&
-           SetState(m_pi.hProcess, h, row, LVIS_SELECTED | LVIS_FOCUSED,
+    return SetState(Process(), h, -1, 0, LVIS_SELECTED | LVIS_FOCUSED) &&
+           SetState(Process(), h, row, LVIS_SELECTED | LVIS_FOCUSED,
                     LVIS_SELECTED | LVIS_FOCUSED) &&
            Send(h, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE, r);
 }
@@ -122,7 +122,7 @@ bool CProcessDriver::ListSelect(int id, int row)
 bool CProcessDriver::ListClick(int id, int row)
 {
     HWND h = Control(id);
-    CRemoteBuffer buf(m_pi.hProcess, sizeof(RECT));
+    CRemoteBuffer buf(Process(), sizeof(RECT));
     RECT rc{LVIR_LABEL, 0, 0, 0};
     DWORD_PTR r = 0;
     if (!buf.Get() || !buf.Write(0, &rc, sizeof rc) ||

@@ -11,6 +11,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -58,6 +59,10 @@ std::string GetText(HWND h, DWORD timeoutMs = 5000);
 
 // Class name of a window.
 std::string GetClass(HWND h);
+
+// Rows of a list view of this process, and the whole text of one cell ("" when it is missing).
+int ListCount(HWND hList);
+std::string ListText(HWND hList, int row, int col);
 
 // While it lives, records the size in pixels that each window created on this thread was
 // created with, before the window could change it (an icon static takes its icon's size).
@@ -132,6 +137,8 @@ public:
 
     // Hooks threads started since the last scan at once (the watcher also does it).
     void Rearm();
+    // The same for the catcher that lives now, if there is one (RunModal calls it).
+    static void RearmActive();
 
     struct Impl;
 
@@ -202,26 +209,79 @@ bool ReadOwnFileVersion(VS_FIXEDFILEINFO &info);
 bool CopyWithoutDialog(const std::string &exePath, const std::string &copyPath, UINT nTemplate);
 
 // ---------------------------------------------------------------------------
-// Out-of-process driver: runs a built program and works its dialog from outside.
+// Child processes, and the driver that works a built program's dialog from outside.
 // ---------------------------------------------------------------------------
+
+// Variables given to a child besides (or instead of) this process's own.
+using EnvVars = std::vector<std::pair<std::string, std::string>>;
+
+struct ChildOptions
+{
+    std::string strDir;      // working directory; empty: this process's
+    EnvVars vars;            // added to this process's environment, replacing same-named ones
+    bool bCleanPath = false; // PATH only the system folders and no WINEPATH: no driver found
+    bool bCapture = false;   // stdout and stderr into pipes (Out, Err), stdin from NUL
+    DWORD dwFlags = 0;       // creation flags, e.g. CREATE_NO_WINDOW
+};
+
+// The one way tests start a program.
+class CChildProcess
+{
+public:
+    CChildProcess() = default;
+    ~CChildProcess(); // kills a process still running
+    CChildProcess(const CChildProcess &) = delete;
+    CChildProcess &operator=(const CChildProcess &) = delete;
+
+    // strCommand: the whole command line, the program's path quoted.
+    bool Start(const std::wstring &strCommand, const ChildOptions &options = ChildOptions());
+    HANDLE Process() const { return m_pi.hProcess; }
+    DWORD Pid() const { return m_pi.dwProcessId; }
+    DWORD StartError() const { return m_dwStartError; }
+    bool Running() const;
+    // Waits (pumping messages, reading the pipes) until the process ended or timeoutMs passed;
+    // true with its exit code when it ended.
+    bool Wait(DWORD timeoutMs, DWORD *pExitCode = nullptr);
+    // Ends it by force (TerminateProcess) and waits.
+    void Kill();
+    // What the child wrote so far, when started with bCapture.
+    const std::string &Out() const { return m_strOut; }
+    const std::string &Err() const { return m_strErr; }
+
+private:
+    void Drain();
+
+    PROCESS_INFORMATION m_pi{};
+    HANDLE m_hOut = nullptr;
+    HANDLE m_hErr = nullptr;
+    std::string m_strOut;
+    std::string m_strErr;
+    DWORD m_dwStartError = 0;
+};
+
+// Runs strCommand to its end, at most timeoutMs (then it is killed): the exit code, -1 when it did
+// not start or end. pOutput gets what it wrote to stdout, then to stderr.
+int RunChild(const std::string &strCommand, DWORD timeoutMs, std::string *pOutput = nullptr);
+
+// The ANSI text in UTF-16.
+std::wstring Widen(const std::string &text);
 
 class CProcessDriver
 {
 public:
     CProcessDriver() = default;
-    ~CProcessDriver(); // kills the process when it still runs
     CProcessDriver(const CProcessDriver &) = delete;
     CProcessDriver &operator=(const CProcessDriver &) = delete;
 
     // Starts exePath (full path or a name in BinDir()) with args, with the given
     // variables added to this process's environment, in workDir (default: exe's dir).
-    bool Start(const std::string &exePath,
-               const std::vector<std::pair<std::string, std::string>> &env = {},
+    // The process is killed with this object when it still runs.
+    bool Start(const std::string &exePath, const EnvVars &env = {},
                const std::string &args = std::string(), const std::string &workDir = std::string());
 
-    DWORD Pid() const { return m_pi.dwProcessId; }
-    HANDLE Process() const { return m_pi.hProcess; }
-    bool Running() const;
+    DWORD Pid() const { return m_child.Pid(); }
+    HANDLE Process() const { return m_child.Process(); }
+    bool Running() const { return m_child.Running(); }
 
     // Waits for a visible top-level #32770 of the process (optionally with this
     // exact title) that is not a message box; remembers it as the main window.
@@ -285,9 +345,40 @@ public:
     const std::string &LastError() const { return m_strError; }
 
 private:
-    PROCESS_INFORMATION m_pi{};
+    int Query(int id, UINT message) const;
+
+    CChildProcess m_child;
     HWND m_hMain = NULL;
     std::string m_strError;
+};
+
+// ---------------------------------------------------------------------------
+// File dialogs
+// ---------------------------------------------------------------------------
+
+// The file open/save dialog that process pid shows, NULL when none.
+HWND FindFileDialog(DWORD pid);
+// Answers the file dialog of process pid: types fullPath into its name box and presses OK, or
+// Cancel when fullPath is empty. True once it closed or asks something in a box of its own;
+// pError gets the reason otherwise, phOwner the dialog's owner window.
+bool AnswerFileDialog(DWORD pid, const std::wstring &fullPath, DWORD timeoutMs,
+                      std::string *pError = nullptr, HWND *phOwner = nullptr);
+
+// Answers the next file dialog of this process from a helper thread. Join() tells whether it did.
+class CFileDialogAnswerer
+{
+public:
+    explicit CFileDialogAnswerer(const std::wstring &fullPath, DWORD timeoutMs = 20000);
+    ~CFileDialogAnswerer();
+    CFileDialogAnswerer(const CFileDialogAnswerer &) = delete;
+    CFileDialogAnswerer &operator=(const CFileDialogAnswerer &) = delete;
+    bool Join();
+    HWND Owner() const { return m_hOwner; } // after Join
+
+private:
+    bool m_bAnswered = false;
+    HWND m_hOwner = nullptr;
+    std::thread m_thread;
 };
 
 // Writes a PNG-free screenshot of the whole virtual screen as a 24-bit BMP (for

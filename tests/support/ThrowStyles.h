@@ -34,4 +34,17 @@ inline std::string StyleName(const testing::TestParamInfo<ThrowStyle> &info)
 {
     return info.param.pszName;
 }
+
+// A suite of tests run once in each style.
+class ThrowStyleTest : public testing::TestWithParam<ThrowStyle>
+{
+};
 } // namespace vtltest
+
+// Declares the suite and runs its tests in every throw style.
+#define VTL_THROW_STYLE_SUITE(suite)                                                               \
+    class suite : public vtltest::ThrowStyleTest                                                   \
+    {                                                                                              \
+    };                                                                                             \
+    INSTANTIATE_TEST_SUITE_P(Styles, suite, testing::ValuesIn(vtltest::kThrowStyles),              \
+                             vtltest::StyleName)

@@ -11,6 +11,31 @@ std::string GetClass(HWND h)
     return sz;
 }
 
+int ListCount(HWND hList)
+{
+    return static_cast<int>(SendMessageA(hList, LVM_GETITEMCOUNT, 0, 0));
+}
+
+std::string ListText(HWND hList, int row, int col)
+{
+    // The control copies at most the buffer less one: a text that fills it may be longer.
+    std::string text;
+    for (int nSize = 256; nSize <= (1 << 20); nSize *= 2)
+    {
+        text.assign(static_cast<size_t>(nSize), '\0');
+        LVITEMA item = {};
+        item.iSubItem = col;
+        item.cchTextMax = nSize;
+        item.pszText = &text[0];
+        const int n = static_cast<int>(
+            SendMessageA(hList, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item)));
+        text.resize(static_cast<size_t>(n > 0 ? n : 0));
+        if (n < nSize - 1)
+            break;
+    }
+    return text;
+}
+
 std::string GetText(HWND h, DWORD timeoutMs)
 {
     if (!IsWindow(h))

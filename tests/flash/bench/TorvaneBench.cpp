@@ -25,7 +25,7 @@ double Seconds(LARGE_INTEGER a, LARGE_INTEGER b)
 void InProcess()
 {
     CSimSession sim("[board 0]\n");
-    SetEnvironmentVariableA("VTLSIM_JOURNAL", NULL);
+    SetEnvironmentVariableA("VTLSIM_JOURNAL", nullptr);
     vtltest::CMsgBoxCatcher boxes;
     CTestTorvaneDlg dlg;
     dlg.m_bFakeClock = true;

@@ -1,5 +1,5 @@
-// StartupWindows.h - window steps both main dialogs share: splash placement, the About item,
-// the minimised icon.
+// MainDialog.h - window steps both main dialogs share: the modal run, the splash, the About
+// item and the minimised icon.
 #pragma once
 
 #include <afxwin.h>

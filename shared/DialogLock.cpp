@@ -1,4 +1,4 @@
-// DialogLock.cpp - lock and wait that keep the GUI thread answering sent messages.
+// DialogLock.cpp - lock and wait that keep a thread answering sent messages.
 #include "DialogLock.h"
 
 namespace
@@ -7,19 +7,14 @@ namespace
 void ServeSentMessages()
 {
     MSG msg;
-    PeekMessageA(&msg, NULL, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
 }
 } // namespace
 
-CDialogLock::CDialogLock(CRITICAL_SECTION &cs, DWORD dwGuiThreadId) : m_cs(cs)
+CDialogLock::CDialogLock(CRITICAL_SECTION &cs) : m_cs(cs)
 {
-    if (GetCurrentThreadId() != dwGuiThreadId)
-    {
-        EnterCriticalSection(&m_cs);
-        return;
-    }
-    // A critical section has no handle to wait on: retry whenever a sent message
-    // arrived, and every few milliseconds otherwise.
+    // A critical section has no handle to wait on: retry whenever a sent message arrived, and
+    // every few milliseconds otherwise. A thread without windows is only sent nothing.
     while (!TryEnterCriticalSection(&m_cs))
     {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_SENDMESSAGE);
@@ -32,8 +27,12 @@ bool WaitServingSentMessages(HANDLE h, DWORD dwTimeoutMs)
     const ULONGLONG ullEnd = GetTickCount64() + dwTimeoutMs;
     for (;;)
     {
-        const ULONGLONG ullNow = GetTickCount64();
-        const DWORD dwLeft = ullNow >= ullEnd ? 0 : static_cast<DWORD>(ullEnd - ullNow);
+        DWORD dwLeft = INFINITE;
+        if (dwTimeoutMs != INFINITE)
+        {
+            const ULONGLONG ullNow = GetTickCount64();
+            dwLeft = ullNow >= ullEnd ? 0 : static_cast<DWORD>(ullEnd - ullNow);
+        }
         const DWORD dw = MsgWaitForMultipleObjects(1, &h, FALSE, dwLeft, QS_SENDMESSAGE);
         if (dw == WAIT_OBJECT_0)
             return true;

@@ -1,5 +1,11 @@
-// StartupWindows.cpp - start-up steps both main dialogs share.
-#include "StartupWindows.h"
+// MainDialog.cpp - window steps both main dialogs share.
+#include "MainDialog.h"
+
+namespace
+{
+// The text of an error the system has no text for.
+constexpr char kErrorNumber[] = "Error %lu";
+} // namespace
 
 POINT SplashOrigin(const RECT &rcDesktop, const RECT &rcWnd)
 {
@@ -22,10 +28,10 @@ int RunMainDialog(CDialog &dlg)
     // Without a code the failure still must not read as success.
     if (dwError == ERROR_SUCCESS)
         dwError = static_cast<DWORD>(E_FAIL);
-    LPSTR pszSystem = NULL;
+    LPSTR pszSystem = nullptr;
     const DWORD nLength = ::FormatMessageA(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        NULL, dwError, 0, reinterpret_cast<LPSTR>(&pszSystem), 0, NULL);
+        nullptr, dwError, 0, reinterpret_cast<LPSTR>(&pszSystem), 0, nullptr);
     CString strText;
     if (nLength != 0)
     {
@@ -36,17 +42,17 @@ int RunMainDialog(CDialog &dlg)
     }
     else
     {
-        strText.Format("Error %lu", static_cast<unsigned long>(dwError));
+        strText.Format(kErrorNumber, static_cast<unsigned long>(dwError));
     }
     ::LocalFree(pszSystem);
-    ::MessageBoxA(NULL, strText, AfxGetAppName(), MB_OK | MB_ICONERROR);
+    AfxMessageBox(strText, MB_OK | MB_ICONERROR);
     return static_cast<int>(dwError);
 }
 
 void DrainMessageQueue()
 {
     MSG msg;
-    while (::PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
     {
         if (msg.message == WM_QUIT)
         {
@@ -77,7 +83,7 @@ BOOL ShowSplash(CDialog &splash, UINT nIDTemplate, CWnd *pParent)
 BOOL AppendAboutItem(CWnd &wnd)
 {
     CMenu *pSysMenu = wnd.GetSystemMenu(FALSE);
-    if (pSysMenu == NULL)
+    if (pSysMenu == nullptr)
         return FALSE;
     CString strAboutMenu;
     if (!strAboutMenu.LoadString(IDS_ABOUTBOX_TEXT) || strAboutMenu.IsEmpty())

@@ -1,7 +1,8 @@
-// SimShared.cpp - named kernel objects and the plug state file.
-#include "SimShared.h"
+// SimCrossProcess.cpp - named kernel objects and the plug state file.
+#include "SimCrossProcess.h"
 
-#include "SimText.h"
+#include "SimFiles.h"
+#include "SimStrings.h"
 
 #include <cstdio>
 

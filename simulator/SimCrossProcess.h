@@ -1,4 +1,4 @@
-// SimShared.h - state shared between processes: board locks, plugged boards, watcher registry.
+// SimCrossProcess.h - what processes share: board locks, plugged boards, the watcher registry.
 #pragma once
 
 #include "SimConfig.h"
@@ -14,7 +14,7 @@ namespace vtlsim
 // Names kernel objects after the configuration so unrelated test runs never meet.
 std::string ScopeOf(const std::string &configPath);
 
-// Locks board section index for this process; NULL when another process holds it.
+// Locks board section index for this process; nullptr when another process holds it.
 HANDLE TryLockBoard(const std::string &scope, std::uint32_t index);
 void UnlockBoard(const std::string &scope, HANDLE hLock);
 

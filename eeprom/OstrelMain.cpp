@@ -1,4 +1,0 @@
-// OstrelMain.cpp - the application object of the shipped program.
-#include "OstrelApp.h"
-
-COstrelApp theApp;
