@@ -1,8 +1,6 @@
 // App.cpp - CWinApp, the Afx* globals and the program's start.
 #include "afxwin.h"
 
-#include <objbase.h>
-
 #include <exception>
 
 namespace
@@ -111,7 +109,6 @@ int AfxWinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
     INITCOMMONCONTROLSEX icc = {sizeof(icc),
                                 ICC_PROGRESS_CLASS | ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&icc);
-    HRESULT hrCom = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
 
     int nExitCode = 1;
     CWinApp *pApp = AfxGetApp();
@@ -128,7 +125,5 @@ int AfxWinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
             nExitCode = 1;
         }
     }
-    if (SUCCEEDED(hrCom))
-        ::CoUninitialize();
     return nExitCode;
 }
