@@ -2,7 +2,8 @@
 # scripts/bench.sh [runs] - one table from one run on this machine:
 #   start-up of each tool to its ready main dialog next to a bare Win32 dialog program built
 #   here (median and lower quartile of [runs] starts, default 25, taken in turn; the ratios are
-#   to the bare dialog's figure of the same kind), executable sizes, the progress
+#   to the bare dialog's figure of the same kind), and next to the same bare dialog taking the
+#   tools' splash steps first, which shows what the splash costs; executable sizes, the progress
 #   figures of torvane_bench, and the cost of one guarded driver call when the build has a
 #   guard_bench target (its last output line is the row).
 # Everything is built as the release is (-O2, stripped) in build/bench-build.
@@ -14,9 +15,11 @@ vtl_session
 tree=$VTL_BUILD/bench-build
 cmake -S "$VTL_ROOT" -B "$tree" -DCMAKE_TOOLCHAIN_FILE="$VTL_ROOT/cmake/mingw-w64-x86_64.cmake" \
   -DCMAKE_BUILD_TYPE=Release >/dev/null
-targets=(startup_bench torvane_bench)
+targets=(startup_bench torvane_bench Torvane Ostrel torvane-cli ostrel-cli VtlDrvUsb)
 guard=
-if cmake --build "$tree" --target help | grep -qx '\.\.\. guard_bench'; then
+# Read the whole list first: grep -q closes the pipe early, and under pipefail the test then fails.
+available=$(cmake --build "$tree" --target help)
+if grep -qx '\.\.\. guard_bench' <<<"$available"; then
   targets+=(guard_bench)
   guard=1
 fi
@@ -37,6 +40,7 @@ load_after=$(cut -d' ' -f1-3 /proc/loadavg)
 # startup NAME: "median p25 min max runs" of one program
 figures() { sed -n "s/^startup $1 median \([0-9.]*\) p25 \([0-9.]*\) min \([0-9.]*\) max \([0-9.]*\) runs \([0-9]*\)$/\1 \2 \3 \4 \5/p" <<<"$startup"; }
 read -r bare bare_q bare_min bare_max bare_n <<<"$(figures bare)"
+read -r splash splash_q splash_min splash_max splash_n <<<"$(figures 'bare+splash')"
 row() { printf '| %-48s | %-58s |\n' "$1" "$2"; }
 startup_row() {
   local m q mn mx n
@@ -44,6 +48,13 @@ startup_row() {
   [ -n "$m" ] && [ -n "$bare" ] || { row "start-up, $1" "failed"; return; }
   row "start-up to the ready dialog, $1" "$(awk -v m="$m" -v q="$q" -v b="$bare" -v bq="$bare_q" \
     -v lo="$mn" -v hi="$mx" -v n="$n" 'BEGIN { printf "%.0f ms = %.2fx; p25 %.0f ms = %.2fx (%.0f-%.0f, n=%s)", m, m / b, q, q / bq, lo, hi, n }')"
+}
+splash_ratio_row() {
+  local m q mn mx n
+  read -r m q mn mx n <<<"$(figures "$1")"
+  [ -n "$m" ] && [ -n "$splash" ] || { row "start-up, $1 next to the bare dialog+splash" "failed"; return; }
+  row "start-up, $1 next to the bare dialog+splash" "$(awk -v m="$m" -v q="$q" -v b="$splash" \
+    -v bq="$splash_q" 'BEGIN { printf "%.2fx; p25 %.2fx", m / b, q / bq }')"
 }
 per_report() { sed -n "s/^$1: .* = \([0-9.]*\) per report$/\1/p" <<<"$progress"; }
 ping=$(sed -n 's/^ping during erase .*: p50 \([0-9.]*\) ms, p99 \([0-9.]*\) ms.*/p50 \1 ms, p99 \2 ms/p' <<<"$progress")
@@ -56,8 +67,15 @@ echo
 row "what" "figure"
 row "------------------------------------------------" "----------------------------------------------------------"
 row "start-up to the ready dialog, bare dialog" "$(printf '%.0f ms; p25 %.0f ms (%.0f-%.0f, n=%s)' "$bare" "$bare_q" "$bare_min" "$bare_max" "$bare_n")"
+if [ -n "$splash" ]; then
+  row "start-up, bare dialog with the splash steps" "$(awk -v m="$splash" -v q="$splash_q" -v b="$bare" \
+    -v bq="$bare_q" -v lo="$splash_min" -v hi="$splash_max" -v n="$splash_n" \
+    'BEGIN { printf "%.0f ms = %.2fx; p25 %.0f ms = %.2fx (%.0f-%.0f, n=%s)", m, m / b, q, q / bq, lo, hi, n }')"
+fi
 startup_row Torvane
 startup_row Ostrel
+splash_ratio_row Torvane
+splash_ratio_row Ostrel
 for exe in Torvane.exe Ostrel.exe torvane-cli.exe ostrel-cli.exe bare_dialog.exe VtlDrvUsb.dll; do
   [ -f "$tree/bin/$exe" ] && row "size, $exe" "$(stat -c %s "$tree/bin/$exe" | awk '{printf "%d bytes (%.0f KiB)", $1, $1 / 1024}')"
 done

@@ -26,6 +26,7 @@ struct Program
 {
     std::string name;
     std::string exe;
+    std::string args;
     const char *title;
     std::function<bool(CProcessDriver &)> filled;
     std::vector<double> ms;
@@ -59,7 +60,7 @@ double StartOnce(Program &p)
 {
     CProcessDriver app;
     const double t0 = Now();
-    if (!app.Start(p.exe, {{"VTLSIM_CONFIG", ""}, {"VTLSIM_JOURNAL", ""}}))
+    if (!app.Start(p.exe, {{"VTLSIM_CONFIG", ""}, {"VTLSIM_JOURNAL", ""}}, p.args))
         return -1;
     double ms = -1;
     HWND h = NULL;
@@ -100,14 +101,14 @@ int main(int argc, char **argv)
         std::string dir = d.first;
         if (!dir.empty() && dir.back() != '\\')
             dir += '\\';
-        programs.push_back({"bare" + d.second,
-                            dir + "bare_dialog.exe",
-                            "Bare dialog",
-                            [](CProcessDriver &) { return true; },
-                            {}});
+        auto shown = [](CProcessDriver &) { return true; };
+        const std::string bare = dir + "bare_dialog.exe";
+        programs.push_back({"bare" + d.second, bare, "", "Bare dialog", shown, {}});
+        programs.push_back({"bare+splash" + d.second, bare, "splash", "Bare dialog", shown, {}});
         programs.push_back(
-            {"Torvane" + d.second, dir + "Torvane.exe", "Torvane", torvaneFilled, {}});
-        programs.push_back({"Ostrel" + d.second, dir + "Ostrel.exe", "Ostrel", ostrelFilled, {}});
+            {"Torvane" + d.second, dir + "Torvane.exe", "", "Torvane", torvaneFilled, {}});
+        programs.push_back(
+            {"Ostrel" + d.second, dir + "Ostrel.exe", "", "Ostrel", ostrelFilled, {}});
     }
     // One unmeasured round: the first start of each program fills the system's caches.
     for (Program &p : programs)
