@@ -124,6 +124,10 @@ constexpr int kUsbBoardSlots = 36;
 // from VtlUsbGetBoardCount is the library's fault and is not walked through.
 constexpr std::uint32_t kMaxBoardIndexes = 256;
 
+// GetFlashInfo: the buffer the tools give it, and its result when the flash cannot be reached.
+constexpr std::uint32_t kFlashInfoSize = 1024;
+constexpr int kFlashQueryNoAccess = 3;
+
 // Callbacks of the two registration functions that no tool calls.
 typedef void (*VtlRefreshCallback)(void *pContext);
 typedef void (*VtlHWStatusCallback)(std::uint32_t dwStatus, void *pContext);

@@ -3,8 +3,6 @@
 
 #include <windows.h>
 
-#include <cwctype>
-
 namespace
 {
 const CliOption *FindOption(const std::vector<CliOption> &options, const std::wstring &strName)
@@ -44,16 +42,6 @@ bool ParseNumber(const std::wstring &strText, unsigned nBase, std::uint64_t nLim
     return true;
 }
 
-std::wstring Widened(const std::string &strAnsi)
-{
-    const int n = MultiByteToWideChar(CP_ACP, 0, strAnsi.data(), static_cast<int>(strAnsi.size()),
-                                      nullptr, 0);
-    std::wstring strBack(static_cast<size_t>(n > 0 ? n : 0), L'\0');
-    if (n > 0)
-        MultiByteToWideChar(CP_ACP, 0, strAnsi.data(), static_cast<int>(strAnsi.size()),
-                            &strBack[0], n);
-    return strBack;
-}
 } // namespace
 
 const CliOption kCliBoardOptions[3] = {{L"--board", true}, {L"--io", true}, {L"--all", false}};
@@ -184,6 +172,17 @@ std::string CliAnsi(const std::wstring &strText)
     return strAnsi;
 }
 
+std::wstring CliWide(const std::string &strAnsi)
+{
+    const int n = MultiByteToWideChar(CP_ACP, 0, strAnsi.data(), static_cast<int>(strAnsi.size()),
+                                      nullptr, 0);
+    std::wstring strWide(static_cast<size_t>(n > 0 ? n : 0), L'\0');
+    if (n > 0)
+        MultiByteToWideChar(CP_ACP, 0, strAnsi.data(), static_cast<int>(strAnsi.size()),
+                            &strWide[0], n);
+    return strWide;
+}
+
 bool ToLibraryPath(const std::wstring &strPath, std::string &strAnsi, std::string &strError)
 {
     if (strPath.empty())
@@ -205,7 +204,7 @@ bool ToLibraryPath(const std::wstring &strPath, std::string &strAnsi, std::strin
     strAnsi = CliAnsi(strFull);
     // A character the code page lacks would be replaced, or mapped to a look-alike: the library
     // would then work on another file.
-    if (Widened(strAnsi) != strFull)
+    if (CliWide(strAnsi) != strFull)
     {
         strError = "the path \"" + strAnsi + "\" holds characters that the ANSI code page (" +
                    std::to_string(GetACP()) + ") cannot represent; the library takes 8-bit paths";

@@ -24,6 +24,8 @@ public:
     const std::wstring &Command() const { return m_strCommand; }
     const std::vector<std::wstring> &Operands() const { return m_operands; }
     bool Has(const wchar_t *pszName) const { return m_values.count(pszName) != 0; }
+    // Every option given, by name.
+    const std::map<std::wstring, std::wstring> &Options() const { return m_values; }
     const std::wstring &Value(const wchar_t *pszName) const { return m_values.at(pszName); }
     const std::string &Error() const { return m_strError; }
 
@@ -59,6 +61,8 @@ bool ParseVersion(const std::wstring &strText, int &nMajor, int &nMinor);
 
 // Text for messages: ANSI, with '?' for what the code page lacks.
 std::string CliAnsi(const std::wstring &strText);
+// ANSI text back to wide.
+std::wstring CliWide(const std::string &strAnsi);
 
 // A path as the library takes it: full, ANSI and shorter than MAX_PATH. False with the reason
 // when it cannot be given to the library unchanged.

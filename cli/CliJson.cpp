@@ -1,23 +1,15 @@
 // CliJson.cpp - JSON string escaping of ANSI texts.
 #include "CliJson.h"
 
-#include <windows.h>
+#include "CliArgs.h"
 
 #include <cstdio>
-#include <cstring>
-#include <vector>
 
-std::string JsonString(const char *psz, size_t nMax)
+std::string JsonString(const std::string &strAnsi)
 {
-    const size_t nLength = psz ? strnlen(psz, nMax) : 0;
-    std::vector<wchar_t> wide(nLength + 1);
-    const int nWide = nLength ? MultiByteToWideChar(CP_ACP, 0, psz, static_cast<int>(nLength),
-                                                    wide.data(), static_cast<int>(wide.size()))
-                              : 0;
     std::string strJson = "\"";
-    for (int i = 0; i < nWide; ++i)
+    for (wchar_t c : CliWide(strAnsi))
     {
-        const wchar_t c = wide[static_cast<size_t>(i)];
         if (c == L'"' || c == L'\\')
         {
             strJson += '\\';

@@ -1,10 +1,9 @@
 // CliJson.h - JSON text for list --json.
 #pragma once
 
-#include <cstddef>
 #include <string>
 
-// A JSON string literal, quotes included, for an ANSI text of at most nMax bytes. The result is
+// A JSON string literal, quotes included, for an ANSI text. The result is
 // plain ASCII: everything else, and every control character, becomes a \u escape, so any byte a
 // driver text may hold gives valid JSON in any code page.
-std::string JsonString(const char *psz, size_t nMax);
+std::string JsonString(const std::string &strAnsi);

@@ -52,15 +52,14 @@ bool CheckCommandUse(const CCliArgs &args, size_t nOperands,
         strError = "unexpected \"" + CliAnsi(args.Operands()[nOperands]) + "\" after " + strCommand;
         return false;
     }
-    for (const wchar_t *pszOption : {L"--board", L"--io", L"--all", L"--json", L"--family",
-                                     L"--version", L"--allow-downgrade"})
+    for (const auto &option : args.Options())
     {
         bool bAllowed = false;
         for (const wchar_t *pszAllowed : allowed)
-            bAllowed = bAllowed || wcscmp(pszOption, pszAllowed) == 0;
-        if (args.Has(pszOption) && !bAllowed)
+            bAllowed = bAllowed || option.first == pszAllowed;
+        if (!bAllowed)
         {
-            strError = CliAnsi(pszOption) + " does not apply to " + strCommand;
+            strError = CliAnsi(option.first) + " does not apply to " + strCommand;
             return false;
         }
     }
@@ -79,7 +78,7 @@ int CliMain(int argc, wchar_t **argv, const CliProgram &program)
         nCode = CliUsageError("no command given");
     else if (IsOneOf(argv[1], {L"--help", L"-h", L"/?", L"help"}))
         nCode = PrintHelp(program);
-    else if (IsOneOf(argv[1], {L"--version"}))
+    else if (argc == 2 && IsOneOf(argv[1], {L"--version"}))
     {
         CliOutput().Out(VTL_CLI_VERSION_TEXT);
         nCode = kExitDone;

@@ -1,7 +1,10 @@
 // CliOutput.cpp - console-aware, locked writing of results, messages and progress.
 #include "CliOutput.h"
 
-#include <vector>
+#include "CliArgs.h"
+
+#include <cstdarg>
+#include <cstdio>
 
 CCliOutput::CCliOutput() : m_nProgressLength(0)
 {
@@ -13,15 +16,10 @@ CCliOutput::CCliOutput() : m_nProgressLength(0)
     m_err = {hErr, hErr != INVALID_HANDLE_VALUE && hErr && GetConsoleMode(hErr, &dwMode) != 0};
 }
 
-CCliOutput::~CCliOutput()
-{
-    DeleteCriticalSection(&m_cs);
-}
-
 CCliOutput &CliOutput()
 {
-    static CCliOutput s_output;
-    return s_output;
+    static CCliOutput *s_pOutput = new CCliOutput;
+    return *s_pOutput;
 }
 
 std::string CliPrintable(const std::string &strText)
@@ -69,12 +67,9 @@ void CCliOutput::Write(const Stream &stream, const std::string &strText)
     DWORD dwWritten = 0;
     if (stream.bConsole)
     {
-        const int n = MultiByteToWideChar(CP_ACP, 0, strText.data(),
-                                          static_cast<int>(strText.size()), nullptr, 0);
-        std::vector<wchar_t> wide(static_cast<size_t>(n > 0 ? n : 0) + 1);
-        MultiByteToWideChar(CP_ACP, 0, strText.data(), static_cast<int>(strText.size()),
-                            wide.data(), n);
-        WriteConsoleW(stream.hFile, wide.data(), static_cast<DWORD>(n), &dwWritten, nullptr);
+        const std::wstring strWide = CliWide(strText);
+        WriteConsoleW(stream.hFile, strWide.data(), static_cast<DWORD>(strWide.size()), &dwWritten,
+                      nullptr);
         return;
     }
     std::string strBytes;
@@ -154,4 +149,19 @@ void CCliOutput::EndProgress()
     EnterCriticalSection(&m_cs);
     EndProgressLocked();
     LeaveCriticalSection(&m_cs);
+}
+
+std::string CliFormat(const char *pszFormat, ...)
+{
+    va_list args;
+    va_start(args, pszFormat);
+    va_list measure;
+    va_copy(measure, args);
+    const int n = vsnprintf(nullptr, 0, pszFormat, measure);
+    va_end(measure);
+    std::string strText(static_cast<size_t>(n > 0 ? n : 0), '\0');
+    if (n > 0)
+        vsnprintf(&strText[0], strText.size() + 1, pszFormat, args);
+    va_end(args);
+    return strText;
 }

@@ -13,7 +13,6 @@ class CCliOutput
 {
 public:
     CCliOutput();
-    ~CCliOutput();
     CCliOutput(const CCliOutput &) = delete;
     CCliOutput &operator=(const CCliOutput &) = delete;
 
@@ -46,8 +45,12 @@ private:
     size_t m_nProgressLength; // characters of the open in-place line, 0 when none
 };
 
-// The process's one output.
+// The process's one output. It is never destroyed: the console handler may still write while
+// the process exits.
 CCliOutput &CliOutput();
+
+// printf into a string of the length the text needs.
+std::string CliFormat(const char *pszFormat, ...) __attribute__((format(printf, 1, 2)));
 
 // Text made printable: CRLF and lone CR become LF, other control characters '?'.
 std::string CliPrintable(const std::string &strText);

@@ -5,24 +5,16 @@
 #include "CliOutput.h"
 #include "ExitCodes.h"
 #include "DriverText.h"
+#include "eeprom/Messages.h"
 #include "flash/Messages.h"
 
 #include <algorithm>
 #include <cstdio>
 
-namespace
-{
-std::string Hex(std::uint32_t n)
-{
-    char sz[16];
-    snprintf(sz, sizeof(sz), "0x%X", static_cast<unsigned>(n));
-    return sz;
-}
-} // namespace
-
 std::string CliBoard::Describe() const
 {
-    return "board " + std::to_string(nPosition) + " at " + Hex(dwIoAddress) + " (" +
+    return "board " + std::to_string(nPosition) + " at " +
+           CliFormat(OstrelText::kIoAddress, static_cast<unsigned>(dwIoAddress)) + " (" +
            CliOneLine(strType) + ")";
 }
 
@@ -34,7 +26,6 @@ CCliSession::CCliSession(const CliTexts &texts)
 CCliSession::~CCliSession()
 {
     Close();
-    m_pLoader.reset();
 }
 
 int CCliSession::ReportException(const VTLExc &e)
@@ -183,7 +174,8 @@ std::vector<const CliBoard *> CCliSession::Choose(const CliBoardChoice &choice) 
             }
         }
         if (chosen.empty())
-            CliOutput().Err("No board at I/O address " + Hex(choice.nValue) + " (see \"list\").");
+            CliOutput().Err("No board at I/O address " +
+                            CliFormat(OstrelText::kIoAddress, choice.nValue) + " (see \"list\").");
         break;
     }
     return chosen;

@@ -48,10 +48,7 @@ const char kHelp[] =
 
 std::string OpenFailed(const std::string &strLibraryText, std::uint32_t nCode)
 {
-    std::vector<char> buffer(strLibraryText.size() + 256);
-    snprintf(buffer.data(), buffer.size(), kOpenFailed, strLibraryText.c_str(),
-             static_cast<unsigned>(nCode));
-    return buffer.data();
+    return CliFormat(kOpenFailed, strLibraryText.c_str(), static_cast<unsigned>(nCode));
 }
 
 const CliTexts kTexts = {kLockFailedCaption, &OpenFailed};
@@ -89,8 +86,7 @@ void PrintList(const std::vector<ListRow> &rows, bool bJson)
                          row.nMinor);
             strText += std::string(i ? "," : "") +
                        "\n  {\"index\": " + std::to_string(row.pBoard->nPosition) +
-                       ", \"board_type\": " +
-                       JsonString(row.pBoard->strType.c_str(), row.pBoard->strType.size()) +
+                       ", \"board_type\": " + JsonString(row.pBoard->strType) +
                        ", \"io_address\": \"" + szAddress + "\", \"eeprom_version\": " + szVersion +
                        ", \"locked\": " + (row.bLocked ? "true" : "false") + "}";
             continue;

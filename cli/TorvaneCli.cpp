@@ -8,9 +8,8 @@
 #include "DriverText.h"
 #include "flash/Messages.h"
 
-#include <cstdio>
+#include <algorithm>
 #include <functional>
-#include <vector>
 
 using namespace TorvaneText;
 
@@ -47,17 +46,9 @@ const char *FamilyName(FpgaFamily nFamily)
     return nFamily == FAMILY_VIRTEX ? "Virtex" : "Spartan";
 }
 
-// One of Torvane's texts with a "%s" filled in.
-std::string Formatted(const char *pszFormat, const std::string &strText)
-{
-    std::vector<char> buffer(strText.size() + 256);
-    snprintf(buffer.data(), buffer.size(), pszFormat, strText.c_str());
-    return buffer.data();
-}
-
 std::string OpenFailed(const std::string &strLibraryText, std::uint32_t)
 {
-    return Formatted(kOpenLibraryFailed, strLibraryText);
+    return CliFormat(kOpenLibraryFailed, strLibraryText.c_str());
 }
 
 const CliTexts kTexts = {kNoInterface, &OpenFailed};
@@ -101,7 +92,7 @@ CliResult Info(CVtlBoard &board, const CliBoard &info)
     int nCode = kExitDone;
     for (FpgaFamily nFamily : {FAMILY_SPARTAN, FAMILY_VIRTEX})
     {
-        char szBuffer[1024];
+        char szBuffer[kFlashInfoSize];
         std::uint32_t nSize = sizeof(szBuffer);
         const int nStatus = board.GetFlashInfo(nFamily, szBuffer, &nSize);
         if (nStatus == 0)
@@ -112,25 +103,25 @@ CliResult Info(CVtlBoard &board, const CliBoard &info)
             CliOutput().Out(std::string(FamilyName(nFamily)) + ":\n" + strText);
             continue;
         }
-        CliOutput().Err(std::string(FamilyName(nFamily)) + ": " +
-                        (nStatus == 3 ? std::string(kFlashNotAccessible) : ErrorText(board)));
+        CliOutput().Err(
+            std::string(FamilyName(nFamily)) + ": " +
+            (nStatus == kFlashQueryNoAccess ? std::string(kFlashNotAccessible) : ErrorText(board)));
         nCode = kExitLibraryFailure;
     }
     return {nCode, std::string()};
 }
 
 // One flash operation with progress; the error text is formatted with the board's text.
-CliResult FlashOperation(CVtlBoard &board, const char *pszError, const char *pszEnd,
-                         const std::function<int()> &operation)
+CliResult FlashOperation(CVtlBoard &board, CCliProgress &progress, const char *pszError,
+                         const char *pszEnd, const std::function<int()> &operation)
 {
-    CCliProgress progress;
     board.SetProgressCallback(&CCliProgress::Callback, &progress);
     progress.Start();
     const int nStatus = operation();
     progress.End();
     if (nStatus != 0)
     {
-        CliOutput().Err(Formatted(pszError, ErrorText(board)));
+        CliOutput().Err(CliFormat(pszError, ErrorText(board).c_str()));
         return {kExitLibraryFailure, std::string()};
     }
     return {kExitDone, pszEnd};
@@ -177,6 +168,8 @@ int Run(const CCliArgs &args)
     if ((bProgram || bEraseBitstream) && !ChooseFamily(args, nFamily, strError))
         return CliUsageError(strError);
 
+    // Declared before the session: the library may report progress until the board is released.
+    CCliProgress progress;
     CCliSession session(kTexts);
     int nCode = session.Open();
     if (nCode != kExitDone)
@@ -184,18 +177,18 @@ int Run(const CCliArgs &args)
     CliCommandFn command;
     if (bProgram)
         command = [&](CVtlBoard &board, const CliBoard &) {
-            return FlashOperation(board, kProgramError, kProgramEnd, [&] {
+            return FlashOperation(board, progress, kProgramError, kProgramEnd, [&] {
                 return board.ProgramFlash(strPath.c_str(), nFamily, nMajor, nMinor);
             });
         };
     else if (bEraseBitstream)
         command = [&](CVtlBoard &board, const CliBoard &) {
-            return FlashOperation(board, kEraseBitstreamError, kEraseBitstreamEnd,
+            return FlashOperation(board, progress, kEraseBitstreamError, kEraseBitstreamEnd,
                                   [&] { return board.EraseBitstream(nFamily); });
         };
     else if (strCommand == L"erase")
         command = [&](CVtlBoard &board, const CliBoard &) {
-            return FlashOperation(board, kEraseError, kEraseEnd,
+            return FlashOperation(board, progress, kEraseError, kEraseEnd,
                                   [&] { return board.EraseFlash(); });
         };
     else

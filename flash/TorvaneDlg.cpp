@@ -20,8 +20,6 @@ using namespace TorvaneText;
 
 namespace
 {
-constexpr std::uint32_t kFlashInfoSize = 1024;
-constexpr int kFlashQueryNoAccess = 3;
 // Nine digits always fit the 32-bit number that "%d" reads from a version box.
 constexpr UINT kVersionDigits = 9;
 } // namespace

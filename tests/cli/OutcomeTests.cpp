@@ -34,6 +34,8 @@ const Outcome kOutcomes[] = {
      "board0.SaveEeprom(", nullptr},
     {"BadUsage", "ostrel-cli", kBeside, "", L"erase --io 300", 1, false,
      "--io takes a hexadecimal address such as 0x300", nullptr, "VtlUsbOpen("},
+    {"VersionOptionFirst", "torvane-cli", kBeside, "", L"--version 2.1 erase", 1, false,
+     "--version does not apply to erase", nullptr, "VtlUsbOpen("},
     {"LibraryMissing", "torvane-cli", kNoLibrary, "", L"info", 2, false,
      "Could not find VtlDrvUsb.dll (system error 7e)", nullptr, nullptr},
     {"FunctionMissing", "ostrel-cli", kNoFunction, "", L"list", 2, false,
