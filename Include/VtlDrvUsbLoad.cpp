@@ -50,10 +50,6 @@ template <typename T> T As(FARPROC pfn)
 } // namespace
 
 CVtlDrvUsbLoad::CVtlDrvUsbLoad()
-    : m_pfnOpen(nullptr), m_pfnClose(nullptr), m_pfnOpenBoard(nullptr), m_pfnCloseBoard(nullptr),
-      m_pfnGetBoardIndex(nullptr), m_pfnGetBoardCount(nullptr), m_pfnGetBoardInfo(nullptr),
-      m_pfnGetError(nullptr), m_pfnSetRefreshCallback(nullptr), m_pfnSetHWStatusCallback(nullptr),
-      m_pfnGetDLLVer(nullptr), m_hModule(nullptr)
 {
     try
     {
@@ -68,10 +64,6 @@ CVtlDrvUsbLoad::CVtlDrvUsbLoad()
 }
 
 CVtlDrvUsbLoad::CVtlDrvUsbLoad(VtlLoadQuietly, DWORD *pdwLoadError)
-    : m_pfnOpen(nullptr), m_pfnClose(nullptr), m_pfnOpenBoard(nullptr), m_pfnCloseBoard(nullptr),
-      m_pfnGetBoardIndex(nullptr), m_pfnGetBoardCount(nullptr), m_pfnGetBoardInfo(nullptr),
-      m_pfnGetError(nullptr), m_pfnSetRefreshCallback(nullptr), m_pfnSetHWStatusCallback(nullptr),
-      m_pfnGetDLLVer(nullptr), m_hModule(nullptr)
 {
     DWORD dwError = 0;
     if (!LoadModule(dwError))

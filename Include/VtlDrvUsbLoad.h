@@ -72,16 +72,16 @@ private:
     void ResolveEntries();
     void SetEntries(const FARPROC *procs);
 
-    PFN_VtlUsbOpen m_pfnOpen;
-    PFN_VtlUsbClose m_pfnClose;
-    PFN_VtlUsbOpenBoard m_pfnOpenBoard;
-    FARPROC m_pfnCloseBoard;
-    FARPROC m_pfnGetBoardIndex;
-    PFN_VtlUsbGetBoardCount m_pfnGetBoardCount;
-    PFN_VtlUsbGetBoardInfo m_pfnGetBoardInfo;
-    PFN_VtlUsbGetError m_pfnGetError;
-    FARPROC m_pfnSetRefreshCallback;
-    FARPROC m_pfnSetHWStatusCallback;
-    FARPROC m_pfnGetDLLVer;
-    HMODULE m_hModule;
+    PFN_VtlUsbOpen m_pfnOpen = nullptr;
+    PFN_VtlUsbClose m_pfnClose = nullptr;
+    PFN_VtlUsbOpenBoard m_pfnOpenBoard = nullptr;
+    FARPROC m_pfnCloseBoard = nullptr;
+    FARPROC m_pfnGetBoardIndex = nullptr;
+    PFN_VtlUsbGetBoardCount m_pfnGetBoardCount = nullptr;
+    PFN_VtlUsbGetBoardInfo m_pfnGetBoardInfo = nullptr;
+    PFN_VtlUsbGetError m_pfnGetError = nullptr;
+    FARPROC m_pfnSetRefreshCallback = nullptr;
+    FARPROC m_pfnSetHWStatusCallback = nullptr;
+    FARPROC m_pfnGetDLLVer = nullptr;
+    HMODULE m_hModule = nullptr;
 };
