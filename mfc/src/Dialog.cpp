@@ -7,6 +7,17 @@
 
 namespace
 {
+// Dialog whose procedure binds to the next window it sees on this thread.
+thread_local CDialog *t_pDlgToBind = nullptr;
+
+// That dialog, taken once.
+CDialog *TakeDialogToBind()
+{
+    CDialog *pDlg = t_pDlgToBind;
+    t_pDlgToBind = nullptr;
+    return pDlg;
+}
+
 bool ReturnsValueDirectly(UINT message)
 {
     switch (message)
@@ -97,8 +108,9 @@ INT_PTR CALLBACK AfxDlgProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
     PopCurrentMessage(cur);
     if (bFailed)
     {
-        // Tell the user; the dialog stays usable.
-        pDlg->MessageBox(kHandlerFailed, nullptr, MB_OK | MB_ICONERROR);
+        // Tell the user; the dialog stays usable. The handle, not the object: the handler may
+        // have destroyed the window and, with it, a dialog that deletes itself.
+        TemporaryWnd(hWnd)->MessageBox(kHandlerFailed, nullptr, MB_OK | MB_ICONERROR);
         bHandled = TRUE;
         lResult = 0;
     }
@@ -150,10 +162,10 @@ INT_PTR CDialog::DoModal()
     }
     m_bModal = TRUE;
     m_bEnded = FALSE;
-    afx::SetDialogToBind(this);
+    t_pDlgToBind = this;
     INT_PTR nResult = ::DialogBoxParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nIDHelp), hOwner,
                                         AfxDlgProc, reinterpret_cast<LPARAM>(this));
-    afx::SetDialogToBind(nullptr);
+    t_pDlgToBind = nullptr;
     m_bModal = FALSE;
     return nResult;
 }
@@ -165,11 +177,11 @@ BOOL CDialog::Create(UINT nIDTemplate, CWnd *pParentWnd)
     m_nIDHelp = nIDTemplate;
     m_pParentWnd = pParentWnd;
     m_bModal = FALSE;
-    afx::SetDialogToBind(this);
+    t_pDlgToBind = this;
     HWND hWnd = ::CreateDialogParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(nIDTemplate),
                                      pParentWnd != nullptr ? pParentWnd->m_hWnd : nullptr,
                                      AfxDlgProc, reinterpret_cast<LPARAM>(this));
-    afx::SetDialogToBind(nullptr);
+    t_pDlgToBind = nullptr;
     return hWnd != nullptr && m_hWnd == hWnd;
 }
 

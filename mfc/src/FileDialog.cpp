@@ -23,8 +23,8 @@ std::wstring Widen(LPCSTR psz)
     return w;
 }
 
-// FALSE when some character has no exact form in the ANSI code page: a best-fit or default
-// character would name another file.
+// The ANSI form of a text, with the default character where the code page has none. FALSE
+// when some character has no exact form: a best-fit or default character would name another file.
 BOOL Narrow(LPCWSTR pwsz, CString &str)
 {
     str.Empty();
@@ -32,29 +32,15 @@ BOOL Narrow(LPCWSTR pwsz, CString &str)
         return TRUE;
     const bool bUtf8 = ::GetACP() == CP_UTF8; // flags and the default-char test are not allowed
     const DWORD dwFlags = bUtf8 ? 0 : WC_NO_BEST_FIT_CHARS;
-    BOOL bUsedDefault = FALSE;
-    int n = ::WideCharToMultiByte(CP_ACP, dwFlags, pwsz, -1, nullptr, 0, nullptr,
-                                  bUtf8 ? nullptr : &bUsedDefault);
-    if (n <= 0 || bUsedDefault)
+    int n = ::WideCharToMultiByte(CP_ACP, dwFlags, pwsz, -1, nullptr, 0, nullptr, nullptr);
+    if (n <= 0)
         return FALSE;
+    BOOL bUsedDefault = FALSE;
     LPSTR p = str.GetBuffer(n);
     n = ::WideCharToMultiByte(CP_ACP, dwFlags, pwsz, -1, p, n, nullptr,
                               bUtf8 ? nullptr : &bUsedDefault);
     str.ReleaseBuffer(-1);
     return n > 0 && !bUsedDefault;
-}
-
-// The ANSI form of a text, with the code page's default character where there is none.
-CString NarrowLossy(LPCWSTR pwsz)
-{
-    CString str;
-    int n = ::WideCharToMultiByte(CP_ACP, 0, pwsz, -1, nullptr, 0, nullptr, nullptr);
-    if (n <= 0)
-        return str;
-    LPSTR p = str.GetBuffer(n);
-    ::WideCharToMultiByte(CP_ACP, 0, pwsz, -1, p, n, nullptr, nullptr);
-    str.ReleaseBuffer(-1);
-    return str;
 }
 
 struct FlagMap
@@ -181,16 +167,15 @@ INT_PTR CFileDialog::ShowDialog(IFileDialog *pDialog)
         return IDCANCEL;
 
     CString strPath;
-    BOOL bAnsi = Narrow(pwszPath, strPath);
+    const BOOL bAnsi = Narrow(pwszPath, strPath);
+    ::CoTaskMemFree(pwszPath);
     if (!bAnsi)
     {
         CString strText;
-        strText.Format(afx::kPathOutsideCodePage, NarrowLossy(pwszPath).GetString());
-        ::CoTaskMemFree(pwszPath);
+        strText.Format(afx::kPathOutsideCodePage, strPath.GetString());
         ShowError(strText);
         return IDCANCEL;
     }
-    ::CoTaskMemFree(pwszPath);
     m_strPathName = strPath;
     return IDOK;
 }

@@ -24,7 +24,6 @@ DialogMap &Dialogs()
     return *p;
 }
 
-thread_local CDialog *t_pDlgToBind = nullptr;
 thread_local CurrentMessage *t_pCurrent = nullptr;
 
 // The next call of the dialog procedure for this exact message comes from DefDlgProc inside
@@ -60,18 +59,6 @@ T *Temporary(std::unordered_map<H, std::unique_ptr<T>> &map, H h, H T::*pHandle)
 }
 
 } // namespace
-
-void SetDialogToBind(CDialog *pDlg)
-{
-    t_pDlgToBind = pDlg;
-}
-
-CDialog *TakeDialogToBind()
-{
-    CDialog *pDlg = t_pDlgToBind;
-    t_pDlgToBind = nullptr;
-    return pDlg;
-}
 
 CDialog *LookupDialog(HWND hWnd)
 {

@@ -7,11 +7,6 @@
 namespace afx
 {
 
-// Dialog whose window procedure binds to the next window it sees on this thread.
-void SetDialogToBind(CDialog *pDlg);
-// That dialog, taken once: nullptr afterwards.
-CDialog *TakeDialogToBind();
-
 // The permanent object of a window created by this layer, else nullptr.
 CDialog *LookupDialog(HWND hWnd);
 void BindDialog(HWND hWnd, CDialog *pDlg);
