@@ -4,7 +4,6 @@
 #include "SimEeprom.h"
 #include "SimJournal.h"
 #include "SimCrossProcess.h"
-#include "SimFiles.h"
 #include "SimStrings.h"
 #include "SimThrow.h"
 

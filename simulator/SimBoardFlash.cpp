@@ -2,7 +2,6 @@
 #include "SimBoard.h"
 
 #include "SimJournal.h"
-#include "SimFiles.h"
 #include "SimStrings.h"
 
 #include <cstring>

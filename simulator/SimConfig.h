@@ -4,7 +4,6 @@
 #include "SimFlash.h"
 
 #include <cstdint>
-#include <map>
 #include <string>
 #include <vector>
 

@@ -2,7 +2,6 @@
 #include "SimFlash.h"
 
 #include "SimFiles.h"
-#include "SimStrings.h"
 
 #include <cstdio>
 

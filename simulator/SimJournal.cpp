@@ -1,7 +1,6 @@
 // SimJournal.cpp - append-only journal shared by every process that uses the simulator.
 #include "SimJournal.h"
 
-#include "SimFiles.h"
 #include "SimStrings.h"
 
 #include <windows.h>

@@ -5,6 +5,7 @@
 #include "SimJournal.h"
 #include "SimFiles.h"
 #include "SimStrings.h"
+#include "VtlDrvUsb.h"
 
 #include <atomic>
 #include <cstring>
@@ -104,13 +105,8 @@ const MsThrowInfo *DescriptionOf(ThrowStyle style)
     static const MsThrowInfo *const pOther = Describe(otherDesc, kOther, 2, sizeof(OtherObject));
     return style == ThrowStyle::Class ? pClass : style == ThrowStyle::Struct ? pStruct : pOther;
 }
-} // namespace
 
-void SetThrowStyle(ThrowStyle style)
-{
-    g_nStyle = static_cast<int>(style);
-}
-
+// A record with the fault's code and text, naming this source line and file.
 VTLExc MakeRecord(const Fault &f, int nLine, const char *pszFile)
 {
     VTLExc e;
@@ -122,7 +118,8 @@ VTLExc MakeRecord(const Fault &f, int nLine, const char *pszFile)
     return e;
 }
 
-void ThrowRecord(const VTLExc &e)
+// Throws e by value, as GCC or as Microsoft's runtime throws it.
+[[noreturn]] void ThrowRecord(const VTLExc &e)
 {
     const ThrowStyle style = static_cast<ThrowStyle>(g_nStyle.load());
     typedef void(WINAPI * PFN_CxxThrowException)(void *pObject, const void *pThrowInfo);
@@ -136,6 +133,13 @@ void ThrowRecord(const VTLExc &e)
     void *pObject = style == ThrowStyle::Other ? static_cast<void *>(&other) : &record;
     pfnThrow(pObject, DescriptionOf(style));
     throw e; // not reached: the runtime's throw does not return
+}
+
+} // namespace
+
+void SetThrowStyle(ThrowStyle style)
+{
+    g_nStyle = static_cast<int>(style);
 }
 
 bool ApplyFault(const Fault &f, const std::string &call, int nLine, const char *pszFile)

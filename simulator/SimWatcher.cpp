@@ -3,7 +3,6 @@
 
 #include "SimJournal.h"
 #include "SimCrossProcess.h"
-#include "SimFiles.h"
 #include "SimStrings.h"
 
 #include <dbt.h>

@@ -1,7 +1,6 @@
 // vtlsim.cpp - console command that plugs and unplugs simulated boards while the tools run.
 #include "SimConfig.h"
 #include "SimCrossProcess.h"
-#include "SimFiles.h"
 #include "SimStrings.h"
 
 #include <cstdio>
