@@ -127,9 +127,7 @@ void COstrelDlg::SelectBoard(std::uint32_t nPosition)
     CDialogLock lock(m_cs);
     if (nPosition >= m_boards.size())
         return;
-    auto it = m_boards.begin();
-    std::advance(it, nPosition);
-    m_pSelected = *it;
+    m_pSelected = EntryAt(static_cast<int>(nPosition));
     HighlightSelected();
 }
 
@@ -157,13 +155,8 @@ void COstrelDlg::OnClickBoardList(NMHDR *pNMHDR, LRESULT *pResult)
     // select, and waiting here would stall the messages that refresh sends.
     if (!TryEnterCriticalSection(&m_cs))
         return;
-    const int nRow = reinterpret_cast<NMITEMACTIVATE *>(pNMHDR)->iItem;
-    if (nRow >= 0 && static_cast<size_t>(nRow) < m_boards.size())
-    {
-        auto it = m_boards.begin();
-        std::advance(it, nRow);
-        m_pSelected = *it;
-    }
+    if (BoardEntry *pEntry = EntryAt(reinterpret_cast<NMITEMACTIVATE *>(pNMHDR)->iItem))
+        m_pSelected = pEntry;
     if (m_pSelected)
         HighlightSelected();
     LeaveCriticalSection(&m_cs);

@@ -1,15 +1,15 @@
 // BoardSelection.cpp - the selected board follows the highlighted row, across refreshes too.
 #include "OstrelDlg.h"
 
-#include <cstring>
+#include "DriverText.h"
+
 #include <iterator>
 
 namespace
 {
 std::string TypeOf(const BoardEntry &entry)
 {
-    const char *psz = entry.info.szBoardType;
-    return std::string(psz, strnlen(psz, sizeof(entry.info.szBoardType)));
+    return CopyDriverText(entry.info.szBoardType, sizeof(entry.info.szBoardType));
 }
 } // namespace
 
