@@ -22,6 +22,8 @@ POINT SplashOrigin(const RECT &rcDesktop, const RECT &rcWnd)
 
 int RunMainDialog(CDialog &dlg)
 {
+    // The layer's own refusals set no code: a stale one must not become the message.
+    ::SetLastError(ERROR_SUCCESS);
     if (dlg.DoModal() != -1)
         return 0;
     DWORD dwError = ::GetLastError();
