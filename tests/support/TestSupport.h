@@ -84,6 +84,21 @@ private:
     std::map<HWND, SIZE> m_sizes;
 };
 
+// A control of a dialog template: its id, text, place in dialog units and the style bits that
+// must be set (for a static, its type exactly).
+struct TemplateControl
+{
+    int id;
+    const char *text; // null: not checked
+    int x, y, cx, cy;
+    LONG style;
+};
+
+// Creates template nTemplate of this program hidden and compares its caption, its client size in
+// dialog units and its controls, in tab order.
+void ExpectTemplate(UINT nTemplate, int cx, int cy, const char *pszCaption,
+                    const std::vector<TemplateControl> &controls);
+
 // ---------------------------------------------------------------------------
 // Message boxes: icon recognition shared by the in-process catcher and the driver.
 // ---------------------------------------------------------------------------
