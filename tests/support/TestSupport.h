@@ -185,6 +185,19 @@ private:
 };
 
 // Reads a REG_SZ / REG_DWORD below root; false when missing or of another type.
+// Torvane's real settings key under HKEY_LOCAL_MACHINE. A child process cannot share an isolated
+// key, so tests whose children read or write it empty it before and after, also when an
+// assertion ends the test early: the next test starts from no settings.
+extern const char kTorvaneSettingsKey[];
+class CSettingsCleaner
+{
+public:
+    CSettingsCleaner();
+    ~CSettingsCleaner();
+    CSettingsCleaner(const CSettingsCleaner &) = delete;
+    CSettingsCleaner &operator=(const CSettingsCleaner &) = delete;
+};
+
 bool RegReadString(HKEY root, const char *pszSubKey, const char *pszValue, std::string &out);
 bool RegReadDword(HKEY root, const char *pszSubKey, const char *pszValue, DWORD &out);
 
