@@ -42,10 +42,7 @@ TEST_P(CliChoiceTest, OpensOnlyTheChosenBoard)
     EXPECT_EQ(c.nCode, run.nExit) << run.strErr;
 
     const std::vector<std::string> calls = sim.Calls(run.dwPid);
-    int nOpened = 0;
-    for (const std::string &strCall : calls)
-        nOpened += strCall.rfind("VtlUsbOpenBoard(", 0) == 0;
-    EXPECT_EQ(c.nOpened < 0 ? 0 : 1, nOpened);
+    EXPECT_EQ(c.nOpened < 0 ? 0u : 1u, sim.Count("VtlUsbOpenBoard(", run.dwPid));
     if (c.nOpened >= 0)
     {
         const std::string strBoard = "board" + std::to_string(c.nOpened);
@@ -141,8 +138,7 @@ TEST(CliLock, ABoardAnotherProgramHoldsIsReportedAsLocked)
     ASSERT_TRUE(holder.Start(
         CliCommand("torvane-cli", L"program \"" + Widen(SamplePath("sample.bit")) + L"\""),
         CliOptions()));
-    ASSERT_TRUE(vtltest::WaitForCondition(
-        [&] { return FindCall(sim.Calls(holder.Pid()), "board0.Progress(") >= 0; }, 30000));
+    ASSERT_TRUE(sim.WaitForCall("board0.Progress(", 30000, holder.Pid()));
 
     const CliRun run = RunCli("ostrel-cli", L"erase");
     EXPECT_EQ(3, run.nExit);

@@ -25,8 +25,7 @@ TEST_P(CliBreakTest, FinishesTheOperationThenGivesEverythingBack)
         process.Start(CliCommand("torvane-cli", L"program \"" + Widen(SamplePath("sample.bit")) +
                                                     L"\" --family virtex"),
                       CliOptions()));
-    ASSERT_TRUE(vtltest::WaitForCondition(
-        [&] { return FindCall(sim.Calls(process.Pid()), "board0.Progress(") >= 0; }, 30000));
+    ASSERT_TRUE(sim.WaitForCall("board0.Progress(", 30000, process.Pid()));
 
     if (GetParam() == kCtrlC)
     {

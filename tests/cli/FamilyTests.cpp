@@ -5,52 +5,52 @@ using namespace clitest;
 
 namespace
 {
-const std::string kKey = "HKLM\\SOFTWARE\\Veltrane\\VTL4410\\settings";
-
-int Reg(const std::string &strArgs)
-{
-    return vtltest::RunChild("reg.exe " + strArgs, 30000);
-}
-
-// Torvane's settings key is taken away for a test and put back as it was.
-class CSettingsKeyBackup
-{
-public:
-    CSettingsKeyBackup()
-        : m_strFile(m_dir.File("settings.reg")),
-          m_bExisted(Reg("export \"" + kKey + "\" \"" + m_strFile + "\" /y") == 0)
-    {
-        Reg("delete \"" + kKey + "\" /f");
-    }
-    ~CSettingsKeyBackup()
-    {
-        Reg("delete \"" + kKey + "\" /f");
-        if (m_bExisted)
-            Reg("import \"" + m_strFile + "\"");
-    }
-
-private:
-    vtltest::CTempDir m_dir;
-    std::string m_strFile;
-    bool m_bExisted;
-};
-
 struct Stored
 {
     const char *pszName;
-    const char *pszValue; // reg.exe's type and data of "Spartan", or null for no key at all
+    DWORD dwType;   // of "Spartan"; REG_NONE: no key at all
+    DWORD dwNumber; // REG_SZ stores it as its decimal text
     const wchar_t *pszArgs;
     const char *pszFamilyLine;
     char cFamily; // as the journal shows EraseBitstream's argument
 };
 
 const Stored kStored[] = {
-    {"NoKey", nullptr, L"", "Family: Spartan (default)", '0'},
-    {"Zero", "/t REG_DWORD /d 0", L"", "Family: Virtex (Torvane's setting)", '1'},
-    {"NonZero", "/t REG_DWORD /d 7", L"", "Family: Spartan (Torvane's setting)", '0'},
-    {"WrongType", "/t REG_SZ /d 0", L"", "Family: Spartan (default)", '0'},
-    {"OptionFirst", "/t REG_DWORD /d 0", L" --family SPARTAN", "Family: Spartan (--family)", '0'},
+    {"NoKey", REG_NONE, 0, L"", "Family: Spartan (default)", '0'},
+    {"Zero", REG_DWORD, 0, L"", "Family: Virtex (Torvane's setting)", '1'},
+    {"NonZero", REG_DWORD, 7, L"", "Family: Spartan (Torvane's setting)", '0'},
+    {"WrongType", REG_SZ, 0, L"", "Family: Spartan (default)", '0'},
+    {"OptionFirst", REG_DWORD, 0, L" --family SPARTAN", "Family: Spartan (--family)", '0'},
 };
+
+// Stores "Spartan" as s gives it.
+bool Store(const Stored &s)
+{
+    HKEY h = NULL;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, vtltest::kTorvaneSettingsKey, 0, NULL, 0, KEY_SET_VALUE,
+                        NULL, &h, NULL) != ERROR_SUCCESS)
+        return false;
+    const std::string strText = std::to_string(s.dwNumber);
+    const LONG lResult =
+        s.dwType == REG_SZ
+            ? RegSetValueExA(h, "Spartan", 0, REG_SZ,
+                             reinterpret_cast<const BYTE *>(strText.c_str()),
+                             DWORD(strText.size() + 1))
+            : RegSetValueExA(h, "Spartan", 0, s.dwType, reinterpret_cast<const BYTE *>(&s.dwNumber),
+                             sizeof s.dwNumber);
+    RegCloseKey(h);
+    return lResult == ERROR_SUCCESS;
+}
+
+bool SettingsKeyExists()
+{
+    HKEY h = NULL;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, vtltest::kTorvaneSettingsKey, 0, KEY_READ, &h) !=
+        ERROR_SUCCESS)
+        return false;
+    RegCloseKey(h);
+    return true;
+}
 
 class CliFamilyTest : public testing::TestWithParam<Stored>
 {
@@ -60,10 +60,10 @@ class CliFamilyTest : public testing::TestWithParam<Stored>
 TEST_P(CliFamilyTest, TakesTheStoredFamilyAndSaysWhich)
 {
     const Stored &s = GetParam();
-    CSettingsKeyBackup backup;
-    if (s.pszValue)
+    vtltest::CSettingsCleaner cleaner;
+    if (s.dwType != REG_NONE)
     {
-        ASSERT_EQ(0, Reg("add \"" + kKey + "\" /v Spartan " + s.pszValue + " /f"));
+        ASSERT_TRUE(Store(s));
     }
     CSimSession sim("[driver]\nprogress_ms = 100\n");
     const CliRun run = RunCli("torvane-cli", std::wstring(L"erase-bitstream") + s.pszArgs);
@@ -72,7 +72,7 @@ TEST_P(CliFamilyTest, TakesTheStoredFamilyAndSaysWhich)
     const std::string strCall = std::string("board0.EraseBitstream(") + s.cFamily + ") = 0";
     EXPECT_GE(FindCall(sim.Calls(run.dwPid), strCall), 0) << strCall;
     // Read only: a missing key stays missing.
-    EXPECT_EQ(s.pszValue != nullptr, Reg("query \"" + kKey + "\"") == 0);
+    EXPECT_EQ(s.dwType != REG_NONE, SettingsKeyExists());
 }
 
 INSTANTIATE_TEST_SUITE_P(Cli, CliFamilyTest, testing::ValuesIn(kStored),

@@ -65,9 +65,7 @@ TEST(CliProgress, RewritesOneLineInPlaceOnAConsole)
     // No redirection: both streams write to the child's own console.
     ASSERT_TRUE(process.Start(CliCommand("torvane-cli", L"erase"), options));
     // Staying on that console keeps its screen after the child ends.
-    const bool bStarted = vtltest::WaitForCondition(
-        [&] { return FindCall(sim.Calls(process.Pid()), "board0.SetProgressCallback(") >= 0; },
-        30000);
+    const bool bStarted = sim.WaitForCall("board0.SetProgressCallback(", 30000, process.Pid());
     FreeConsole();
     const bool bAttached = bStarted && AttachConsole(process.Pid()) != FALSE;
     const bool bEnded = process.Wait(30000);

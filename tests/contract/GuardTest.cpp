@@ -60,11 +60,13 @@ TEST(Guard, CopiesAVTLExcFoundAmongTheCatchableTypesWithItsTextsTerminated)
     {
         CFakeThrow t(pszName);
         t.Record().m_nCode = 77;
+        t.Record().m_nLine = 12;
         std::strcpy(t.Record().m_szFile, "drv.cpp");
         std::memset(t.Record().m_szMessage, 'm', sizeof t.Record().m_szMessage);
         VTLExc out;
         ASSERT_EQ(VtlGuardClassify(t.m_rec, out), VTL_CAUGHT_RECORD) << pszName;
         EXPECT_EQ(out.m_nCode, 77);
+        EXPECT_EQ(out.m_nLine, 12);
         EXPECT_STREQ(out.m_szFile, "drv.cpp");
         EXPECT_EQ(std::string(out.m_szMessage), std::string(1023, 'm'));
     }
@@ -96,29 +98,32 @@ TEST(Guard, DamagedOrForeignDescriptionsAreAnotherTypeNeverAFault)
 
 TEST(Guard, TurnsARaisedMicrosoftExceptionIntoVTLExcOnAnyThread)
 {
-    std::vector<std::string> seen(4);
+    // Each thread alternates both kinds, so every one of its iterations is counted.
+    const std::string other = "The driver library failed in Fake (unexpected exception).";
+    std::vector<int> ok(4, 0);
     std::vector<std::thread> threads;
     for (int n = 0; n < 4; ++n)
         threads.emplace_back([&, n] {
-            CFakeThrow t(n % 2 ? ".?AUVTLExc@@" : ".?AVbad_alloc@std@@");
+            CFakeThrow record(".?AUVTLExc@@"), foreign(".?AVbad_alloc@std@@");
             for (int i = 0; i < 100; ++i)
             {
-                t.Record().m_nCode = i;
+                const bool bRecord = i % 2 == 0;
+                record.Record().m_nCode = n * 1000 + i;
                 try
                 {
-                    VtlCall("Fake", [&] { t.Raise(); });
+                    VtlCall("Fake", [&] { (bRecord ? record : foreign).Raise(); });
                 }
                 catch (VTLExc &e)
                 {
-                    seen[n] = std::to_string(e.m_nCode) + " " + e.m_szMessage;
+                    ok[n] += bRecord ? e.m_nCode == n * 1000 + i && e.m_szMessage[0] == '\0'
+                                     : e.m_nCode == kVtlUnexpectedExceptionCode &&
+                                           e.m_szMessage == other;
                 }
             }
         });
     for (std::thread &t : threads)
         t.join();
-    const std::string other = std::to_string(kVtlUnexpectedExceptionCode) +
-                              " The driver library failed in Fake (unexpected exception).";
-    EXPECT_EQ(seen, std::vector<std::string>({other, "99 ", other, "99 "}));
+    EXPECT_EQ(ok, std::vector<int>(4, 100));
     EXPECT_EQ(VtlCall("Plain", [] { return 41; }), 41);
 }
 

@@ -49,21 +49,6 @@ bool StartWithButtons(CProcessDriver &p, const CSimSession &sim)
 }
 } // namespace
 
-TEST(OstrelProgram, ManifestAsksForTheInvokersRights)
-{
-    HMODULE hExe = LoadLibraryExA((BinDir() + "Ostrel.exe").c_str(), NULL,
-                                  LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-    ASSERT_NE(hExe, (HMODULE)NULL);
-    HRSRC hRes = FindResourceA(hExe, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
-    ASSERT_NE(hRes, (HRSRC)NULL);
-    const char *p = static_cast<const char *>(LockResource(LoadResource(hExe, hRes)));
-    ASSERT_NE(p, nullptr);
-    const std::string manifest(p, SizeofResource(hExe, hRes));
-    EXPECT_NE(manifest.find("requestedExecutionLevel level=\"asInvoker\""), std::string::npos)
-        << manifest;
-    FreeLibrary(hExe);
-}
-
 TEST(OstrelProgram, WithoutLibraryShowsLoaderMessagesAndEndsWithCode1)
 {
     CTempDir dir;

@@ -15,66 +15,6 @@ INT_PTR CALLBACK NullProc(HWND, UINT, WPARAM, LPARAM)
 {
     return FALSE;
 }
-
-// Place of a control in dialog units, its id, text and the style bits that must be set.
-struct Control
-{
-    int id;
-    const char *text; // null: not checked
-    int x, y, cx, cy;
-    LONG style;
-};
-
-// Creates nTemplate hidden and compares its size and its controls, in tab order.
-void ExpectTemplate(UINT nTemplate, int cx, int cy, const char *pszCaption,
-                    const std::vector<Control> &controls)
-{
-    SCOPED_TRACE("template " + std::to_string(nTemplate));
-    CCreationSizes created;
-    HWND h =
-        CreateDialogParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(nTemplate), NULL, NullProc, 0);
-    ASSERT_NE(h, (HWND)NULL);
-    EXPECT_EQ(GetText(h), pszCaption);
-    RECT rcSize{0, 0, cx, cy}, rcClient{};
-    MapDialogRect(h, &rcSize);
-    GetClientRect(h, &rcClient);
-    EXPECT_EQ(rcClient.right, rcSize.right);
-    EXPECT_EQ(rcClient.bottom, rcSize.bottom);
-    size_t i = 0;
-    for (HWND c = GetWindow(h, GW_CHILD); c != NULL; c = GetWindow(c, GW_HWNDNEXT), ++i)
-    {
-        if (i >= controls.size())
-        {
-            ADD_FAILURE() << "extra control " << GetDlgCtrlID(c);
-            break;
-        }
-        const Control &want = controls[i];
-        EXPECT_EQ(static_cast<short>(GetDlgCtrlID(c)), want.id) << "control " << i;
-        if (want.text)
-        {
-            EXPECT_EQ(GetText(c), want.text) << "control " << i;
-        }
-        EXPECT_EQ(GetWindowLongA(c, GWL_STYLE) & want.style, want.style) << "control " << i;
-        // Origin and size are converted apart, as the dialog manager does.
-        RECT units{want.x, want.y, want.cx, want.cy}, got{};
-        MapDialogRect(h, &units);
-        GetWindowRect(c, &got);
-        MapWindowPoints(NULL, h, reinterpret_cast<POINT *>(&got), 2);
-        EXPECT_EQ(got.left, units.left) << "control " << i;
-        EXPECT_EQ(got.top, units.top) << "control " << i;
-        // An icon static takes the size of its icon at once: the template's size is the one it
-        // was created with.
-        SIZE size{got.right - got.left, got.bottom - got.top};
-        if (GetClass(c) == "Static" && (want.style & SS_TYPEMASK) == SS_ICON)
-        {
-            EXPECT_TRUE(created.Get(c, size)) << "control " << i;
-        }
-        EXPECT_EQ(size.cx, units.right) << "control " << i;
-        EXPECT_EQ(size.cy, units.bottom) << "control " << i;
-    }
-    EXPECT_EQ(i, controls.size());
-    DestroyWindow(h);
-}
 } // namespace
 
 TEST(OstrelResources, MainDialogTemplate)

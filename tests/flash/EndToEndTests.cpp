@@ -8,18 +8,8 @@ using namespace flashtest;
 using vtltest::CMsgBoxCatcher;
 using vtltest::CProcessDriver;
 
-namespace
-{
-const char kSettings[] = "SOFTWARE\\Veltrane\\VTL4410\\settings";
-
-// The child process cannot share an isolated key: the real settings key is emptied before and
-// after, also when an assertion ends the test early, so other tests start from no settings.
-struct CSettingsCleaner
-{
-    CSettingsCleaner() { RegDeleteTreeA(HKEY_LOCAL_MACHINE, kSettings); }
-    ~CSettingsCleaner() { RegDeleteTreeA(HKEY_LOCAL_MACHINE, kSettings); }
-};
-} // namespace
+using vtltest::CSettingsCleaner;
+using vtltest::kTorvaneSettingsKey;
 
 TEST(TorvaneProgram, ProgramsASampleFileAndSavesTheSettingsOnOk)
 {
@@ -63,10 +53,10 @@ TEST(TorvaneProgram, ProgramsASampleFileAndSavesTheSettingsOnOk)
 
     std::string file;
     DWORD maj = 0, min = 0, spartan = 9;
-    EXPECT_TRUE(vtltest::RegReadString(HKEY_LOCAL_MACHINE, kSettings, "AppFile", file));
-    EXPECT_TRUE(vtltest::RegReadDword(HKEY_LOCAL_MACHINE, kSettings, "VerMaj", maj));
-    EXPECT_TRUE(vtltest::RegReadDword(HKEY_LOCAL_MACHINE, kSettings, "VerMin", min));
-    EXPECT_TRUE(vtltest::RegReadDword(HKEY_LOCAL_MACHINE, kSettings, "Spartan", spartan));
+    EXPECT_TRUE(vtltest::RegReadString(HKEY_LOCAL_MACHINE, kTorvaneSettingsKey, "AppFile", file));
+    EXPECT_TRUE(vtltest::RegReadDword(HKEY_LOCAL_MACHINE, kTorvaneSettingsKey, "VerMaj", maj));
+    EXPECT_TRUE(vtltest::RegReadDword(HKEY_LOCAL_MACHINE, kTorvaneSettingsKey, "VerMin", min));
+    EXPECT_TRUE(vtltest::RegReadDword(HKEY_LOCAL_MACHINE, kTorvaneSettingsKey, "Spartan", spartan));
     EXPECT_EQ(file, path);
     EXPECT_EQ(maj, 2u);
     EXPECT_EQ(min, 3u);

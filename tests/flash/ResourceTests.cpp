@@ -118,68 +118,36 @@ TEST(TorvaneResources, MainDialogControlsComeInTabOrderWithTheirTextsAndStyles)
 // Each control's place in dialog units, as the template gives it, in tab order.
 TEST(TorvaneResources, MainDialogControlsSitWhereTheTemplateSays)
 {
-    struct Place
-    {
-        int id, x, y, cx, cy;
-    };
     // The command buttons are 58 wide, from x 254: at 54 "Erase Bitstream" does not fit.
-    const Place places[] = {
-        {1000, 45, 8, 255, 12},  {1001, 300, 8, 12, 12},   {1009, 45, 21, 24, 12},
-        {1010, 78, 21, 24, 12},  {1012, 132, 24, 64, 8},   {1013, 204, 24, 64, 8},
-        {1002, 254, 36, 58, 12}, {1005, 254, 51, 58, 12},  {1003, 254, 66, 58, 12},
-        {2, 204, 111, 50, 14},   {1, 266, 111, 50, 14},    {-1, 9, 8, 35, 12},
-        {1004, 9, 36, 243, 42},  {-1, 4, 0, 314, 104},     {1006, 9, 81, 303, 8},
-        {1007, 9, 90, 168, 12},  {1008, 181, 90, 131, 12}, {-1, 9, 21, 35, 12},
-        {-1, 69, 21, 8, 12}};
-    HWND h = CreateDialogParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_TORVANE_DIALOG), NULL,
-                                NullProc, 0);
-    ASSERT_NE(h, (HWND)NULL);
-    RECT rcSize{0, 0, 322, 129}, rcClient{};
-    MapDialogRect(h, &rcSize);
-    GetClientRect(h, &rcClient);
-    EXPECT_EQ(rcClient.right, rcSize.right);
-    EXPECT_EQ(rcClient.bottom, rcSize.bottom);
-    size_t i = 0;
-    for (HWND c = GetWindow(h, GW_CHILD); c != NULL && i < sizeof places / sizeof places[0];
-         c = GetWindow(c, GW_HWNDNEXT), ++i)
-    {
-        const Place &p = places[i];
-        // Origin and size are converted apart, as the dialog manager does.
-        RECT units{p.x, p.y, p.cx, p.cy}, got{};
-        MapDialogRect(h, &units);
-        RECT want{units.left, units.top, units.left + units.right, units.top + units.bottom};
-        GetWindowRect(c, &got);
-        MapWindowPoints(NULL, h, reinterpret_cast<POINT *>(&got), 2);
-        EXPECT_EQ(static_cast<short>(GetDlgCtrlID(c)), p.id) << "control " << i;
-        EXPECT_EQ(got.left, want.left) << "control " << p.id;
-        EXPECT_EQ(got.top, want.top) << "control " << p.id;
-        EXPECT_EQ(got.right, want.right) << "control " << p.id;
-        EXPECT_EQ(got.bottom, want.bottom) << "control " << p.id;
-    }
-    EXPECT_EQ(i, sizeof places / sizeof places[0]);
-    DestroyWindow(h);
+    vtltest::ExpectTemplate(IDD_TORVANE_DIALOG, 322, 129, "Torvane",
+                            {{1000, nullptr, 45, 8, 255, 12, 0},
+                             {1001, nullptr, 300, 8, 12, 12, 0},
+                             {1009, nullptr, 45, 21, 24, 12, 0},
+                             {1010, nullptr, 78, 21, 24, 12, 0},
+                             {1012, nullptr, 132, 24, 64, 8, 0},
+                             {1013, nullptr, 204, 24, 64, 8, 0},
+                             {1002, nullptr, 254, 36, 58, 12, 0},
+                             {1005, nullptr, 254, 51, 58, 12, 0},
+                             {1003, nullptr, 254, 66, 58, 12, 0},
+                             {2, nullptr, 204, 111, 50, 14, 0},
+                             {1, nullptr, 266, 111, 50, 14, 0},
+                             {-1, nullptr, 9, 8, 35, 12, 0},
+                             {1004, nullptr, 9, 36, 243, 42, 0},
+                             {-1, nullptr, 4, 0, 314, 104, 0},
+                             {1006, nullptr, 9, 81, 303, 8, 0},
+                             {1007, nullptr, 9, 90, 168, 12, 0},
+                             {1008, nullptr, 181, 90, 131, 12, 0},
+                             {-1, nullptr, 9, 21, 35, 12, 0},
+                             {-1, nullptr, 69, 21, 8, 12, 0}});
 }
 
-// The static takes its icon's size at once, so its size is read as it was created.
-TEST(TorvaneResources, AboutIconSitsAndIsSizedAsTheTemplateSays)
+// The icon static takes its icon's size at once; the template's size is the one it was made with.
+TEST(TorvaneResources, AboutBoxSitsAndIsSizedAsTheTemplateSays)
 {
-    vtltest::CCreationSizes created;
-    HWND h = CreateDialogParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_ABOUTBOX), NULL,
-                                NullProc, 0);
-    ASSERT_NE(h, (HWND)NULL);
-    HWND hIcon = GetWindow(h, GW_CHILD);
-    EXPECT_EQ(GetWindowLongA(hIcon, GWL_STYLE) & SS_TYPEMASK, SS_ICON);
-    RECT units{11, 17, 20, 20}, got{};
-    MapDialogRect(h, &units);
-    GetWindowRect(hIcon, &got);
-    MapWindowPoints(NULL, h, reinterpret_cast<POINT *>(&got), 2);
-    SIZE size{};
-    EXPECT_TRUE(created.Get(hIcon, size));
-    EXPECT_EQ(got.left, units.left);
-    EXPECT_EQ(got.top, units.top);
-    EXPECT_EQ(size.cx, units.right);
-    EXPECT_EQ(size.cy, units.bottom);
-    DestroyWindow(h);
+    vtltest::ExpectTemplate(IDD_ABOUTBOX, 235, 55, "About Torvane",
+                            {{-1, nullptr, 11, 17, 20, 20, SS_ICON},
+                             {-1, "Torvane Version 1.0", 40, 10, 119, 8, SS_NOPREFIX | WS_GROUP},
+                             {IDOK, "OK", 178, 7, 50, 14, BS_DEFPUSHBUTTON | WS_TABSTOP}});
 }
 
 TEST(TorvaneResources, SplashAboutStringIconBitmapAndVersion)

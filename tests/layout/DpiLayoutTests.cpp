@@ -309,11 +309,13 @@ TEST_P(ToolManifest, AsksForPerMonitorDpiAndNamesTheSupportedSystems)
     ASSERT_NE(hExe, (HMODULE)NULL);
     HRSRC hRes = FindResourceA(hExe, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
     ASSERT_NE(hRes, (HRSRC)NULL);
-    const std::string manifest(static_cast<const char *>(LockResource(LoadResource(hExe, hRes))),
-                               SizeofResource(hExe, hRes));
+    const char *p = static_cast<const char *>(LockResource(LoadResource(hExe, hRes)));
+    ASSERT_NE(p, nullptr);
+    const std::string manifest(p, SizeofResource(hExe, hRes));
     FreeLibrary(hExe);
     for (const char *want :
-         {">true/pm</dpiAware>", ">PerMonitorV2</dpiAwareness>", "level=\"asInvoker\"",
+         {">true/pm</dpiAware>", ">PerMonitorV2</dpiAwareness>",
+          "requestedExecutionLevel level=\"asInvoker\"",
           "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"",
           "{e2011457-1546-43c5-a5fe-008deee3d3f0}", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",
           "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}", "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",

@@ -63,12 +63,10 @@ protected:
 
 const char kEepromFilter[] = "EEPROM Files (*.iic)|*.iic|All Files (*.*)|*.*||";
 
+// Starts no COM: the dialog starts and ends it itself, as it must in the tools.
 class FileDialog : public ::testing::Test
 {
 protected:
-    void SetUp() override { ::CoInitializeEx(NULL, COINIT_APARTMENTTHREADED); }
-    void TearDown() override { ::CoUninitialize(); }
-
     // Answers the next file dialog with name in the test's folder, or cancels it when empty.
     std::unique_ptr<vtltest::CFileDialogAnswerer> Answer(const std::wstring &name) const
     {

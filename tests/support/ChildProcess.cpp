@@ -90,9 +90,15 @@ bool CChildProcess::Start(const std::wstring &strCommand, const ChildOptions &op
     HANDLE hNul = INVALID_HANDLE_VALUE;
     if (options.bCapture)
     {
-        if (!CreatePipe(&m_hOut, &hOutWrite, &sa, 1 << 16) ||
-            !CreatePipe(&m_hErr, &hErrWrite, &sa, 1 << 16))
+        if (!CreatePipe(&m_hOut, &hOutWrite, &sa, 1 << 16))
             return false;
+        if (!CreatePipe(&m_hErr, &hErrWrite, &sa, 1 << 16))
+        {
+            CloseHandle(hOutWrite);
+            CloseHandle(m_hOut);
+            m_hOut = nullptr;
+            return false;
+        }
         SetHandleInformation(m_hOut, HANDLE_FLAG_INHERIT, 0);
         SetHandleInformation(m_hErr, HANDLE_FLAG_INHERIT, 0);
         hNul = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa,

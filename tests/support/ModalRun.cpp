@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <exception>
+#include <memory>
 
 namespace vtltest
 {
@@ -17,18 +18,25 @@ BOOL CALLBACK CancelWindow(HWND hWnd, LPARAM)
     return TRUE;
 }
 
-// Waits for a thread while answering messages sent to this thread, so that nobody stalls.
-void JoinServing(HANDLE hThread)
+// Waits up to a minute for a thread while answering messages sent to this thread, so that
+// nobody stalls. A thread that does not end is a failure of the test, never a silent give-up.
+bool JoinServing(HANDLE hThread, const char *pszWhat)
 {
-    for (;;)
+    const ULONGLONG ullEnd = GetTickCount64() + 60000;
+    DWORD dw = WAIT_TIMEOUT;
+    for (ULONGLONG ullNow; (ullNow = GetTickCount64()) < ullEnd;)
     {
-        const DWORD dw = MsgWaitForMultipleObjects(1, &hThread, FALSE, 60000, QS_SENDMESSAGE);
+        dw = MsgWaitForMultipleObjects(1, &hThread, FALSE, DWORD(ullEnd - ullNow), QS_SENDMESSAGE);
         if (dw != WAIT_OBJECT_0 + 1)
             break;
         MSG msg;
         PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }
     CloseHandle(hThread);
+    if (dw == WAIT_OBJECT_0)
+        return true;
+    ADD_FAILURE() << pszWhat << " did not end within 60 s; it was left running";
+    return false;
 }
 
 // Set by the dialog thread's message hook when it fetches the probe.
@@ -48,12 +56,24 @@ LRESULT CALLBACK ProbeHook(int nCode, WPARAM wParam, LPARAM lParam)
     return CallNextHookEx(nullptr, nCode, wParam, lParam);
 }
 
+// Owned by both the run and its script thread, so that a thread that outlives the run still
+// finds everything it uses.
 struct ModalRunState
 {
-    const std::function<HWND()> *pWindow;
-    const std::function<void(HWND)> *pScript;
-    DWORD dwTimeout;
-    HANDLE hEnded;
+    ModalRunState(const std::function<HWND()> &window, const std::function<void(HWND)> &script,
+                  DWORD dwTimeoutMs)
+        : fnWindow(window), fnScript(script), dwTimeout(dwTimeoutMs),
+          hEnded(CreateEventA(nullptr, TRUE, FALSE, nullptr))
+    {
+    }
+    ~ModalRunState() { CloseHandle(hEnded); }
+    ModalRunState(const ModalRunState &) = delete;
+    ModalRunState &operator=(const ModalRunState &) = delete;
+
+    const std::function<HWND()> fnWindow;
+    const std::function<void(HWND)> fnScript;
+    const DWORD dwTimeout;
+    const HANDLE hEnded;
     std::atomic<bool> bLoopSilent{false};
     CScript script;
 };
@@ -80,13 +100,15 @@ bool WaitForDialogLoop(HWND hDlg, const ModalRunState &run)
 
 DWORD WINAPI ScriptThread(LPVOID p)
 {
-    auto *run = static_cast<ModalRunState *>(p);
+    const std::unique_ptr<std::shared_ptr<ModalRunState>> pOwner(
+        static_cast<std::shared_ptr<ModalRunState> *>(p));
+    ModalRunState *run = pOwner->get();
     HWND hDlg = nullptr;
     const ULONGLONG ullEnd = GetTickCount64() + run->dwTimeout;
     // Polls for the shown window; the run's end ends the wait early.
     while (GetTickCount64() < ullEnd)
     {
-        HWND h = (*run->pWindow)();
+        HWND h = run->fnWindow();
         if (h != nullptr && IsWindowVisible(h))
         {
             hDlg = h;
@@ -98,7 +120,7 @@ DWORD WINAPI ScriptThread(LPVOID p)
     if (hDlg == nullptr)
         return 0;
     if (WaitForDialogLoop(hDlg, *run))
-        run->script.Run([&] { (*run->pScript)(hDlg); });
+        run->script.Run([&] { run->fnScript(hDlg); });
     else if (IsWindow(hDlg))
         run->bLoopSilent = true;
     if (IsWindow(hDlg))
@@ -118,8 +140,9 @@ CModalWatchdog::CModalWatchdog(DWORD dwTimeoutMs, DWORD dwThreadId)
 CModalWatchdog::~CModalWatchdog()
 {
     SetEvent(m_hStop);
-    JoinServing(m_hThread);
-    CloseHandle(m_hStop);
+    // A watchdog thread that did not end still reads this object: its event stays open then.
+    if (JoinServing(m_hThread, "the modal watchdog's thread"))
+        CloseHandle(m_hStop);
 }
 
 DWORD WINAPI CModalWatchdog::ThreadProc(LPVOID pParam)
@@ -159,25 +182,28 @@ std::string CScript::Stop() const
 INT_PTR RunModal(const std::function<INT_PTR()> &doModal, const std::function<HWND()> &window,
                  const std::function<void(HWND)> &script, DWORD timeoutMs)
 {
-    ModalRunState run;
-    run.pWindow = &window;
-    run.pScript = &script;
-    run.dwTimeout = timeoutMs;
-    run.hEnded = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    const auto pRun = std::make_shared<ModalRunState>(window, script, timeoutMs);
+    ModalRunState &run = *pRun;
     INT_PTR nResult;
     {
         // The dialog's object may have started threads whose message boxes must be caught too.
         CMsgBoxCatcher::RearmActive();
         CModalWatchdog watchdog(timeoutMs + 5000);
-        HANDLE hScript = CreateThread(nullptr, 0, ScriptThread, &run, 0, nullptr);
+        auto *pThreadOwner = new std::shared_ptr<ModalRunState>(pRun);
+        HANDLE hScript = CreateThread(nullptr, 0, ScriptThread, pThreadOwner, 0, nullptr);
+        if (hScript == nullptr)
+        {
+            delete pThreadOwner;
+            ADD_FAILURE() << "the script thread did not start: error " << GetLastError();
+        }
         nResult = doModal();
         SetEvent(run.hEnded);
-        JoinServing(hScript);
+        if (hScript != nullptr)
+            JoinServing(hScript, "the script thread");
         // A run that the watchdog had to end, or whose script stopped half-way, checked nothing.
         EXPECT_FALSE(watchdog.Fired()) << "the dialog was still open after " << timeoutMs + 5000
                                        << " ms; the watchdog closed it";
     }
-    CloseHandle(run.hEnded);
     EXPECT_FALSE(run.bLoopSilent) << "the dialog's modal loop never ran";
     if (run.script.Started())
     {

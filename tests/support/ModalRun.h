@@ -21,7 +21,6 @@ public:
     CModalWatchdog &operator=(const CModalWatchdog &) = delete;
 
     bool Fired() const { return m_bFired; }
-    DWORD TimeoutMs() const { return m_dwTimeoutMs; }
 
 private:
     static DWORD WINAPI ThreadProc(LPVOID pParam);

@@ -1,4 +1,5 @@
-// Registry.cpp - HKEY_LOCAL_MACHINE redirected to a scratch key, and small readers.
+// Registry.cpp - HKEY_LOCAL_MACHINE redirected to a scratch key, the real settings key emptied
+// around a test, and small readers.
 #include "TestSupport.h"
 
 #include <cstdio>
@@ -33,6 +34,18 @@ CIsolatedHklm::~CIsolatedHklm()
     RegOverridePredefKey(HKEY_LOCAL_MACHINE, NULL);
     RegCloseKey(m_hScratch);
     RegDeleteTreeA(HKEY_CURRENT_USER, m_strPath.c_str());
+}
+
+const char kTorvaneSettingsKey[] = "SOFTWARE\\Veltrane\\VTL4410\\settings";
+
+CSettingsCleaner::CSettingsCleaner()
+{
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, kTorvaneSettingsKey);
+}
+
+CSettingsCleaner::~CSettingsCleaner()
+{
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, kTorvaneSettingsKey);
 }
 
 bool RegReadString(HKEY root, const char *pszSubKey, const char *pszValue, std::string &out)

@@ -91,9 +91,9 @@ int CSimSession::Find(const std::string &prefix, bool bLast) const
     return found;
 }
 
-bool CSimSession::WaitForCall(const std::string &prefix, DWORD timeoutMs) const
+bool CSimSession::WaitForCall(const std::string &prefix, DWORD timeoutMs, DWORD pid) const
 {
-    return WaitForCondition([&] { return Count(prefix) > 0; }, timeoutMs);
+    return WaitForCondition([&] { return Count(prefix, pid) > 0; }, timeoutMs);
 }
 
 std::string BoardsConfig(const std::vector<std::string> &boards, const std::string &strDriver)

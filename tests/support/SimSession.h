@@ -55,8 +55,9 @@ public:
     size_t Count(const std::string &prefix, DWORD pid = 0) const;
     // Position of this process's first (or last) call that starts with prefix, -1 when none.
     int Find(const std::string &prefix, bool bLast = false) const;
-    // Waits (pumping) until this process journaled a call that starts with prefix.
-    bool WaitForCall(const std::string &prefix, DWORD timeoutMs) const;
+    // Waits (pumping) until process pid (0: this process) journaled a call that starts with
+    // prefix.
+    bool WaitForCall(const std::string &prefix, DWORD timeoutMs, DWORD pid = 0) const;
 
 private:
     CTempDir m_dir;

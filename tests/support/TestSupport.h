@@ -84,6 +84,21 @@ private:
     std::map<HWND, SIZE> m_sizes;
 };
 
+// A control of a dialog template: its id, text, place in dialog units and the style bits that
+// must be set (for a static, its type exactly).
+struct TemplateControl
+{
+    int id;
+    const char *text; // null: not checked
+    int x, y, cx, cy;
+    LONG style;
+};
+
+// Creates template nTemplate of this program hidden and compares its caption, its client size in
+// dialog units and its controls, in tab order.
+void ExpectTemplate(UINT nTemplate, int cx, int cy, const char *pszCaption,
+                    const std::vector<TemplateControl> &controls);
+
 // ---------------------------------------------------------------------------
 // Message boxes: icon recognition shared by the in-process catcher and the driver.
 // ---------------------------------------------------------------------------
@@ -170,6 +185,19 @@ private:
 };
 
 // Reads a REG_SZ / REG_DWORD below root; false when missing or of another type.
+// Torvane's real settings key under HKEY_LOCAL_MACHINE. A child process cannot share an isolated
+// key, so tests whose children read or write it empty it before and after, also when an
+// assertion ends the test early: the next test starts from no settings.
+extern const char kTorvaneSettingsKey[];
+class CSettingsCleaner
+{
+public:
+    CSettingsCleaner();
+    ~CSettingsCleaner();
+    CSettingsCleaner(const CSettingsCleaner &) = delete;
+    CSettingsCleaner &operator=(const CSettingsCleaner &) = delete;
+};
+
 bool RegReadString(HKEY root, const char *pszSubKey, const char *pszValue, std::string &out);
 bool RegReadDword(HKEY root, const char *pszSubKey, const char *pszValue, DWORD &out);
 
