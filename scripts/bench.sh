@@ -11,8 +11,10 @@ set -euo pipefail
 runs=${1:-25}
 . "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 vtl_install
-vtl_session
 tree=$VTL_BUILD/bench-build
+# The bench's programs load the simulator DLL of the bench tree, not the test build's.
+export WINEPATH="Z:${tree//\//\\}\\bin"
+vtl_session
 cmake -S "$VTL_ROOT" -B "$tree" -DCMAKE_TOOLCHAIN_FILE="$VTL_ROOT/cmake/mingw-w64-x86_64.cmake" \
   -DCMAKE_BUILD_TYPE=Release >/dev/null
 targets=(startup_bench torvane_bench Torvane Ostrel torvane-cli ostrel-cli VtlDrvUsb)
