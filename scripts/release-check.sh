@@ -13,7 +13,9 @@ set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 vtl_install
 vtl_configure
-vtl_session
+# A display only: Wine runs here in a fresh prefix of its own (step 3), whose server must end by
+# itself for wine_wait, and never in the build tree's prefix.
+vtl_display
 start=$(date +%s)
 step() { vtl_log "release check: $* ($(($(date +%s) - start)) s)"; }
 die() {
