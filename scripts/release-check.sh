@@ -93,6 +93,14 @@ cleanup_prefix() {
 }
 trap cleanup_prefix EXIT
 wine_wait() { timeout 120 "$VTL_WINESERVER" -w || die "Wine processes did not end"; }
+# wine_limited WHAT PROGRAM ARGS...: runs an installer or uninstaller for at most 300 s.
+wine_limited() {
+  local what=$1 rc=0
+  shift
+  timeout 300 "$WINE" "$@" || rc=$?
+  [ "$rc" -ne 124 ] || die "$what did not end within 300 s"
+  [ "$rc" -eq 0 ] || die "$what failed (exit code $rc)"
+}
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 "$WINE" "$check" trust "$(winpath "$work/sign.der")" || die "cannot trust the signer"
 wvt=$("$WINE" "$check" verify "$(winpath "$work/a/$setup")" "$(winpath "$tampered")" \
@@ -117,7 +125,7 @@ mkfifo "$work/hold"
 "$WINE" "$check" hold <"$work/hold" &
 hold_pid=$!
 exec 6>"$work/hold"
-"$WINE" "$work/a/$setup" /S /SIMULATOR || die "the silent install failed"
+wine_limited "the silent install" "$work/a/$setup" /S /SIMULATOR
 installcheck 'Installed.*'
 [ "$("$WINE" "$check" verify 'C:\Program Files\Veltrane\VTL4410 Tools\Uninstall.exe' | cut -d' ' -f1)" = 0x00000000 ] ||
   die "WinVerifyTrust: the installed uninstaller"
@@ -126,15 +134,15 @@ wait "$hold_pid" || die "the holding process failed"
 wine_wait
 step "installed silently: files, shortcuts, Uninstall entry, settings key, saving on OK"
 
-"$WINE" "$program_files/Uninstall.exe" /S || die "the silent uninstall failed"
+wine_limited "the silent uninstall" "$program_files/Uninstall.exe" /S
 wine_wait
 installcheck 'Uninstalled.*'
 step "uninstalled silently: nothing left, settings kept"
 
-"$WINE" "$work/a/$setup" /S || die "the silent reinstall failed"
+wine_limited "the silent reinstall" "$work/a/$setup" /S
 wine_wait
 [ -f "$program_files/Torvane.exe" ] || die "reinstall"
-"$WINE" "$program_files/Uninstall.exe" /S /REMOVESETTINGS || die "the second uninstall failed"
+wine_limited "the second uninstall" "$program_files/Uninstall.exe" /S /REMOVESETTINGS
 wine_wait
 installcheck 'Uninstalled.NothingInstalledIsLeft:Purged.*'
 step "reinstalled and uninstalled with /REMOVESETTINGS: settings gone"
