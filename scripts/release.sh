@@ -30,10 +30,7 @@ cmake -S "$VTL_ROOT" -B "$tree" -DCMAKE_TOOLCHAIN_FILE="$VTL_ROOT/cmake/mingw-w6
 cmake --build "$tree" -j"$(nproc)" >/dev/null
 
 bin=$tree/bin
-tools=(Torvane.exe Ostrel.exe)
-for c in torvane-cli.exe ostrel-cli.exe; do
-  [ -f "$bin/$c" ] && tools+=("$c")
-done
+tools=(Torvane.exe Ostrel.exe torvane-cli.exe ostrel-cli.exe)
 programs=("${tools[@]}" VtlSettingsAccess.exe vtlsim.exe VtlDrvUsb.dll)
 
 # Small, and nothing of this machine inside: no path of the source or build tree.
