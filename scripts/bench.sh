@@ -13,7 +13,8 @@ runs=${1:-25}
 vtl_install
 tree=$VTL_BUILD/bench-build
 # The bench's programs load the simulator DLL of the bench tree, not the test build's.
-export WINEPATH="Z:${tree//\//\\}\\bin"
+WINEPATH=$(vtl_winpath "$tree/bin")
+export WINEPATH
 vtl_session
 cmake -S "$VTL_ROOT" -B "$tree" -DCMAKE_TOOLCHAIN_FILE="$VTL_ROOT/cmake/mingw-w64-x86_64.cmake" \
   -DCMAKE_BUILD_TYPE=Release >/dev/null

@@ -29,8 +29,8 @@ mkdir -p "$work"
 cmake --build "$VTL_BUILD" -j"$(nproc)" --target vtl_installcheck >/dev/null
 check=$VTL_BUILD/tests/vtl_installcheck.exe
 
-SOURCE_DATE_EPOCH=$(git -C "$VTL_ROOT" log -1 --format=%ct 2>/dev/null || echo 315532800)
-export SOURCE_DATE_EPOCH
+# Both builds of step 1 take the same times, set here once.
+vtl_source_date_epoch
 openssl req -x509 -newkey rsa:2048 -nodes -days 7 -subj "/CN=VTL4410 throwaway test signer" \
   -addext "keyUsage=critical,digitalSignature" -addext "extendedKeyUsage=codeSigning" \
   -keyout "$work/sign.key" -out "$work/sign.pem" 2>/dev/null
@@ -101,10 +101,9 @@ wine_limited() {
   [ "$rc" -ne 124 ] || die "$what did not end within 300 s"
   [ "$rc" -eq 0 ] || die "$what failed (exit code $rc)"
 }
-winpath() { printf 'Z:%s' "${1//\//\\}"; }
-"$WINE" "$check" trust "$(winpath "$work/sign.der")" || die "cannot trust the signer"
-wvt=$("$WINE" "$check" verify "$(winpath "$work/a/$setup")" "$(winpath "$tampered")" \
-  "$(winpath "$work/tree-a/stage/tools/Torvane.exe")" | tr -d '\r')
+"$WINE" "$check" trust "$(vtl_winpath "$work/sign.der")" || die "cannot trust the signer"
+wvt=$("$WINE" "$check" verify "$(vtl_winpath "$work/a/$setup")" "$(vtl_winpath "$tampered")" \
+  "$(vtl_winpath "$work/tree-a/stage/tools/Torvane.exe")" | tr -d '\r')
 echo "$wvt" | sed 's/^/  WinVerifyTrust /'
 [ "$(echo "$wvt" | sed -n 1p | cut -d' ' -f1)" = 0x00000000 ] || die "WinVerifyTrust: signed installer"
 [ "$(echo "$wvt" | sed -n 2p | cut -d' ' -f1)" = 0x80096010 ] || die "WinVerifyTrust: tampered installer"

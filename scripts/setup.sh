@@ -7,6 +7,8 @@
 #                  started only when missing and stopped again when the calling script exits
 #   vtl_prefix   - creates the private Wine prefix under the build tree, once
 #   vtl_configure- configures the build tree with the cross toolchain, once
+#   vtl_winpath  - the path a Wine program sees for a Linux path
+#   vtl_source_date_epoch - exports SOURCE_DATE_EPOCH, by default the commit's time
 VTL_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 VTL_BUILD=${VTL_BUILD:-$VTL_ROOT/build}
 export VTL_ROOT VTL_BUILD
@@ -15,6 +17,16 @@ VTL_PACKAGES=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix cmake wine64
   fonts-wine googletest imagemagick nsis osslsigncode zip openssl)
 
 vtl_log() { printf '[vtl] %s\n' "$*" >&2; }
+
+vtl_winpath() { printf 'Z:%s' "${1//\//\\}"; }
+
+# The release's times; a copy of the tree without its history falls back to 1980-01-01.
+vtl_source_date_epoch() {
+  if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
+    SOURCE_DATE_EPOCH=$(git -C "$VTL_ROOT" log -1 --format=%ct 2>/dev/null || echo 315532800)
+  fi
+  export SOURCE_DATE_EPOCH
+}
 
 vtl_install() {
   local missing=() p
