@@ -46,21 +46,14 @@ mkdir -p "$work/src-b"
   tar -xf - -C "$work/src-b"
 VTL_BUILD=$work/build-b VTL_RELEASE_DIR=$work/b VTL_RELEASE_TREE=$work/tree-b \
   bash "$work/src-b/scripts/release.sh"
-same=0
-for dir in a b; do
-  (cd "$work/$dir" && find . -type f | LC_ALL=C sort) >"$work/list-$dir"
-done
-cmp -s "$work/list-a" "$work/list-b" || die "the two releases hold different files"
-while read -r f; do
-  if cmp -s "$work/a/$f" "$work/b/$f"; then
-    same=$((same + 1))
-  else
-    die "$f differs between the two builds"
-  fi
-done <"$work/list-a"
-while read -r f; do
-  cmp -s "$work/tree-a/stage/$f" "$work/tree-b/stage/$f" || die "stage/$f differs between the two builds"
-done < <(cd "$work/tree-a/stage" && find . -type f | LC_ALL=C sort)
+# same_trees WHAT A B: the two folders hold the same files with the same bytes.
+same_trees() {
+  diff -rq "$2" "$3" >"$work/diff.log" 2>&1 ||
+    die "$1 differ between the two builds: $(head -3 "$work/diff.log")"
+}
+same_trees "the releases" "$work/a" "$work/b"
+same_trees "the staged programs" "$work/tree-a/stage" "$work/tree-b/stage"
+same=$(find "$work/a" -type f | wc -l)
 (cd "$work/a" && sha256sum -c --quiet SHA256SUMS) || die "SHA256SUMS does not match"
 step "reproducible: $same release files and every staged program byte-identical"
 
