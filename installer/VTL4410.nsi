@@ -51,14 +51,10 @@ UninstPage instfiles
 
 Var RemoveSettings
 
-; The companions join both sets when the build made them.
+; The console companions join both sets.
 !macro CompanionFiles
-  !if /FileExists "${STAGE}\tools\torvane-cli.exe"
-    File "${STAGE}\tools\torvane-cli.exe"
-  !endif
-  !if /FileExists "${STAGE}\tools\ostrel-cli.exe"
-    File "${STAGE}\tools\ostrel-cli.exe"
-  !endif
+  File "${STAGE}\tools\torvane-cli.exe"
+  File "${STAGE}\tools\ostrel-cli.exe"
 !macroend
 
 !macro DeleteToolFiles DIR

@@ -4,25 +4,21 @@
 #   here (median and lower quartile of [runs] starts, default 25, taken in turn; the ratios are
 #   to the bare dialog's figure of the same kind), and next to the same bare dialog taking the
 #   tools' splash steps first, which shows what the splash costs; executable sizes, the progress
-#   figures of torvane_bench, and the cost of one guarded driver call when the build has a
-#   guard_bench target (its last output line is the row).
+#   figures of torvane_bench, and the cost of one guarded driver call (guard_bench's last output
+#   line is the row).
 # Everything is built as the release is (-O2, stripped) in build/bench-build.
 set -euo pipefail
 runs=${1:-25}
 . "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 vtl_install
-vtl_session
 tree=$VTL_BUILD/bench-build
+# The bench's programs load the simulator DLL of the bench tree, not the test build's.
+WINEPATH=$(vtl_winpath "$tree/bin")
+export WINEPATH
+vtl_session
 cmake -S "$VTL_ROOT" -B "$tree" -DCMAKE_TOOLCHAIN_FILE="$VTL_ROOT/cmake/mingw-w64-x86_64.cmake" \
   -DCMAKE_BUILD_TYPE=Release >/dev/null
-targets=(startup_bench torvane_bench Torvane Ostrel torvane-cli ostrel-cli VtlDrvUsb)
-guard=
-# Read the whole list first: grep -q closes the pipe early, and under pipefail the test then fails.
-available=$(cmake --build "$tree" --target help)
-if grep -qx '\.\.\. guard_bench' <<<"$available"; then
-  targets+=(guard_bench)
-  guard=1
-fi
+targets=(startup_bench torvane_bench guard_bench Torvane Ostrel torvane-cli ostrel-cli VtlDrvUsb)
 vtl_log "building ${targets[*]} in $tree"
 cmake --build "$tree" -j"$(nproc)" --target "${targets[@]}" >/dev/null
 
@@ -31,10 +27,7 @@ vtl_log "start-up: $runs runs of each program"
 startup=$("$WINE" "$tree/tests/startup_bench.exe" "$runs" | tr -d '\r')
 vtl_log "progress and GUI ping"
 progress=$("$WINE" "$tree/tests/torvane_bench.exe" | tr -d '\r')
-guard_row="not measured: no guard_bench target in this build"
-if [ -n "$guard" ]; then
-  guard_row=$("$WINE" "$tree/tests/guard_bench.exe" | tr -d '\r' | sed -n '$p')
-fi
+guard_row=$("$WINE" "$tree/tests/guard_bench.exe" | tr -d '\r' | sed -n '$p')
 load_after=$(cut -d' ' -f1-3 /proc/loadavg)
 
 # startup NAME: "median p25 min max runs" of one program
@@ -77,7 +70,7 @@ startup_row Ostrel
 splash_ratio_row Torvane
 splash_ratio_row Ostrel
 for exe in Torvane.exe Ostrel.exe torvane-cli.exe ostrel-cli.exe bare_dialog.exe VtlDrvUsb.dll; do
-  [ -f "$tree/bin/$exe" ] && row "size, $exe" "$(stat -c %s "$tree/bin/$exe" | awk '{printf "%d bytes (%.0f KiB)", $1, $1 / 1024}')"
+  row "size, $exe" "$(stat -c %s "$tree/bin/$exe" | awk '{printf "%d bytes (%.0f KiB)", $1, $1 / 1024}')"
 done
 row "progress: messages per report, texts unchanged" "$(per_report 'unchanged texts')"
 row "progress: messages per report, both texts change" "$(per_report 'both texts change')"

@@ -13,7 +13,9 @@ set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 vtl_install
 vtl_configure
-vtl_session
+# A display only: Wine runs here in a fresh prefix of its own (step 3), whose server must end by
+# itself for wine_wait, and never in the build tree's prefix.
+vtl_display
 start=$(date +%s)
 step() { vtl_log "release check: $* ($(($(date +%s) - start)) s)"; }
 die() {
@@ -27,8 +29,8 @@ mkdir -p "$work"
 cmake --build "$VTL_BUILD" -j"$(nproc)" --target vtl_installcheck >/dev/null
 check=$VTL_BUILD/tests/vtl_installcheck.exe
 
-SOURCE_DATE_EPOCH=$(git -C "$VTL_ROOT" log -1 --format=%ct 2>/dev/null || echo 315532800)
-export SOURCE_DATE_EPOCH
+# Both builds of step 1 take the same times, set here once.
+vtl_source_date_epoch
 openssl req -x509 -newkey rsa:2048 -nodes -days 7 -subj "/CN=VTL4410 throwaway test signer" \
   -addext "keyUsage=critical,digitalSignature" -addext "extendedKeyUsage=codeSigning" \
   -keyout "$work/sign.key" -out "$work/sign.pem" 2>/dev/null
@@ -44,21 +46,14 @@ mkdir -p "$work/src-b"
   tar -xf - -C "$work/src-b"
 VTL_BUILD=$work/build-b VTL_RELEASE_DIR=$work/b VTL_RELEASE_TREE=$work/tree-b \
   bash "$work/src-b/scripts/release.sh"
-same=0
-for dir in a b; do
-  (cd "$work/$dir" && find . -type f | LC_ALL=C sort) >"$work/list-$dir"
-done
-cmp -s "$work/list-a" "$work/list-b" || die "the two releases hold different files"
-while read -r f; do
-  if cmp -s "$work/a/$f" "$work/b/$f"; then
-    same=$((same + 1))
-  else
-    die "$f differs between the two builds"
-  fi
-done <"$work/list-a"
-while read -r f; do
-  cmp -s "$work/tree-a/stage/$f" "$work/tree-b/stage/$f" || die "stage/$f differs between the two builds"
-done < <(cd "$work/tree-a/stage" && find . -type f | LC_ALL=C sort)
+# same_trees WHAT A B: the two folders hold the same files with the same bytes.
+same_trees() {
+  diff -rq "$2" "$3" >"$work/diff.log" 2>&1 ||
+    die "$1 differ between the two builds: $(head -3 "$work/diff.log")"
+}
+same_trees "the releases" "$work/a" "$work/b"
+same_trees "the staged programs" "$work/tree-a/stage" "$work/tree-b/stage"
+same=$(find "$work/a" -type f | wc -l)
 (cd "$work/a" && sha256sum -c --quiet SHA256SUMS) || die "SHA256SUMS does not match"
 step "reproducible: $same release files and every staged program byte-identical"
 
@@ -91,21 +86,23 @@ cleanup_prefix() {
 }
 trap cleanup_prefix EXIT
 wine_wait() { timeout 120 "$VTL_WINESERVER" -w || die "Wine processes did not end"; }
-winpath() { printf 'Z:%s' "${1//\//\\}"; }
-"$WINE" "$check" trust "$(winpath "$work/sign.der")" || die "cannot trust the signer"
-wvt=$("$WINE" "$check" verify "$(winpath "$work/a/$setup")" "$(winpath "$tampered")" \
-  "$(winpath "$work/tree-a/stage/tools/Torvane.exe")" | tr -d '\r')
+# wine_limited WHAT PROGRAM ARGS...: runs an installer or uninstaller for at most 300 s.
+wine_limited() {
+  local what=$1 rc=0
+  shift
+  timeout 300 "$WINE" "$@" || rc=$?
+  [ "$rc" -ne 124 ] || die "$what did not end within 300 s"
+  [ "$rc" -eq 0 ] || die "$what failed (exit code $rc)"
+}
+"$WINE" "$check" trust "$(vtl_winpath "$work/sign.der")" || die "cannot trust the signer"
+wvt=$("$WINE" "$check" verify "$(vtl_winpath "$work/a/$setup")" "$(vtl_winpath "$tampered")" \
+  "$(vtl_winpath "$work/tree-a/stage/tools/Torvane.exe")" | tr -d '\r')
 echo "$wvt" | sed 's/^/  WinVerifyTrust /'
 [ "$(echo "$wvt" | sed -n 1p | cut -d' ' -f1)" = 0x00000000 ] || die "WinVerifyTrust: signed installer"
 [ "$(echo "$wvt" | sed -n 2p | cut -d' ' -f1)" = 0x80096010 ] || die "WinVerifyTrust: tampered installer"
 [ "$(echo "$wvt" | sed -n 3p | cut -d' ' -f1)" = 0x00000000 ] || die "WinVerifyTrust: signed Torvane"
 step "WinVerifyTrust: signed 0, tampered 0x80096010"
 
-tools="Torvane.exe Ostrel.exe"
-for c in torvane-cli.exe ostrel-cli.exe; do
-  [ -f "$work/tree-a/stage/tools/$c" ] && tools="$tools $c"
-done
-export VTL_EXPECT_TOOLS=$tools
 installcheck() { "$WINE" "$check" --gtest_brief=1 --gtest_filter="$1" || die "installed state: $1"; }
 program_files=$WINEPREFIX/drive_c/'Program Files/Veltrane/VTL4410 Tools'
 
@@ -115,7 +112,7 @@ mkfifo "$work/hold"
 "$WINE" "$check" hold <"$work/hold" &
 hold_pid=$!
 exec 6>"$work/hold"
-"$WINE" "$work/a/$setup" /S /SIMULATOR || die "the silent install failed"
+wine_limited "the silent install" "$work/a/$setup" /S /SIMULATOR
 installcheck 'Installed.*'
 [ "$("$WINE" "$check" verify 'C:\Program Files\Veltrane\VTL4410 Tools\Uninstall.exe' | cut -d' ' -f1)" = 0x00000000 ] ||
   die "WinVerifyTrust: the installed uninstaller"
@@ -124,15 +121,15 @@ wait "$hold_pid" || die "the holding process failed"
 wine_wait
 step "installed silently: files, shortcuts, Uninstall entry, settings key, saving on OK"
 
-"$WINE" "$program_files/Uninstall.exe" /S || die "the silent uninstall failed"
+wine_limited "the silent uninstall" "$program_files/Uninstall.exe" /S
 wine_wait
 installcheck 'Uninstalled.*'
 step "uninstalled silently: nothing left, settings kept"
 
-"$WINE" "$work/a/$setup" /S || die "the silent reinstall failed"
+wine_limited "the silent reinstall" "$work/a/$setup" /S
 wine_wait
 [ -f "$program_files/Torvane.exe" ] || die "reinstall"
-"$WINE" "$program_files/Uninstall.exe" /S /REMOVESETTINGS || die "the second uninstall failed"
+wine_limited "the second uninstall" "$program_files/Uninstall.exe" /S /REMOVESETTINGS
 wine_wait
 installcheck 'Uninstalled.NothingInstalledIsLeft:Purged.*'
 step "reinstalled and uninstalled with /REMOVESETTINGS: settings gone"

@@ -15,10 +15,7 @@ vtl_install
 version=1.2.0.0
 tree=${VTL_RELEASE_TREE:-$VTL_BUILD/release-build}
 out=${VTL_RELEASE_DIR:-$VTL_BUILD/release}
-if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
-  SOURCE_DATE_EPOCH=$(git -C "$VTL_ROOT" log -1 --format=%ct 2>/dev/null || echo 315532800)
-fi
-export SOURCE_DATE_EPOCH
+vtl_source_date_epoch
 sign=
 if [ -n "${VTL_SIGN_CERT:-}" ] && [ -n "${VTL_SIGN_KEY:-}" ]; then
   sign=1
@@ -30,10 +27,7 @@ cmake -S "$VTL_ROOT" -B "$tree" -DCMAKE_TOOLCHAIN_FILE="$VTL_ROOT/cmake/mingw-w6
 cmake --build "$tree" -j"$(nproc)" >/dev/null
 
 bin=$tree/bin
-tools=(Torvane.exe Ostrel.exe)
-for c in torvane-cli.exe ostrel-cli.exe; do
-  [ -f "$bin/$c" ] && tools+=("$c")
-done
+tools=(Torvane.exe Ostrel.exe torvane-cli.exe ostrel-cli.exe)
 programs=("${tools[@]}" VtlSettingsAccess.exe vtlsim.exe VtlDrvUsb.dll)
 
 # Small, and nothing of this machine inside: no path of the source or build tree.

@@ -33,11 +33,10 @@ done
 exe="$VTL_BUILD/bin/$target.exe"
 [ -f "$exe" ] || { echo "$target.exe is not built in $VTL_BUILD/bin yet" >&2; exit 1; }
 
-winpath() { printf 'Z:%s' "${1//\//\\}"; }
 # The simulator runs inside Wine: hand it Windows paths.
 for v in VTLSIM_CONFIG VTLSIM_JOURNAL; do
   val=${!v:-}
-  if [[ $val == /* ]]; then export "$v=$(winpath "$val")"; fi
+  if [[ $val == /* ]]; then export "$v=$(vtl_winpath "$val")"; fi
 done
 
 vtl_session

@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
 # Set-up shared by run.sh and test.sh; run alone it only prepares the machine and the build tree.
 #   vtl_install  - installs the Debian packages a fresh machine lacks (apt only when needed)
-#   vtl_session  - gives this shell a display and a persistent wineserver, started only when
-#                  missing and stopped again when the calling script exits
+#   vtl_display  - gives this shell a display (Xvfb when none answers) and Wine's settings;
+#                  what it starts stops again when the calling script exits
+#   vtl_session  - vtl_display, the build tree's prefix and a persistent wineserver on it,
+#                  started only when missing and stopped again when the calling script exits
 #   vtl_prefix   - creates the private Wine prefix under the build tree, once
 #   vtl_configure- configures the build tree with the cross toolchain, once
+#   vtl_winpath  - the path a Wine program sees for a Linux path
+#   vtl_source_date_epoch - exports SOURCE_DATE_EPOCH, by default the commit's time
 VTL_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 VTL_BUILD=${VTL_BUILD:-$VTL_ROOT/build}
 export VTL_ROOT VTL_BUILD
@@ -13,6 +17,16 @@ VTL_PACKAGES=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix cmake wine64
   fonts-wine googletest imagemagick nsis osslsigncode zip openssl)
 
 vtl_log() { printf '[vtl] %s\n' "$*" >&2; }
+
+vtl_winpath() { printf 'Z:%s' "${1//\//\\}"; }
+
+# The release's times; a copy of the tree without its history falls back to 1980-01-01.
+vtl_source_date_epoch() {
+  if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
+    SOURCE_DATE_EPOCH=$(git -C "$VTL_ROOT" log -1 --format=%ct 2>/dev/null || echo 315532800)
+  fi
+  export SOURCE_DATE_EPOCH
+}
 
 vtl_install() {
   local missing=() p
@@ -67,23 +81,26 @@ vtl_stop_session() {
   fi
 }
 
-vtl_session() {
+vtl_display() {
   # shellcheck source=wine-env.sh
   . "$VTL_ROOT/scripts/wine-env.sh"
   VTL_WINESERVER=$(command -v wineserver || echo /usr/lib/wine/wineserver64)
   trap vtl_stop_session EXIT
   trap 'exit 130' INT TERM
-  if ! vtl_display_usable; then
-    local n
-    for n in $(seq 90 140); do
-      [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
-    done
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-    VTL_STARTED_XVFB=$!
-    export DISPLAY=":$n"
-    vtl_wait_for '[ -S /tmp/.X11-unix/X$n ]' 100 || { vtl_log "Xvfb did not start"; return 1; }
-    vtl_log "virtual display $DISPLAY"
-  fi
+  vtl_display_usable && return 0
+  local n
+  for n in $(seq 90 140); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
+  done
+  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  VTL_STARTED_XVFB=$!
+  export DISPLAY=":$n"
+  vtl_wait_for '[ -S /tmp/.X11-unix/X$n ]' 100 || { vtl_log "Xvfb did not start"; return 1; }
+  vtl_log "virtual display $DISPLAY"
+}
+
+vtl_session() {
+  vtl_display || return 1
   vtl_prefix || return 1
   # The server's socket directory differs between Wine builds, so ask the server itself:
   # -p refuses when one already runs for the prefix (persistent or a program's own), and

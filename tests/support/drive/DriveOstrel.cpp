@@ -66,17 +66,13 @@ bool UpdateAsksFirst(CProcessDriver &app, const std::string &path)
 }
 } // namespace
 
-int DriveOstrel(const std::string &, const std::string &workDir)
+int DriveOstrel(const std::string &samples, const std::string &workDir)
 {
-    // Without a configuration of the user's, the tour shows two boards.
+    // Without a configuration of the user's, the tour shows the sample's two boards.
     std::vector<std::pair<std::string, std::string>> env;
     const char *pszConfig = getenv("VTLSIM_CONFIG");
     if (pszConfig == NULL || *pszConfig == '\0')
-    {
-        const std::string config = workDir + "two-boards.ini";
-        WriteFileText(config, "[board 0]\n[board 1]\neeprom_version = 1.05\n");
-        env.push_back({"VTLSIM_CONFIG", config});
-    }
+        env.push_back({"VTLSIM_CONFIG", samples + "two-boards.ini"});
     CProcessDriver app;
     if (!app.Start("Ostrel.exe", env) || !app.WaitForMainWindow(30000))
     {
