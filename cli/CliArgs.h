@@ -41,10 +41,11 @@ struct CliBoardChoice
 {
     enum Kind
     {
-        kFirst, // the first listed board, as the GUI tools take it
-        kIndex, // --board N: position in the list
-        kIo,    // --io 0xADDR
-        kAll    // --all: each listed board in turn
+        kFirst,        // the first listed board, as Ostrel takes it
+        kLibraryFirst, // the library's board 0, as Torvane takes it
+        kIndex,        // --board N: position in the list
+        kIo,           // --io 0xADDR
+        kAll           // --all: each listed board in turn
     };
     Kind nKind = kFirst;
     std::uint32_t nValue = 0;

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <string>
 
 namespace
 {
@@ -49,7 +50,13 @@ bool Requested()
 int Finish(int nCode)
 {
     if (g_bRequested.load())
-        nCode = kExitInterrupted;
+    {
+        // A failure that ran before the event is what a script must see, not the event.
+        if (nCode == kExitDone)
+            nCode = kExitInterrupted;
+        CliOutput().Err("The run was interrupted; exit code " + std::to_string(nCode) + " (" +
+                        CliExitMeaning(nCode) + ").");
+    }
     g_nFinalCode = nCode;
     if (g_hFinished)
         SetEvent(g_hFinished);

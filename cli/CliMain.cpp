@@ -31,6 +31,11 @@ int PrintHelp(const CliProgram &program)
 }
 } // namespace
 
+const char *CliProgramName()
+{
+    return g_pszProgram;
+}
+
 int CliUsageError(const std::string &strReason)
 {
     CliOutput().Err(std::string(g_pszProgram) + ": " + strReason + " (see " + g_pszProgram +

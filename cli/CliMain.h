@@ -20,6 +20,9 @@ struct CliProgram
 // command; gives the exit code.
 int CliMain(int argc, wchar_t **argv, const CliProgram &program);
 
+// "torvane-cli" or "ostrel-cli", once CliMain runs.
+const char *CliProgramName();
+
 // Prints "name: reason (see name --help)" and gives the usage code.
 int CliUsageError(const std::string &strReason);
 

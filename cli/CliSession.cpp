@@ -113,6 +113,7 @@ int CCliSession::ReleaseBoard()
     m_pBoard = nullptr;
     try
     {
+        // Its status is not part of the library's promise, so only a throw is a failure.
         CVtlBoard(pBoard).ReleaseBoard();
     }
     catch (VTLExc &e)
@@ -153,6 +154,15 @@ std::vector<const CliBoard *> CCliSession::Choose(const CliBoardChoice &choice) 
     case CliBoardChoice::kFirst:
         chosen.push_back(&m_boards.front());
         break;
+    case CliBoardChoice::kLibraryFirst:
+        // Torvane opens the library's board 0 whatever the other records say; when that one
+        // is not listed, taking another board would act on one that Torvane never shows.
+        if (m_boards.front().nIndex == 0)
+            chosen.push_back(&m_boards.front());
+        else
+            CliOutput().Err("The library's board 0, the one Torvane uses, has no usable record; "
+                            "choose a listed board with --board N (see \"ostrel-cli list\").");
+        break;
     case CliBoardChoice::kAll:
         for (const CliBoard &board : m_boards)
             chosen.push_back(&board);
@@ -164,24 +174,38 @@ std::vector<const CliBoard *> CCliSession::Choose(const CliBoardChoice &choice) 
             CliOutput().Err("No board at list index " + std::to_string(choice.nValue) + "; " +
                             std::to_string(m_boards.size()) + " listed (see \"list\").");
         break;
-    case CliBoardChoice::kIo:
+    case CliBoardChoice::kIo: {
+        const std::string strAddress = CliFormat(OstrelText::kIoAddress, choice.nValue);
+        std::string strIndexes;
         for (const CliBoard &board : m_boards)
         {
-            if (board.dwIoAddress == choice.nValue)
-            {
-                chosen.push_back(&board);
-                break;
-            }
+            if (board.dwIoAddress != choice.nValue)
+                continue;
+            chosen.push_back(&board);
+            strIndexes += (strIndexes.empty() ? "" : ", ") + std::to_string(board.nPosition);
         }
-        if (chosen.empty())
-            CliOutput().Err("No board at I/O address " +
-                            CliFormat(OstrelText::kIoAddress, choice.nValue) + " (see \"list\").");
+        // The address is a setting of the board, not its identity: two boards may share it.
+        if (chosen.size() > 1)
+        {
+            CliOutput().Err(std::to_string(chosen.size()) + " boards are at I/O address " +
+                            strAddress + " (list indexes " + strIndexes +
+                            "); use --board N to choose one.");
+            chosen.clear();
+        }
+        else if (chosen.empty())
+            CliOutput().Err("No board at I/O address " + strAddress + " (see \"list\").");
         break;
+    }
     }
     return chosen;
 }
 
-CliResult CCliSession::RunOne(const CliBoard &board, const CliCommandFn &command)
+CliResult CliInterrupted()
+{
+    return {kExitInterrupted, std::string()};
+}
+
+CliResult CCliSession::RunOne(const CliBoard &board, const CliCommandFn &command, int &nRelease)
 {
     CliResult result{kExitDone, std::string()};
     try
@@ -191,27 +215,27 @@ CliResult CCliSession::RunOne(const CliBoard &board, const CliCommandFn &command
         {
             CliOutput().Err(std::string(m_texts.pszLocked) + "\n" + board.Describe() +
                             " is locked by another program.");
-            return {kExitNoBoard, std::string()};
+            result = {kExitNoBoard, std::string()};
         }
-        CVtlBoard guarded(pBoard);
-        result = command(guarded, board);
+        else
+        {
+            CVtlBoard guarded(pBoard);
+            result = command(guarded, board);
+        }
     }
     catch (VTLExc &e)
     {
         result = {ReportException(e), std::string()};
     }
-    const int nRelease = ReleaseBoard();
-    if (nRelease != kExitDone && result.nCode == kExitDone)
-        result.nCode = nRelease;
+    nRelease = ReleaseBoard();
     return result;
 }
 
-int CCliSession::Run(const CliBoardChoice &choice, const CliCommandFn &command)
+int CCliSession::Run(const std::vector<const CliBoard *> &chosen, bool bAll,
+                     const CliCommandFn &command)
 {
-    const std::vector<const CliBoard *> chosen = Choose(choice);
     if (chosen.empty())
         return kExitNoBoard;
-    const bool bAll = choice.nKind == CliBoardChoice::kAll;
     int nWorst = kExitDone;
     for (const CliBoard *pBoard : chosen)
     {
@@ -219,25 +243,32 @@ int CCliSession::Run(const CliBoardChoice &choice, const CliCommandFn &command)
         {
             if (bAll)
                 CliOutput().Out(pBoard->Describe() + ": not started (interrupted)");
+            nWorst = CliWorse(nWorst, kExitInterrupted);
             continue;
         }
         if (bAll)
             CliOutput().SetErrPrefix(pBoard->Describe() + ": ");
-        const CliResult result = RunOne(*pBoard, command);
+        int nRelease = kExitDone;
+        const CliResult result = RunOne(*pBoard, command, nRelease);
         CliOutput().SetErrPrefix(std::string());
+        // A release that failed after a command that succeeded is still a failure of the run,
+        // but the command's result is shown: the board was changed.
+        std::string strLine;
+        if (result.nCode == kExitDone)
+            strLine = CliOneLine(result.strText.empty() ? "done" : result.strText);
+        else if (result.nCode == kExitInterrupted)
+            strLine = "stopped (interrupted)";
+        else
+            strLine = "failed with code " + std::to_string(result.nCode) + " (" +
+                      CliExitMeaning(result.nCode) + ")";
+        if (nRelease != kExitDone)
+            strLine += "; the release failed with code " + std::to_string(nRelease) + " (" +
+                       CliExitMeaning(nRelease) + ")";
         if (bAll)
-        {
-            CliOutput().Out(pBoard->Describe() + ": " +
-                            (result.nCode == kExitDone
-                                 ? CliOneLine(result.strText.empty() ? "done" : result.strText)
-                                 : "failed with code " + std::to_string(result.nCode) + " (" +
-                                       CliExitMeaning(result.nCode) + ")"));
-        }
+            CliOutput().Out(pBoard->Describe() + ": " + strLine);
         else if (result.nCode == kExitDone && !result.strText.empty())
-        {
             CliOutput().Out(result.strText);
-        }
-        nWorst = std::max(nWorst, result.nCode);
+        nWorst = CliWorse(nWorst, CliWorse(result.nCode, nRelease));
     }
     return nWorst;
 }

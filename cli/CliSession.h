@@ -36,6 +36,9 @@ struct CliTexts
     std::string (*pfnOpenFailed)(const std::string &strLibraryText, std::uint32_t nCode);
 };
 
+// What a command gives when an interrupt came before one of its board calls.
+CliResult CliInterrupted();
+
 typedef std::function<CliResult(CVtlBoard &board, const CliBoard &info)> CliCommandFn;
 
 class CCliSession
@@ -51,9 +54,13 @@ public:
     int Open();
     const std::vector<CliBoard> &Boards() const { return m_boards; }
 
+    // The boards the choice names, in list order; empty after printing why there are none
+    // (exit code 3). Opens no board.
+    std::vector<const CliBoard *> Choose(const CliBoardChoice &choice) const;
+
     // Runs the command on each chosen board, opening each just before and releasing it just
-    // after. With --all it prints one summary line per board and gives the highest code.
-    int Run(const CliBoardChoice &choice, const CliCommandFn &command);
+    // after. With --all it prints one summary line per board. Gives the worst code.
+    int Run(const std::vector<const CliBoard *> &chosen, bool bAll, const CliCommandFn &command);
 
     // For callers that walk the list themselves: the board, or null when another program holds
     // it. May throw VTLExc. At most one board is held at a time.
@@ -69,9 +76,8 @@ public:
     static int ReportException(const VTLExc &e);
 
 private:
-    CliResult RunOne(const CliBoard &board, const CliCommandFn &command);
-    // The boards the choice names; empty after printing why there are none.
-    std::vector<const CliBoard *> Choose(const CliBoardChoice &choice) const;
+    // The command's result; the release's code goes to nRelease.
+    CliResult RunOne(const CliBoard &board, const CliCommandFn &command, int &nRelease);
 
     CliTexts m_texts;
     std::unique_ptr<CVtlDrvUsbLoad> m_pLoader;

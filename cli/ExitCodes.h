@@ -15,6 +15,10 @@ enum CliExit : int
     kExitInterrupted = 130
 };
 
+// The code a script should see of two: any failure over an interruption, an interruption over
+// success.
+int CliWorse(int nA, int nB);
+
 // Short meaning of a code, for the summary lines of --all.
 const char *CliExitMeaning(int nCode);
 

@@ -1,4 +1,5 @@
 // OstrelCli.cpp - ostrel-cli: Ostrel's board list and EEPROM commands for scripts.
+#include "CliBoardFile.h"
 #include "CliBreak.h"
 #include "CliJson.h"
 #include "CliMain.h"
@@ -10,8 +11,8 @@
 #include "DriverText.h"
 #include "flash/Messages.h"
 
-#include <algorithm>
 #include <cstdio>
+#include <map>
 #include <vector>
 
 using namespace OstrelText;
@@ -31,20 +32,25 @@ const char kHelp[] =
     "\n"
     "  list             one line per board: list index, I/O address, EEPROM version, type;\n"
     "                   with --json an array of objects (version null when unknown)\n"
-    "  save             reads the EEPROM into FILE (*.iic)\n"
+    "  save             reads the EEPROM into FILE (*.iic); with --all FILE must hold\n"
+    "                   {index} or {io}\n"
     "  update           writes the EEPROM image FILE, when the library accepts the file and\n"
     "                   its version is newer than the EEPROM's (or the EEPROM's cannot be\n"
     "                   read); --allow-downgrade writes an older or equal version too\n"
     "  verify           compares the EEPROM with FILE\n"
     "  erase            erases the EEPROM\n"
     "\n"
+    "In FILE, {index} stands for the board's list index and {io} for its I/O address\n"
+    "(0x300), so that each board has a file of its own.\n"
+    "\n"
     "BOARD chooses the boards; without it the first listed board is used:\n"
     "  --board N        the board at list index N (as \"list\" shows it)\n"
-    "  --io 0xADDR      the board at I/O address ADDR\n"
+    "  --io 0xADDR      the one board at I/O address ADDR (several there: none, code 3)\n"
     "  --all            each listed board in turn, with one summary line per board\n"
     "\n"
     "Results go to stdout; messages go to stderr. Ctrl+C or closing the console lets the\n"
-    "running board operation finish, then releases the board and exits with 130.\n";
+    "running board operation finish and starts nothing more; the board is released and the\n"
+    "program exits with 130, or with the worst code of an operation that failed.\n";
 
 std::string OpenFailed(const std::string &strLibraryText, std::uint32_t nCode)
 {
@@ -113,33 +119,35 @@ int List(CCliSession &session, bool bJson)
     for (const CliBoard &board : session.Boards())
     {
         if (CliBreak::Requested())
-            return kExitInterrupted;
+            return CliWorse(nCode, kExitInterrupted);
         ListRow row = {&board, false, false, 0, 0};
         try
         {
             UsbBoard *pBoard = session.OpenBoard(board);
             row.bLocked = pBoard == nullptr;
-            if (pBoard)
+            if (pBoard && !CliBreak::Requested())
                 row.bVersion = CVtlBoard(pBoard).GetEepromVersion(&row.nMajor, &row.nMinor) == 0;
         }
         catch (VTLExc &e)
         {
-            nCode = std::max(nCode, CCliSession::ReportException(e));
+            nCode = CliWorse(nCode, CCliSession::ReportException(e));
         }
-        nCode = std::max(nCode, session.ReleaseBoard());
+        nCode = CliWorse(nCode, session.ReleaseBoard());
         rows.push_back(row);
     }
     PrintList(rows, bJson);
     if (rows.empty())
     {
         CliOutput().Err(TorvaneText::kNoBoards);
-        nCode = std::max(nCode, static_cast<int>(kExitNoBoard));
+        nCode = CliWorse(nCode, kExitNoBoard);
     }
     return nCode;
 }
 
 CliResult Erase(CVtlBoard &board)
 {
+    if (CliBreak::Requested())
+        return CliInterrupted();
     if (board.EraseEeprom() == 0)
         return {kExitDone, kEraseDone};
     CliOutput().Err(WithLibraryText(kEraseFailed, board));
@@ -148,6 +156,8 @@ CliResult Erase(CVtlBoard &board)
 
 CliResult Save(CVtlBoard &board, const std::string &strPath)
 {
+    if (CliBreak::Requested())
+        return CliInterrupted();
     if (board.SaveEeprom(strPath.c_str()) == 0)
         return {kExitDone, "EEPROM saved to " + strPath};
     CliOutput().Err(WithLibraryText(kSaveFailed, board));
@@ -165,8 +175,12 @@ bool IsValidImage(CVtlBoard &board, const std::string &strPath)
 
 CliResult Verify(CVtlBoard &board, const std::string &strPath)
 {
+    if (CliBreak::Requested())
+        return CliInterrupted();
     if (!IsValidImage(board, strPath))
         return {kExitBadFile, std::string()};
+    if (CliBreak::Requested())
+        return CliInterrupted();
     if (board.VerifyEeprom(strPath.c_str()) == 0)
         return {kExitDone, kVerifyDone};
     CliOutput().Err(WithLibraryText(kVerifyFailed, board));
@@ -177,32 +191,36 @@ CliResult Verify(CVtlBoard &board, const std::string &strPath)
 // here is --allow-downgrade; an unreadable file version counts as 0.0.
 CliResult Update(CVtlBoard &board, const std::string &strPath, bool bAllowDowngrade)
 {
+    if (CliBreak::Requested())
+        return CliInterrupted();
     if (!IsValidImage(board, strPath))
         return {kExitBadFile, std::string()};
     if (CliBreak::Requested())
-        return {kExitInterrupted, std::string()};
+        return CliInterrupted();
     int nEepromMajor = 0;
     int nEepromMinor = 0;
     int nFileMajor = 0;
     int nFileMinor = 0;
     const int nEepromResult = board.GetEepromVersion(&nEepromMajor, &nEepromMinor);
+    if (CliBreak::Requested())
+        return CliInterrupted();
     board.GetFileVersion(strPath.c_str(), &nFileMajor, &nFileMinor);
     if (nEepromResult == 0 && !IsNewerVersion(nFileMajor, nFileMinor, nEepromMajor, nEepromMinor))
     {
-        char szText[256];
-        snprintf(szText, sizeof(szText),
-                 "The EEPROM currently contains version %d.%d and the file version %d.%d",
-                 nEepromMajor, nEepromMinor, nFileMajor, nFileMinor);
+        // Written as the list writes versions: 1.10 and 1.05 must not read as 1.10 and 1.5.
+        const std::string strText = "The EEPROM currently contains " +
+                                    CliFormat(kVersion, nEepromMajor, nEepromMinor) +
+                                    " and the file " + CliFormat(kVersion, nFileMajor, nFileMinor);
         if (!bAllowDowngrade)
         {
-            CliOutput().Err(std::string(szText) +
+            CliOutput().Err(strText +
                             ", which is not newer: not written (--allow-downgrade writes it).");
             return {kExitRefusedDowngrade, std::string()};
         }
-        CliOutput().Err(std::string(szText) + "; writing it as --allow-downgrade asks.");
+        CliOutput().Err(strText + "; writing it as --allow-downgrade asks.");
     }
     if (CliBreak::Requested())
-        return {kExitInterrupted, std::string()};
+        return CliInterrupted();
     if (board.ProgramEeprom(strPath.c_str()) == 0)
         return {kExitDone, std::string("EEPROM updated. ") + kProgramDone};
     CliOutput().Err(WithLibraryText(kProgramFailed, board));
@@ -215,7 +233,8 @@ int Run(const CCliArgs &args)
     const bool bList = strCommand == L"list";
     const bool bUpdate = strCommand == L"update";
     const bool bErase = strCommand == L"erase";
-    const bool bWithFile = bUpdate || strCommand == L"save" || strCommand == L"verify";
+    const bool bSave = strCommand == L"save";
+    const bool bWithFile = bUpdate || bSave || strCommand == L"verify";
     if (!bList && !bErase && !bWithFile)
         return CliUsageError("unknown command \"" + CliAnsi(strCommand) + "\"");
 
@@ -232,41 +251,46 @@ int Run(const CCliArgs &args)
     CliBoardChoice choice;
     if (!bUseOk || !ReadBoardChoice(args, choice, strError))
         return CliUsageError(strError);
+    const bool bAll = choice.nKind == CliBoardChoice::kAll;
+    const std::wstring strFile = bWithFile ? args.Operands()[0] : std::wstring();
+    const bool bPerBoard = HasBoardPlaceholder(strFile);
+    if (bSave && bAll && !bPerBoard)
+        return CliUsageError("with --all, save needs {index} or {io} in the file name, so that "
+                             "each board is saved to a file of its own");
 
-    // Files are checked before any board is touched.
+    // A file without placeholders is checked before the library is loaded; one with them once
+    // the list tells their values, and before any board is opened.
+    std::map<std::uint32_t, std::string> paths;
     std::string strPath;
-    if (bWithFile)
-    {
-        const std::wstring &strFile = args.Operands()[0];
-        const bool bSave = strCommand == L"save";
-        if (!ToLibraryPath(strFile, strPath, strError) ||
-            !(bSave ? CheckOutputFile(strFile, strError) : CheckInputFile(strFile, strError)))
-        {
-            CliOutput().Err("ostrel-cli: " + strError);
-            return kExitBadFile;
-        }
-    }
+    int nCode = kExitDone;
+    if (bWithFile && !bPerBoard && (nCode = CheckBoardFile(strFile, bSave, strPath)) != kExitDone)
+        return nCode;
 
     CCliSession session(kTexts);
-    int nCode = session.Open();
+    nCode = session.Open();
     if (nCode != kExitDone)
         return nCode;
     if (bList)
         nCode = List(session, args.Has(L"--json"));
     else
     {
+        const std::vector<const CliBoard *> chosen = session.Choose(choice);
+        if (bPerBoard && !chosen.empty())
+            nCode = BoardFiles(strFile, bSave, chosen, paths);
         const bool bAllowDowngrade = args.Has(L"--allow-downgrade");
-        nCode = session.Run(choice, [&](CVtlBoard &board, const CliBoard &) {
-            if (bErase)
-                return Erase(board);
-            if (bUpdate)
-                return Update(board, strPath, bAllowDowngrade);
-            if (strCommand == L"save")
-                return Save(board, strPath);
-            return Verify(board, strPath);
-        });
+        if (nCode == kExitDone)
+            nCode = session.Run(chosen, bAll, [&](CVtlBoard &board, const CliBoard &info) {
+                const std::string &strBoardPath = bPerBoard ? paths[info.nPosition] : strPath;
+                if (bErase)
+                    return Erase(board);
+                if (bUpdate)
+                    return Update(board, strBoardPath, bAllowDowngrade);
+                if (bSave)
+                    return Save(board, strBoardPath);
+                return Verify(board, strBoardPath);
+            });
     }
-    return std::max(nCode, session.Close());
+    return CliWorse(nCode, session.Close());
 }
 } // namespace
 

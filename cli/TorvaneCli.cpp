@@ -1,4 +1,6 @@
 // TorvaneCli.cpp - torvane-cli: Torvane's flash commands for scripts.
+#include "CliBoardFile.h"
+#include "CliBreak.h"
 #include "CliMain.h"
 #include "CliOutput.h"
 #include "CliProgress.h"
@@ -8,7 +10,6 @@
 #include "DriverText.h"
 #include "flash/Messages.h"
 
-#include <algorithm>
 #include <functional>
 
 using namespace TorvaneText;
@@ -33,13 +34,15 @@ const char kHelp[] =
     "  --family         the FPGA family; without it the one Torvane stored, else Spartan\n"
     "  --version        the version stored with the file; without it 1.0\n"
     "\n"
-    "BOARD chooses the boards; without it the first listed board is used:\n"
+    "BOARD chooses the boards; without it the board Torvane uses, the library's board 0,\n"
+    "which must be listed (as list index 0); the program says which board it is:\n"
     "  --board N        the board at list index N (as \"ostrel-cli list\" shows it)\n"
-    "  --io 0xADDR      the board at I/O address ADDR\n"
+    "  --io 0xADDR      the one board at I/O address ADDR (several there: none, code 3)\n"
     "  --all            each listed board in turn, with one summary line per board\n"
     "\n"
     "Results go to stdout; messages and progress go to stderr. Ctrl+C or closing the console\n"
-    "lets the running board operation finish, then releases the board and exits with 130.\n";
+    "lets the running board operation finish and starts nothing more; the board is released\n"
+    "and the program exits with 130, or with the worst code of an operation that failed.\n";
 
 const char *FamilyName(FpgaFamily nFamily)
 {
@@ -58,10 +61,10 @@ std::string ErrorText(CVtlBoard &board)
     return CopyDriverText(board.GetErrorText());
 }
 
-// The family from --family, else from Torvane's settings; says which it took.
-bool ChooseFamily(const CCliArgs &args, FpgaFamily &nFamily, std::string &strError)
+// The family from --family, else from Torvane's settings, and where it came from.
+bool ChooseFamily(const CCliArgs &args, FpgaFamily &nFamily, std::string &strSource,
+                  std::string &strError)
 {
-    std::string strSource;
     if (args.Has(L"--family"))
     {
         const std::wstring &strValue = args.Value(L"--family");
@@ -82,7 +85,6 @@ bool ChooseFamily(const CCliArgs &args, FpgaFamily &nFamily, std::string &strErr
         nFamily = ReadStoredFamily(bStored);
         strSource = bStored ? "Torvane's setting" : "default";
     }
-    CliOutput().Out(std::string("Family: ") + FamilyName(nFamily) + " (" + strSource + ")");
     return true;
 }
 
@@ -92,6 +94,8 @@ CliResult Info(CVtlBoard &board, const CliBoard &info)
     int nCode = kExitDone;
     for (FpgaFamily nFamily : {FAMILY_SPARTAN, FAMILY_VIRTEX})
     {
+        if (CliBreak::Requested())
+            return {CliWorse(nCode, kExitInterrupted), std::string()};
         char szBuffer[kFlashInfoSize];
         std::uint32_t nSize = sizeof(szBuffer);
         const int nStatus = board.GetFlashInfo(nFamily, szBuffer, &nSize);
@@ -115,7 +119,11 @@ CliResult Info(CVtlBoard &board, const CliBoard &info)
 CliResult FlashOperation(CVtlBoard &board, CCliProgress &progress, const char *pszError,
                          const char *pszEnd, const std::function<int()> &operation)
 {
+    if (CliBreak::Requested())
+        return CliInterrupted();
     board.SetProgressCallback(&CCliProgress::Callback, &progress);
+    if (CliBreak::Requested())
+        return CliInterrupted();
     progress.Start();
     const int nStatus = operation();
     progress.End();
@@ -135,6 +143,7 @@ int Run(const CCliArgs &args)
     if (!bProgram && !bEraseBitstream && strCommand != L"info" && strCommand != L"erase")
         return CliUsageError("unknown command \"" + CliAnsi(strCommand) + "\"");
 
+    // Every option value is checked before anything is printed or looked at.
     std::string strError;
     bool bUseOk = true;
     if (bProgram)
@@ -152,26 +161,24 @@ int Run(const CCliArgs &args)
     if (args.Has(L"--version") && !ParseVersion(args.Value(L"--version"), nMajor, nMinor))
         return CliUsageError("--version takes MAJOR.MINOR such as 1.0, not \"" +
                              CliAnsi(args.Value(L"--version")) + "\"");
+    FpgaFamily nFamily = FAMILY_SPARTAN;
+    std::string strFamilySource;
+    if ((bProgram || bEraseBitstream) && !ChooseFamily(args, nFamily, strFamilySource, strError))
+        return CliUsageError(strError);
+    const bool bDefaultBoard = choice.nKind == CliBoardChoice::kFirst;
+    if (bDefaultBoard)
+        choice.nKind = CliBoardChoice::kLibraryFirst;
 
     // The file is checked before any board is touched.
     std::string strPath;
-    if (bProgram)
-    {
-        const std::wstring &strFile = args.Operands()[0];
-        if (!ToLibraryPath(strFile, strPath, strError) || !CheckInputFile(strFile, strError))
-        {
-            CliOutput().Err("torvane-cli: " + strError);
-            return kExitBadFile;
-        }
-    }
-    FpgaFamily nFamily = FAMILY_SPARTAN;
-    if ((bProgram || bEraseBitstream) && !ChooseFamily(args, nFamily, strError))
-        return CliUsageError(strError);
+    int nCode = kExitDone;
+    if (bProgram && (nCode = CheckBoardFile(args.Operands()[0], false, strPath)) != kExitDone)
+        return nCode;
 
     // Declared before the session: the library may report progress until the board is released.
     CCliProgress progress;
     CCliSession session(kTexts);
-    int nCode = session.Open();
+    nCode = session.Open();
     if (nCode != kExitDone)
         return nCode;
     CliCommandFn command;
@@ -193,8 +200,20 @@ int Run(const CCliArgs &args)
         };
     else
         command = &Info;
-    nCode = session.Run(choice, command);
-    return std::max(nCode, session.Close());
+    // Which board and family are said once a board is open, before the first operation.
+    bool bSaid = false;
+    nCode =
+        session.Run(session.Choose(choice), choice.nKind == CliBoardChoice::kAll,
+                    [&](CVtlBoard &board, const CliBoard &info) {
+                        if (!bSaid && bDefaultBoard)
+                            CliOutput().Out("Board: " + info.Describe() + ", the one Torvane uses");
+                        if (!bSaid && !strFamilySource.empty())
+                            CliOutput().Out(std::string("Family: ") + FamilyName(nFamily) + " (" +
+                                            strFamilySource + ")");
+                        bSaid = true;
+                        return command(board, info);
+                    });
+    return CliWorse(nCode, session.Close());
 }
 } // namespace
 

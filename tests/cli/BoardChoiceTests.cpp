@@ -5,9 +5,11 @@ using namespace clitest;
 
 namespace
 {
-// List index 0 is the library's board 1: the library's board 0 has no usable record.
-const std::string kFourBoards = BoardsConfig(
-    {"usable = 0\nio = 0x300", "io = 0x310", "io = 0x320", "io = 0x330"}, std::string());
+// List index 0 is the library's board 1: the library's board 0 has no usable record. List
+// indexes 1 and 3 share an I/O address.
+const std::string kFourBoards =
+    BoardsConfig({"usable = 0\nio = 0x300", "io = 0x310", "io = 0x320", "io = 0x330", "io = 0x320"},
+                 "progress_ms = 100");
 
 struct Choice
 {
@@ -15,16 +17,22 @@ struct Choice
     const wchar_t *pszArgs;
     int nCode;
     int nOpened; // the library's index of the one board erased, -1 for none
+    const char *pszErr = nullptr;
+    const char *pszExe = "ostrel-cli";
 };
 
 const Choice kChoices[] = {
     {"First", L"", 0, 1},
     {"ListIndex", L"--board 2", 0, 3},
     {"ListIndexInline", L"--board=0", 0, 1},
-    {"Io", L"--io 0x320", 0, 2},
+    {"Io", L"--io 0x310", 0, 1},
     {"IoUpperCase", L"--io 0X330", 0, 3},
+    {"IoOfTwoBoards", L"--io 0x320", 3, -1, "(list indexes 1, 3); use --board N"},
     {"IoOfUnlistedBoard", L"--io 0x300", 3, -1},
-    {"IndexPastTheList", L"--board 3", 3, -1},
+    {"IndexPastTheList", L"--board 4", 3, -1},
+    {"TorvanesBoardUnusable", L"", 3, -1, "the one Torvane uses, has no usable record",
+     "torvane-cli"},
+    {"TorvaneListIndex", L"--board 0", 0, 1, nullptr, "torvane-cli"},
     {"BoardAndIo", L"--board 1 --io 0x310", 1, -1},
     {"IndexNotANumber", L"--board first", 1, -1},
 };
@@ -38,8 +46,12 @@ TEST_P(CliChoiceTest, OpensOnlyTheChosenBoard)
 {
     const Choice &c = GetParam();
     CSimSession sim(kFourBoards);
-    const CliRun run = RunCli("ostrel-cli", std::wstring(L"erase ") + c.pszArgs);
+    const CliRun run = RunCli(c.pszExe, std::wstring(L"erase ") + c.pszArgs);
     EXPECT_EQ(c.nCode, run.nExit) << run.strErr;
+    if (c.pszErr)
+    {
+        EXPECT_NE(std::string::npos, run.strErr.find(c.pszErr)) << run.strErr;
+    }
 
     const std::vector<std::string> calls = sim.Calls(run.dwPid);
     EXPECT_EQ(c.nOpened < 0 ? 0u : 1u, sim.Count("VtlUsbOpenBoard(", run.dwPid));
@@ -48,7 +60,7 @@ TEST_P(CliChoiceTest, OpensOnlyTheChosenBoard)
         const std::string strBoard = "board" + std::to_string(c.nOpened);
         EXPECT_GE(
             FindCall(calls, "VtlUsbOpenBoard(" + std::to_string(c.nOpened) + ") = " + strBoard), 0);
-        EXPECT_GE(FindCall(calls, strBoard + ".EraseEeprom() = 0"), 0);
+        EXPECT_GE(FindCall(calls, strBoard + ".Erase"), 0);
     }
     EXPECT_TRUE(GaveEverythingBack(calls));
 }
@@ -89,6 +101,17 @@ TEST(CliAll, RunsEachBoardInTurnAndExitsWithTheWorstCode)
         }
     }
     EXPECT_TRUE(GaveEverythingBack(calls));
+}
+
+TEST(CliAll, SavesEachBoardToAFileOfItsOwn)
+{
+    CSimSession sim(BoardsConfig({"eeprom_version = 1.03", "eeprom_version = 1.04"}));
+    const std::wstring strFile = L" \"" + Widen(sim.File("b{index}.iic")) + L"\" --all";
+    const CliRun save = RunCli("ostrel-cli", L"save" + strFile);
+    EXPECT_EQ(0, save.nExit) << save.strErr;
+    const CliRun verify = RunCli("ostrel-cli", L"verify" + strFile);
+    EXPECT_EQ(0, verify.nExit) << verify.strOut << verify.strErr;
+    EXPECT_TRUE(GaveEverythingBack(sim.Calls(save.dwPid)));
 }
 
 TEST(CliList, JsonHoldsEveryListedBoardWithItsTextsEscaped)

@@ -47,7 +47,9 @@ TEST_P(CliBreakTest, FinishesTheOperationThenGivesEverythingBack)
     const CliRun run = Finish(process, 30000);
 
     EXPECT_EQ(130, run.nExit) << run.strErr;
-    EXPECT_EQ("Family: Virtex (--family)\nFlash programmed\n", run.strOut);
+    EXPECT_EQ("Board: board 0 at 0x300 (VTL4410), the one Torvane uses\nFamily: Virtex "
+              "(--family)\nFlash programmed\n",
+              run.strOut);
     const size_t nMessage = run.strErr.find("Interrupted: finishing the current board operation");
     ASSERT_NE(std::string::npos, nMessage) << run.strErr;
     EXPECT_LT(nMessage, run.strErr.find("100% completed")) << "the event came after the operation";

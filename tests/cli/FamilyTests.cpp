@@ -68,7 +68,10 @@ TEST_P(CliFamilyTest, TakesTheStoredFamilyAndSaysWhich)
     CSimSession sim("[driver]\nprogress_ms = 100\n");
     const CliRun run = RunCli("torvane-cli", std::wstring(L"erase-bitstream") + s.pszArgs);
     EXPECT_EQ(0, run.nExit) << run.strErr;
-    EXPECT_EQ(std::string(s.pszFamilyLine) + "\nBitstream erased!\n", run.strOut);
+    // Which board, then which family, once the board is open.
+    EXPECT_EQ("Board: board 0 at 0x300 (VTL4410), the one Torvane uses\n" +
+                  std::string(s.pszFamilyLine) + "\nBitstream erased!\n",
+              run.strOut);
     const std::string strCall = std::string("board0.EraseBitstream(") + s.cFamily + ") = 0";
     EXPECT_GE(FindCall(sim.Calls(run.dwPid), strCall), 0) << strCall;
     // Read only: a missing key stays missing.

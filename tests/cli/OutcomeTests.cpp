@@ -19,12 +19,14 @@ struct Outcome
     const char *pszExe;
     Place nPlace;
     const char *pszConfig;
-    const wchar_t *pszArgs; // {samples} and {scratch} stand for those folders
+    const wchar_t *pszArgs; // {samples} and {scratch} stand for those folders, {path259} and
+                            // {path260} for a file in scratch whose full path has that length
     int nCode;
     bool bStdout; // where pszText must appear (and not in the other stream)
     const char *pszText;
-    const char *pszCall;   // a journal call that must be there, or null
-    const char *pszNoCall; // a journal call that must not be there, or null
+    const char *pszCall;                 // a journal call that must be there, or null
+    const char *pszNoCall;               // a journal call that must not be there, or null
+    const char *pszBreakAfter = nullptr; // Ctrl+C comes once this call is journaled
 };
 
 const Outcome kOutcomes[] = {
@@ -36,6 +38,17 @@ const Outcome kOutcomes[] = {
      "--io takes a hexadecimal address such as 0x300", nullptr, "VtlUsbOpen("},
     {"VersionOptionFirst", "torvane-cli", kBeside, "", L"--version 2.1 erase", 1, false,
      "--version does not apply to erase", nullptr, "VtlUsbOpen("},
+    {"OptionsBeforeFile", "torvane-cli", kBeside, "", L"program \"{scratch}none.bit\" --family foo",
+     1, false, "--family takes spartan or virtex", nullptr, "VtlUsbOpen("},
+    {"SaveAllToOneFile", "ostrel-cli", kBeside, "[driver]\nboards = 2\n",
+     L"save \"{scratch}out.iic\" --all", 1, false, "save needs {index} or {io}", nullptr,
+     "VtlUsbOpen("},
+    {"SaveAllToOneAddress", "ostrel-cli", kBeside, "[driver]\nboards = 2\n[board 1]\nio = 0x300\n",
+     L"save \"{scratch}{io}.iic\" --all", 1, false, "would both be written to", "VtlUsbClose(",
+     "VtlUsbOpenBoard("},
+    {"ReleaseThrows", "ostrel-cli", kBeside, "[board 0]\nthrow.ReleaseBoard = 21 Release lost\n",
+     L"erase", 7, false, "Release lost (driver exception, code 21)",
+     "board0.ReleaseBoard() = throw 21", nullptr},
     {"LibraryMissing", "torvane-cli", kNoLibrary, "", L"info", 2, false,
      "Could not find VtlDrvUsb.dll (system error 7e)", nullptr, nullptr},
     {"FunctionMissing", "ostrel-cli", kNoFunction, "", L"list", 2, false,
@@ -59,20 +72,18 @@ const Outcome kOutcomes[] = {
     {"InvalidImage", "ostrel-cli", kBeside, "", L"verify \"{scratch}sim.ini\"", 6, false,
      "This is not a valid Veltrane EEPROM file", "board0.IsValidEepromFile(",
      "board0.VerifyEeprom("},
-    {"PathTooLong", "torvane-cli", kBeside, "",
-     L"program \"{scratch}xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx"
-     L"xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx"
-     L"xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx."
-     L"bit\"",
-     6, false, "; the library takes at most 259", nullptr, "VtlUsbOpen("},
+    {"PathOf260Bytes", "ostrel-cli", kBeside, "", L"save \"{path260}\"", 6, false,
+     "is 260 bytes long; the library takes at most 259", nullptr, "VtlUsbOpen("},
+    {"PathOf259Bytes", "ostrel-cli", kBeside, "", L"save \"{path259}\"", 0, true, "EEPROM saved to",
+     "board0.SaveEeprom(", nullptr},
     {"PathNotAnsi", "ostrel-cli", kBeside, "", L"save \"{scratch}\u0394\u03b5\u03bb.iic\"", 6,
      false, "cannot represent", nullptr, "VtlUsbOpen("},
     {"DriverException", "ostrel-cli", kBeside,
      "[driver]\nthrow_style = class\n[board 0]\nthrow.EraseEeprom = 13 EEPROM gone\n", L"erase", 7,
      false, "EEPROM gone (driver exception, code 13)", "board0.EraseEeprom() = throw 13", nullptr},
-    {"RefusedDowngrade", "ostrel-cli", kBeside, "[board 0]\neeprom_version = 2.0\n",
+    {"RefusedDowngrade", "ostrel-cli", kBeside, "[board 0]\neeprom_version = 1.10\n",
      L"update \"{samples}sample.iic\"", 8, false,
-     "The EEPROM currently contains version 2.0 and the file version 1.5, which is not newer",
+     "The EEPROM currently contains Ver 1.10 and the file Ver 1.05, which is not newer",
      "board0.GetFileVersion(", "board0.ProgramEeprom("},
     {"EqualVersionRefused", "ostrel-cli", kBeside, "[board 0]\neeprom_version = 1.05\n",
      L"update \"{samples}sample.iic\"", 8, false, "not written (--allow-downgrade writes it)",
@@ -80,6 +91,19 @@ const Outcome kOutcomes[] = {
     {"DowngradeAllowed", "ostrel-cli", kBeside, "[board 0]\neeprom_version = 2.0\n",
      L"update --allow-downgrade \"{samples}sample.iic\"", 0, true, "EEPROM updated.",
      "board0.ProgramEeprom(", nullptr},
+    // Ctrl+C while a call before the operation runs: the operation never starts.
+    {"BreakInSetProgressCallback", "torvane-cli", kBeside,
+     "[board 0]\ndelay.SetProgressCallback = 4000\n", L"erase", 130, false,
+     "The run was interrupted; exit code 130", "board0.ReleaseBoard(", "board0.EraseFlash(",
+     "VtlUsbOpenBoard(0) = board0"},
+    {"BreakInFileCheck", "ostrel-cli", kBeside, "[board 0]\ndelay.IsValidEepromFile = 4000\n",
+     L"update \"{samples}sample.iic\"", 130, false, "The run was interrupted; exit code 130",
+     "board0.ReleaseBoard(", "board0.GetEepromVersion(", "VtlUsbOpenBoard(0) = board0"},
+    {"BreakAfterFailure", "ostrel-cli", kBeside,
+     "[driver]\nboards = 2\n[board 0]\nfail.ProgramEeprom = 7\n[board 1]\n"
+     "delay.IsValidEepromFile = 4000\n",
+     L"update \"{samples}sample.iic\" --all", 4, false, "The run was interrupted; exit code 4",
+     "board0.ReleaseBoard(", "board1.GetEepromVersion(", "board0.ProgramEeprom("},
     {"CountBeyondBound", "ostrel-cli", kBeside, "[driver]\nboard_count = 0xFFFFFFFF\n", L"list", 0,
      true, "0x300", "VtlUsbGetBoardInfo(255)", "VtlUsbGetBoardInfo(256)"},
     {"UnreadableEepromVersion", "ostrel-cli", kBeside, "[board 0]\neeprom_erased = 1\n",
@@ -89,6 +113,15 @@ const Outcome kOutcomes[] = {
 
 std::wstring Expand(std::wstring strArgs, const CSimSession &sim)
 {
+    for (const size_t nLength : {259u, 260u})
+    {
+        const std::wstring strMark = L"{path" + std::to_wstring(nLength) + L"}";
+        const std::wstring strDir = Widen(sim.File(""));
+        const size_t i = strArgs.find(strMark);
+        if (i != std::wstring::npos)
+            strArgs.replace(i, strMark.size(),
+                            strDir + std::wstring(nLength - strDir.size() - 4, L'x') + L".iic");
+    }
     for (const auto &place : {std::make_pair(std::wstring(L"{samples}"), SamplePath("")),
                               std::make_pair(std::wstring(L"{scratch}"), sim.File(""))})
     {
@@ -125,6 +158,11 @@ TEST_P(CliOutcomeTest, ExitsWithItsCodeAndGivesEverythingBack)
     CSimSession sim(o.pszConfig);
     CChildProcess process;
     ASSERT_TRUE(Start(process, o, sim));
+    if (o.pszBreakAfter)
+    {
+        ASSERT_TRUE(sim.WaitForCall(o.pszBreakAfter, 30000, process.Pid()));
+        ASSERT_TRUE(SendCtrlC(process.Pid()));
+    }
     const CliRun run = Finish(process);
 
     EXPECT_EQ(o.nCode, run.nExit) << "stdout:\n" << run.strOut << "stderr:\n" << run.strErr;

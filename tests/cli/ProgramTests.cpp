@@ -63,7 +63,7 @@ TEST(CliProgress, RewritesOneLineInPlaceOnAConsole)
     vtltest::ChildOptions options;
     options.dwFlags = CREATE_NO_WINDOW;
     // No redirection: both streams write to the child's own console.
-    ASSERT_TRUE(process.Start(CliCommand("torvane-cli", L"erase"), options));
+    ASSERT_TRUE(process.Start(CliCommand("torvane-cli", L"erase --board 0"), options));
     // Staying on that console keeps its screen after the child ends.
     const bool bStarted = sim.WaitForCall("board0.SetProgressCallback(", 30000, process.Pid());
     FreeConsole();
