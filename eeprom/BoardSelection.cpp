@@ -60,21 +60,45 @@ void COstrelDlg::RememberSelection()
     {
         m_strRememberedType = TypeOf(*m_pSelected);
         m_dwRememberedIo = m_pSelected->info.dwIoAddress;
+        m_nRememberedRow = RowOf(m_pSelected);
     }
 }
 
+int COstrelDlg::RowOf(const BoardEntry *pEntry) const
+{
+    int nRow = 0;
+    for (const BoardEntry *p : m_boards)
+    {
+        if (p == pEntry)
+            return nRow;
+        ++nRow;
+    }
+    return -1;
+}
+
 // The board selected before the refresh when it is listed again (same type and I/O address),
-// else the first row, as start-up does; none when the list is empty.
+// else the first row, as start-up does; none when the list is empty. Neither type nor address
+// tells two such boards apart, so of several matches the one in the same row is kept.
 BoardEntry *COstrelDlg::RememberedOrFirst() const
 {
     if (m_bRemembered)
     {
+        BoardEntry *pFirstMatch = nullptr;
+        int nRow = 0;
         for (BoardEntry *pEntry : m_boards)
         {
             if (pEntry->info.dwIoAddress == m_dwRememberedIo &&
                 TypeOf(*pEntry) == m_strRememberedType)
-                return pEntry;
+            {
+                if (nRow == m_nRememberedRow)
+                    return pEntry;
+                if (!pFirstMatch)
+                    pFirstMatch = pEntry;
+            }
+            ++nRow;
         }
+        if (pFirstMatch)
+            return pFirstMatch;
     }
     return m_boards.empty() ? nullptr : m_boards.front();
 }

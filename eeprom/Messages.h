@@ -27,8 +27,8 @@ constexpr const char kSaveFailedCaption[] = "Failed";
 constexpr const char kInvalidFile[] = "This is not a valid Veltrane EEPROM file";
 constexpr const char kInvalidFileCaption[] = "Invalid file";
 constexpr const char kVersionQuestion[] =
-    "The EEPROM currently contains version %d.%d.  The file you selected\ncontains version "
-    "%d.%d. Do you still wish to continue?";
+    "The EEPROM currently contains version %d.%02d.  The file you selected\ncontains version "
+    "%d.%02d. Do you still wish to continue?";
 constexpr const char kVersionCaption[] = "EEPROM Version";
 constexpr const char kProgramFailed[] = "The EEPROM could not be programed";
 constexpr const char kProgramFailedCaption[] = "Programming error";

@@ -21,7 +21,7 @@ COstrelDlg::COstrelDlg(CWnd *pParent)
       m_bArrival(0), m_bNodesChanged(0), m_bRemoval(0), m_bHourglass(0), m_hQuitEvent(nullptr),
       m_hRefreshEvent(nullptr), m_hThread(nullptr), m_hIcon(nullptr), m_hClosingEvent(nullptr),
       m_dwRefreshThreadId(0), m_nRefreshPauseMs(kRefreshPauseMs), m_bRemembered(false),
-      m_dwRememberedIo(0), m_bCheckPending(false)
+      m_dwRememberedIo(0), m_nRememberedRow(-1), m_bCheckPending(false)
 {
     InitializeCriticalSection(&m_cs);
     // Test programs run the dialog without an application object.

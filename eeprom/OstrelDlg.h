@@ -70,6 +70,7 @@ protected:
 
     // Selection across refreshes (BoardSelection.cpp)
     BoardEntry *EntryAt(int nRow) const;
+    int RowOf(const BoardEntry *pEntry) const; // -1 when not listed
     void RememberSelection();
     BoardEntry *RememberedOrFirst() const;
 
@@ -115,6 +116,7 @@ protected:
     bool m_bRemembered;
     std::string m_strRememberedType;
     std::uint32_t m_dwRememberedIo;
+    int m_nRememberedRow;
     // A refill whose selection the GUI thread has not checked yet; guarded by m_cs.
     bool m_bCheckPending;
 };

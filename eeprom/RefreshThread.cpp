@@ -55,6 +55,7 @@ DWORD COstrelDlg::RefreshThread()
             continue;
 
         CString strError;
+        bool bListed = false;
         {
             CDialogLock lock(m_cs);
             if (IsClosing())
@@ -63,13 +64,15 @@ DWORD COstrelDlg::RefreshThread()
             EnumerateBoards();
             FillBoardList();
             m_bCheckPending = true;
+            bListed = !m_boards.empty();
         }
         // Before the buttons come back: a command clicked later is queued behind the check.
         PostToDialog(WM_CHECK_SELECTION, 0);
         if (!strError.IsEmpty())
             MessageBox(strError, kErrorCaption, MB_OK | MB_ICONERROR);
         PostToDialog(WM_COMMAND, ID_HOURGLASS);
-        EnableButtons(true);
+        // Over an empty list the commands would do nothing, which reads as a hung tool.
+        EnableButtons(bListed);
     }
 }
 

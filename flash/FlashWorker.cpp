@@ -78,8 +78,9 @@ void CTorvaneDlg::RunCommand(int nIndex)
             m_edtInfo.SetWindowText(texts.pszEnd);
         }
         EnableButtons(true);
-        // After a failure the box shows what the board reports, never the end text.
-        if (nIndex == kProgram || bFailed)
+        // After a failure the box shows what the board reports, never the end text. A closed
+        // dialog has no box to fill, and a failing query would raise a box nobody owns.
+        if ((nIndex == kProgram || bFailed) && !m_bClosing)
             RefreshFlashInfo();
         // Only now may the GUI thread query the board again.
         EnableInputs(true);

@@ -57,5 +57,12 @@ void CTorvaneDlg::SaveSettings()
     reg.WriteString(kRegAppFile, strFile);
     reg.WriteDword(kRegVerMaj, ParseVersion(m_edtVerMajor, 1));
     reg.WriteDword(kRegVerMin, ParseVersion(m_edtVerMinor, 0));
-    reg.WriteDword(kRegSpartan, m_btnSpartan.GetCheck() == BST_CHECKED ? 1 : 0);
+    // With neither button checked the family in effect is stored: it is Spartan until the user
+    // picks one, and storing 0 would switch the next start to Virtex unasked.
+    bool bSpartan = m_nFamily == FAMILY_SPARTAN;
+    if (m_btnSpartan.GetCheck() == BST_CHECKED)
+        bSpartan = true;
+    else if (m_btnVirtex.GetCheck() == BST_CHECKED)
+        bSpartan = false;
+    reg.WriteDword(kRegSpartan, bSpartan ? 1 : 0);
 }

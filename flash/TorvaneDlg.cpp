@@ -28,7 +28,7 @@ CTorvaneDlg::CTorvaneDlg(CWnd *pParent)
     : CDialog(IDD_TORVANE_DIALOG, pParent), m_hIcon(nullptr), m_pBoard(nullptr), m_hThread(nullptr),
       m_hQuitEvent(nullptr), m_hEraseEvent(nullptr), m_hEraseBitstreamEvent(nullptr),
       m_hProgramEvent(nullptr), m_nLastPercent(0), m_ftStart(0), m_nLastSeconds(0),
-      m_nFamily(FAMILY_SPARTAN)
+      m_nFamily(FAMILY_SPARTAN), m_bClosing(false)
 {
     InitializeCriticalSection(&m_cs);
     // Test programs run the dialog without an application object.
@@ -150,12 +150,27 @@ BOOL CTorvaneDlg::OnInitDialog()
 
     if (RefreshFlashInfo() == kFlashQueryNoAccess)
     {
+        // The stored family may be the only one the board's settings shut out; closing then
+        // would leave no way to switch family short of editing the registry.
+        const bool bOtherReachable = QueryOtherFamily() != kFlashQueryNoAccess;
         splash.ShowWindow(SW_HIDE);
         MessageBox(kFlashNotAccessible, nullptr, MB_OK | MB_ICONERROR);
-        EndDialog(IDCANCEL);
+        if (!bOtherReachable)
+            EndDialog(IDCANCEL);
     }
     splash.ShowWindow(SW_HIDE);
     return TRUE;
+}
+
+// One query for the family not in effect; the family and the empty box stay as they were.
+int CTorvaneDlg::QueryOtherFamily()
+{
+    const FpgaFamily nStored = m_nFamily;
+    m_nFamily = nStored == FAMILY_SPARTAN ? FAMILY_VIRTEX : FAMILY_SPARTAN;
+    const int nResult = RefreshFlashInfo();
+    m_nFamily = nStored;
+    m_edtInfo.SetWindowText("");
+    return nResult;
 }
 
 int CTorvaneDlg::RefreshFlashInfo()
@@ -189,6 +204,12 @@ void CTorvaneDlg::ShowRecord(const VTLExc &e)
 {
     MessageBox(CopyDriverText(e.m_szMessage, sizeof e.m_szMessage).c_str(), kErrorCaption,
                MB_OK | MB_ICONERROR);
+}
+
+void CTorvaneDlg::PostNcDestroy()
+{
+    m_bClosing = true;
+    CDialog::PostNcDestroy();
 }
 
 void CTorvaneDlg::OnOK()

@@ -4,6 +4,8 @@
 #include <afxcmn.h>
 #include <afxwin.h>
 
+#include <atomic>
+
 #include "VtlDrvUsb.h"
 #include "resource.h"
 
@@ -46,6 +48,11 @@ protected:
     void DoDataExchange(CDataExchange *pDX) override;
     BOOL OnInitDialog() override;
     void OnOK() override;
+    // The window is gone: the worker must not start another query for it.
+    void PostNcDestroy() override;
+
+    // Start-up: the flash query for the family not in effect, leaving the information box empty.
+    int QueryOtherFamily();
 
     // A record thrown by the driver: its message in an error box, as the user's only clue.
     void ShowRecord(const VTLExc &e);
@@ -101,4 +108,6 @@ protected:
     int m_nLastSeconds;
     FpgaFamily m_nFamily;
     CRITICAL_SECTION m_cs;
+    // Set on the GUI thread once the window is destroyed, read by the worker.
+    std::atomic<bool> m_bClosing;
 };

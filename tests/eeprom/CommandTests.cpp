@@ -222,8 +222,8 @@ TEST(OstrelUpdate, VersionQuestionMatrix)
         int nFileMajor, nFileMinor;
         const char *pszAsked; // question's version texts "e|f", or null when not asked
     } cases[] = {
-        {"1.2", 1, 3, nullptr}, {"1.2", 1, 2, "1.2|1.2"}, {"1.2", 1, 1, "1.2|1.1"},
-        {"1.9", 2, 0, nullptr}, {"1.0", 0, 5, "1.0|0.5"},
+        {"1.2", 1, 3, nullptr}, {"1.2", 1, 2, "1.02|1.02"}, {"1.2", 1, 1, "1.02|1.01"},
+        {"1.9", 2, 0, nullptr}, {"1.0", 0, 5, "1.00|0.05"}, {"1.10", 1, 9, "1.10|1.09"},
     };
     std::vector<std::string> boards;
     for (const Case &c : cases)
@@ -248,7 +248,7 @@ TEST(OstrelUpdate, VersionQuestionMatrix)
                 ASSERT_EQ(boxes.Count(), 2u);
                 const std::string asked = c.pszAsked;
                 ExpectBox(boxes.Record(0),
-                          Question(asked.substr(0, 3).c_str(), asked.substr(4).c_str()),
+                          Question(asked.substr(0, 4).c_str(), asked.substr(5).c_str()),
                           "EEPROM Version", MB_ICONWARNING);
                 std::vector<int> buttons = boxes.Record(0).buttons;
                 std::sort(buttons.begin(), buttons.end());
@@ -290,7 +290,7 @@ TEST(OstrelUpdate, UnreadableVersionsNoCancelAndFailure)
         boxes.PushAnswer(IDYES);
         RunCommand(d, &CTestOstrelDlg::OnUpdate, 1, newer.c_str());
         ASSERT_EQ(boxes.Count(), 2u);
-        EXPECT_EQ(boxes.Record(0).text, Question("1.2", "0.0"));
+        EXPECT_EQ(boxes.Record(0).text, Question("1.02", "0.00"));
 
         // No and Cancel end silently without programming.
         for (int nAnswer : {IDNO, IDCANCEL})

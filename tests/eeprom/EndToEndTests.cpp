@@ -129,7 +129,7 @@ TEST(OstrelProgram, HotPlugRefreshesAfterThePauseAndSelectsTheBoardAgain)
 {
     CSimSession sim(
         "[driver]\nboards = 3\n[board 0]\ntype = Alpha\nio = 0x300\n[board 1]\ntype = Beta\n"
-        "io = 0x310\nunplugged = 1\n[board 2]\ntype = Gamma\nio = 0x320\n");
+        "io = 0x320\nunplugged = 1\n[board 2]\ntype = Gamma\nio = 0x320\n");
     CProcessDriver p;
     ASSERT_TRUE(StartWithButtons(p, sim)) << p.LastError();
     EXPECT_EQ(p.ListRows(IDC_BOARDS, 3),
@@ -137,7 +137,7 @@ TEST(OstrelProgram, HotPlugRefreshesAfterThePauseAndSelectsTheBoardAgain)
                                                      {"Gamma", "0x320", "Ver 1.02"}}));
 
     // Row 1 is selected before each refresh: Gamma stays listed and is selected again in its
-    // new row, not the first; Beta goes, and the first row is selected.
+    // new row, not the first, nor Beta at its address; Beta goes, and the first row is selected.
     const struct
     {
         const char *pszCommand;

@@ -8,12 +8,13 @@ using namespace vtltest;
 
 TEST(OstrelRefresh, GreysButtonsShowsHourglassEmptiesThenRebuilds)
 {
-    CSimSession sim(BoardsConfig({"type = A", "type = B"}));
+    // Twins: neither type nor address tells them apart, only the row.
+    CSimSession sim(BoardsConfig({"type = A\nio = 0x300", "type = A\nio = 0x300"}));
     CMsgBoxCatcher boxes;
     // Long enough for the emptied state to be seen on a loaded machine.
     CTestOstrelDlg dlg(3000);
     dlg.RunScript([&](CTestOstrelDlg &d) {
-        ASSERT_EQ(d.SelectedIndex(), 0);
+        d.ClickRow(1);
         SetEvent(d.m_hRefreshEvent);
         ASSERT_TRUE(WaitForCondition(
             [&] { return d.Rows().empty() && d.m_bHourglass && sim.Count("VtlUsbClose()") == 1; },
@@ -31,18 +32,21 @@ TEST(OstrelRefresh, GreysButtonsShowsHourglassEmptiesThenRebuilds)
         EXPECT_EQ(d.Rows().size(), 2u);
         EXPECT_EQ(sim.Count("VtlUsbOpen("), 2u);
         // The board selected before is selected again, and the commands act on it.
-        EXPECT_EQ(d.SelectedIndex(), 0);
-        EXPECT_EQ(d.SelectedRow(), 0);
+        EXPECT_EQ(d.SelectedIndex(), 1);
+        EXPECT_EQ(d.SelectedRow(), 1);
         d.OnErase();
         EXPECT_EQ(boxes.Count(), 1u);
-        EXPECT_EQ(sim.Count("board0.EraseEeprom"), 1u);
-        d.ClickRow(1);
-        EXPECT_EQ(d.SelectedIndex(), 1);
+        EXPECT_EQ(sim.Count("board1.EraseEeprom"), 1u);
+        d.ClickRow(0);
+        EXPECT_EQ(d.SelectedIndex(), 0);
+        // A row losing its highlight (Ctrl+Space) gets it back: the list shows the commands' board.
+        d.m_lstBoards.SetItemState(0, 0, LVIS_SELECTED);
+        EXPECT_TRUE(WaitForCondition([&] { return d.SelectedRow() == 0; }, 5000));
     });
     EXPECT_TRUE(dlg.m_bScriptRan);
 }
 
-TEST(OstrelRefresh, NoBoardButtonsEnabledAfterRefresh)
+TEST(OstrelRefresh, NoBoardButtonsStayDisabledAfterRefresh)
 {
     CSimSession sim("[driver]\nboards = 0\n");
     CTestOstrelDlg dlg(100);
@@ -50,7 +54,9 @@ TEST(OstrelRefresh, NoBoardButtonsEnabledAfterRefresh)
         EXPECT_TRUE(d.ButtonsEnabled(false));
         SetEvent(d.m_hRefreshEvent);
         ASSERT_TRUE(WaitForCondition([&] { return sim.Count("VtlUsbOpen(") == 2; }, 5000));
-        EXPECT_TRUE(WaitForCondition([&] { return d.RefreshDone(); }, 5000));
+        // The buttons would come right after the arrow.
+        ASSERT_TRUE(WaitForCondition([&] { return !d.m_bHourglass; }, 5000));
+        EXPECT_FALSE(WaitForCondition([&] { return !d.ButtonsEnabled(false); }, 1500));
     });
 }
 
@@ -149,7 +155,7 @@ TEST(OstrelRefresh, OpenFailureDuringRefreshIsReported)
                   "There was an error while trying to open the library.\nDevice busy [Error 0x7]");
         EXPECT_EQ(boxes.Record(0).caption, "Error");
         EXPECT_EQ(boxes.Record(0).owner, d.m_hWnd);
-        ASSERT_TRUE(WaitForCondition([&] { return d.RefreshDone(); }, 5000));
+        ASSERT_TRUE(WaitForCondition([&] { return !d.m_bHourglass; }, 5000));
         EXPECT_TRUE(d.Rows().empty());
         EXPECT_EQ(d.m_nBoards, 0u);
     });

@@ -183,7 +183,8 @@ TEST(TorvaneRegistry, FirstRunCreatesTheKeyEmptyKeepsDefaultsAndOkWritesAllFour)
     EXPECT_TRUE(s.bSpartan);
     EXPECT_EQ(s.maj, 1u);
     EXPECT_EQ(s.min, 0u);
-    EXPECT_EQ(s.spartan, 0u) << "neither button checked stores 0";
+    EXPECT_EQ(s.spartan, 1u) << "neither button checked stores the family in effect";
+    EXPECT_EQ(RunSettingsDialog().spartan, BST_CHECKED);
 }
 
 TEST(TorvaneRegistry, StoredValuesLoadAndOkSavesTheEditedBoxes)

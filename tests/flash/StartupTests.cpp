@@ -114,24 +114,36 @@ INSTANTIATE_TEST_SUITE_P(
                        "The flash cannot be accessed.\r\nPlease check your settings on the board.",
                        nullptr, MB_ICONERROR, 1, 1}));
 
+// Any other code, or 3 from the stored family only (after its box): the dialog opens with an empty
+// box, and the other family's button fills it.
 TEST(TorvaneStartup, OtherFlashQueryCodeLeavesTheDialogOpenWithAnEmptyBox)
 {
-    CSimSession sim("[board 0]\nflash_status = 7\n");
-    CMsgBoxCatcher boxes;
-    bool bShown = false;
-    std::string info = "unread";
+    for (int nStatus : {7, 3})
     {
-        CTestTorvaneDlg dlg;
-        EXPECT_EQ(RunDialog(dlg,
-                            [&](HWND h) {
-                                bShown = true;
-                                info = Text(h, IDC_INFO);
-                            }),
-                  IDCANCEL);
+        CSimSession sim("[board 0]\nspartan_status = " + std::to_string(nStatus) + "\n");
+        CMsgBoxCatcher boxes;
+        size_t nBoxesWhenShown = 99;
+        std::string info = "unread", virtex;
+        {
+            CTestTorvaneDlg dlg;
+            EXPECT_EQ(RunDialog(dlg,
+                                [&](HWND h) {
+                                    nBoxesWhenShown = boxes.Count();
+                                    info = Text(h, IDC_INFO);
+                                    Click(h, IDC_VIRTEX);
+                                    virtex = Text(h, IDC_INFO);
+                                }),
+                      IDCANCEL);
+        }
+        ASSERT_EQ(nBoxesWhenShown, nStatus == 3 ? 1u : 0u) << nStatus;
+        EXPECT_EQ(info, "");
+        EXPECT_NE(virtex.find("2vp30ff896"), std::string::npos) << virtex;
+        EXPECT_EQ(boxes.Count(), nBoxesWhenShown);
+        if (nStatus == 3)
+            EXPECT_TRUE(boxes.Record(0).text.rfind("The flash cannot", 0) == 0 &&
+                        boxes.Record(0).caption == AfxGetAppName() &&
+                        boxes.Record(0).icon == static_cast<UINT>(MB_ICONERROR));
     }
-    EXPECT_TRUE(bShown);
-    EXPECT_EQ(info, "");
-    EXPECT_EQ(boxes.Count(), 0u);
 }
 
 TEST(TorvaneStartup, UnterminatedFlashTextIsReadWithinTheBuffer)

@@ -277,6 +277,7 @@ TEST(TorvaneWorker, ClosingDuringACommandEndsOnlyAfterItAndTheSignalledOne)
     ASSERT_NE(close, std::string::npos);
     EXPECT_LT(erase, program);
     EXPECT_LT(program, close);
+    EXPECT_EQ(sim.Count("board0.GetFlashInfo("), 1u) << "nothing queried for a closed dialog";
     // With the window gone the program reads an empty path and fails; its box still comes.
     ASSERT_EQ(boxes.Count(), 1u);
     EXPECT_EQ(boxes.Record(0).text.rfind("Error when programming the flash:\r\n", 0), 0u)
