@@ -66,7 +66,8 @@ public:
 
 private:
     [[noreturn]] static void Throw(int nLine, const char *pszMessage);
-    // LoadLibraryA by name; the system's error code is read straight after it.
+    // LoadLibraryA by name, the current folder left out of the search; the system's error code is
+    // read straight after it.
     bool LoadModule(DWORD &dwError);
     // Looks up all eleven names, then throws for the first one missing.
     void ResolveEntries();
