@@ -106,13 +106,7 @@ CVtlDrvUsbLoad::CVtlDrvUsbLoad()
 
 CVtlDrvUsbLoad::CVtlDrvUsbLoad(VtlLoadQuietly, DWORD *pdwLoadError)
 {
-    DWORD dwError = 0;
-    if (!LoadModule(dwError))
-    {
-        if (pdwLoadError)
-            *pdwLoadError = dwError;
-        Throw(kLineNotFound, LoadFailureText());
-    }
+    LoadModule(false, pdwLoadError);
     try
     {
         ResolveEntries();
@@ -145,24 +139,27 @@ int CVtlDrvUsbLoad::Load()
     if (m_hModule)
         return 0;
 
-    DWORD dwError = 0;
-    if (!LoadModule(dwError))
-    {
-        char szCode[256];
-        FormatBounded(szCode, sizeof(szCode), "%x", static_cast<unsigned>(dwError));
-        MessageBoxA(nullptr, szCode, nullptr, MB_OK);
-        Throw(kLineNotFound, LoadFailureText());
-    }
+    LoadModule(true, nullptr);
     ResolveEntries();
     return 0;
 }
 
-bool CVtlDrvUsbLoad::LoadModule(DWORD &dwError)
+void CVtlDrvUsbLoad::LoadModule(bool bShowCode, DWORD *pdwError)
 {
     LeaveCurrentFolderOut();
     m_hModule = LoadLibraryA(kLibraryName);
-    dwError = GetLastError();
-    return m_hModule != nullptr;
+    const DWORD dwError = GetLastError();
+    if (m_hModule)
+        return;
+    if (pdwError)
+        *pdwError = dwError;
+    if (bShowCode)
+    {
+        char szCode[256];
+        FormatBounded(szCode, sizeof(szCode), "%x", static_cast<unsigned>(dwError));
+        MessageBoxA(nullptr, szCode, nullptr, MB_OK);
+    }
+    Throw(kLineNotFound, LoadFailureText());
 }
 
 void CVtlDrvUsbLoad::ResolveEntries()
