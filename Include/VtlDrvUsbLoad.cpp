@@ -4,10 +4,14 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
+#include <string>
 
 namespace
 {
 const char kLibraryName[] = "VtlDrvUsb.dll";
+const char kNotFound[] = "Could not find VtlDrvUsb.dll";
+const char kNotLoadable[] = "VtlDrvUsb.dll was found but could not be loaded.";
 
 // Source lines that the records carry; fixed, so they survive reformatting.
 constexpr int kLineNotFound = 42;
@@ -43,6 +47,43 @@ void FormatBounded(char *pszBuffer, size_t nSize, const char *pszFormat, ...)
     va_end(args);
 }
 
+// The program's folder, empty when its path does not fit.
+std::wstring ProgramFolder()
+{
+    wchar_t szPath[MAX_PATH];
+    const DWORD n = GetModuleFileNameW(nullptr, szPath, MAX_PATH);
+    const wchar_t *pSlash = n > 0 && n < MAX_PATH ? wcsrchr(szPath, L'\\') : nullptr;
+    return pSlash ? std::wstring(szPath, static_cast<size_t>(pSlash - szPath)) : std::wstring();
+}
+
+// Leaves the current folder out of the library search, so a library in the folder a script runs
+// from cannot win over the maker's on PATH. An empty DLL directory does that on Windows but not
+// under Wine; the program's own folder, searched first anyway, does it on both.
+void LeaveCurrentFolderOut()
+{
+    SetDllDirectoryW(ProgramFolder().c_str());
+}
+
+// Why the load failed: the file may be there and still not load (an import missing, the wrong
+// bitness). Looked for in the folders the load searched, in its order: the program's, the
+// system's, then PATH.
+const char *LoadFailureText()
+{
+    wchar_t szSystem[MAX_PATH] = L"", szWindows[MAX_PATH] = L"";
+    GetSystemDirectoryW(szSystem, MAX_PATH);
+    GetWindowsDirectoryW(szWindows, MAX_PATH);
+    std::wstring folders =
+        ProgramFolder() + L";" + szSystem + L";" + szWindows + L"\\system;" + szWindows + L";";
+    const DWORD nPath = GetEnvironmentVariableW(L"PATH", nullptr, 0);
+    std::wstring path(nPath, L'\0');
+    if (nPath > 0 && GetEnvironmentVariableW(L"PATH", &path[0], nPath) < nPath)
+        folders += path.c_str();
+    wchar_t szFound[MAX_PATH];
+    return SearchPathW(folders.c_str(), L"VtlDrvUsb.dll", nullptr, MAX_PATH, szFound, nullptr)
+               ? kNotLoadable
+               : kNotFound;
+}
+
 template <typename T> T As(FARPROC pfn)
 {
     return reinterpret_cast<T>(reinterpret_cast<void *>(pfn));
@@ -65,13 +106,7 @@ CVtlDrvUsbLoad::CVtlDrvUsbLoad()
 
 CVtlDrvUsbLoad::CVtlDrvUsbLoad(VtlLoadQuietly, DWORD *pdwLoadError)
 {
-    DWORD dwError = 0;
-    if (!LoadModule(dwError))
-    {
-        if (pdwLoadError)
-            *pdwLoadError = dwError;
-        Throw(kLineNotFound, "Could not find VtlDrvUsb.dll");
-    }
+    LoadModule(false, pdwLoadError);
     try
     {
         ResolveEntries();
@@ -104,23 +139,27 @@ int CVtlDrvUsbLoad::Load()
     if (m_hModule)
         return 0;
 
-    DWORD dwError = 0;
-    if (!LoadModule(dwError))
-    {
-        char szCode[256];
-        FormatBounded(szCode, sizeof(szCode), "%x", static_cast<unsigned>(dwError));
-        MessageBoxA(nullptr, szCode, nullptr, MB_OK);
-        Throw(kLineNotFound, "Could not find VtlDrvUsb.dll");
-    }
+    LoadModule(true, nullptr);
     ResolveEntries();
     return 0;
 }
 
-bool CVtlDrvUsbLoad::LoadModule(DWORD &dwError)
+void CVtlDrvUsbLoad::LoadModule(bool bShowCode, DWORD *pdwError)
 {
+    LeaveCurrentFolderOut();
     m_hModule = LoadLibraryA(kLibraryName);
-    dwError = GetLastError();
-    return m_hModule != nullptr;
+    const DWORD dwError = GetLastError();
+    if (m_hModule)
+        return;
+    if (pdwError)
+        *pdwError = dwError;
+    if (bShowCode)
+    {
+        char szCode[256];
+        FormatBounded(szCode, sizeof(szCode), "%x", static_cast<unsigned>(dwError));
+        MessageBoxA(nullptr, szCode, nullptr, MB_OK);
+    }
+    Throw(kLineNotFound, LoadFailureText());
 }
 
 void CVtlDrvUsbLoad::ResolveEntries()

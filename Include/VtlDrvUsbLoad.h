@@ -66,8 +66,10 @@ public:
 
 private:
     [[noreturn]] static void Throw(int nLine, const char *pszMessage);
-    // LoadLibraryA by name; the system's error code is read straight after it.
-    bool LoadModule(DWORD &dwError);
+    // LoadLibraryA by name, the current folder left out of the search. On failure the system's
+    // code, read straight after it, goes to *pdwError and, with bShowCode, into a box; then the
+    // record is thrown.
+    void LoadModule(bool bShowCode, DWORD *pdwError);
     // Looks up all eleven names, then throws for the first one missing.
     void ResolveEntries();
     void SetEntries(const FARPROC *procs);

@@ -269,6 +269,8 @@ void DriverKey(DriverConfig &c, const std::string &key, const std::string &v, bo
             Fail("bad throw_style \"" + v + "\" (use gcc, class, struct or other)");
         c.throwStyle = static_cast<ThrowStyle>(i);
     }
+    else if (key == "throw_runtime")
+        c.throwRuntime = v;
     else if (!ShapeKey(c.errorShape, key, v))
         Fail("unknown key \"" + key + "\"");
 }

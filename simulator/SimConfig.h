@@ -88,7 +88,8 @@ struct DriverConfig
     Fault open;
     Fault close;
     ThrowStyle throwStyle = ThrowStyle::Gcc;
-    TextShape errorShape; // of VtlUsbGetError's texts
+    std::string throwRuntime = "msvcrt.dll"; // whose _CxxThrowException the other styles use
+    TextShape errorShape;                    // of VtlUsbGetError's texts
     std::vector<BoardConfig> boards;
     bool bReportCount = false; // board_count: what VtlUsbGetBoardCount says instead
     std::uint32_t nReportedCount = 0;

@@ -92,8 +92,11 @@ VTLDRVUSB_API std::uint32_t VtlUsbOpen(std::uint32_t hWnd)
     const std::string call = "VtlUsbOpen(" + Hex(hWnd) + ")";
     DriverConfig config;
     std::string error;
-    const bool bParsed = LoadCurrentConfig(config, error);
+    bool bParsed = LoadCurrentConfig(config, error);
     EndSession();
+    // A Microsoft style whose runtime cannot throw would test nothing: refused like a bad file.
+    const ThrowStyle style = bParsed ? config.throwStyle : ThrowStyle::Gcc;
+    bParsed = SetThrowStyle(style, config.throwRuntime, error) && bParsed;
     if (!bParsed)
     {
         const std::string text = "Simulator configuration error: " + error;
@@ -103,7 +106,6 @@ VTLDRVUSB_API std::uint32_t VtlUsbOpen(std::uint32_t hWnd)
             g_errorShape = TextShape(); // the problem is told in full
             g_closeFault = Fault();
         }
-        SetThrowStyle(ThrowStyle::Gcc);
         Journal(call + " = " + std::to_string(kConfigError) + " " + Quote(text));
         return kConfigError;
     }
@@ -113,7 +115,6 @@ VTLDRVUSB_API std::uint32_t VtlUsbOpen(std::uint32_t hWnd)
         g_errorShape = config.errorShape;
         g_closeFault = config.close;
     }
-    SetThrowStyle(config.throwStyle);
     const Fault &f = config.open;
     if (ApplyFault(f, call, __LINE__, __FILE__))
     {

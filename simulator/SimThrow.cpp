@@ -16,7 +16,12 @@ namespace vtlsim
 {
 namespace
 {
+typedef void(WINAPI *PFN_CxxThrowException)(void *pObject, const void *pThrowInfo);
+
 std::atomic<int> g_nStyle{static_cast<int>(ThrowStyle::Gcc)};
+// Set before a Microsoft style and never cleared, so a thread that reads that style finds it.
+std::atomic<PFN_CxxThrowException> g_pfnThrow{nullptr};
+std::atomic<HMODULE> g_hRuntime{nullptr};
 
 // The four parts of the description; every reference is an offset from this image's base.
 struct MsTypeDescriptor
@@ -71,17 +76,18 @@ std::int32_t Rva(const void *p)
                                      reinterpret_cast<const char *>(&__ImageBase));
 }
 
-HMODULE Runtime()
+// Stays loaded for the process's life, as a runtime the library linked would.
+HMODULE RuntimeNamed(const std::string &name)
 {
-    static const HMODULE hRuntime = LoadLibraryA("msvcrt.dll");
-    return hRuntime;
+    const HMODULE hLoaded = GetModuleHandleA(name.c_str());
+    return hLoaded ? hLoaded : LoadLibraryExA(name.c_str(), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
 const MsThrowInfo *Describe(MsThrowDescription &d, const char *const *ppszNames, int nNames,
                             std::int32_t nSize)
 {
     const void *pTypeInfoTable =
-        reinterpret_cast<const void *>(GetProcAddress(Runtime(), "??_7type_info@@6B@"));
+        reinterpret_cast<const void *>(GetProcAddress(g_hRuntime, "??_7type_info@@6B@"));
     for (int i = 0; i < nNames; ++i)
     {
         d.types[i].pVFTable = pTypeInfoTable;
@@ -122,24 +128,36 @@ VTLExc MakeRecord(const Fault &f, int nLine, const char *pszFile)
 [[noreturn]] void ThrowRecord(const VTLExc &e)
 {
     const ThrowStyle style = static_cast<ThrowStyle>(g_nStyle.load());
-    typedef void(WINAPI * PFN_CxxThrowException)(void *pObject, const void *pThrowInfo);
-    const auto pfnThrow = reinterpret_cast<PFN_CxxThrowException>(
-        reinterpret_cast<void *>(GetProcAddress(Runtime(), "_CxxThrowException")));
-    if (style == ThrowStyle::Gcc || !pfnThrow)
+    if (style == ThrowStyle::Gcc)
         throw e;
     // The object lives in this frame, which stays until the catching side has unwound it.
     VTLExc record = e;
     OtherObject other{nullptr, "bad allocation", false};
     void *pObject = style == ThrowStyle::Other ? static_cast<void *>(&other) : &record;
-    pfnThrow(pObject, DescriptionOf(style));
+    g_pfnThrow.load()(pObject, DescriptionOf(style));
     throw e; // not reached: the runtime's throw does not return
 }
 
 } // namespace
 
-void SetThrowStyle(ThrowStyle style)
+bool SetThrowStyle(ThrowStyle style, const std::string &runtime, std::string &error)
 {
+    g_nStyle = static_cast<int>(ThrowStyle::Gcc);
+    if (style == ThrowStyle::Gcc)
+        return true;
+    // Without the runtime's throw there is no Microsoft-style throw to test: never fall back.
+    const HMODULE hRuntime = RuntimeNamed(runtime);
+    const auto pfnThrow = reinterpret_cast<PFN_CxxThrowException>(reinterpret_cast<void *>(
+        hRuntime ? GetProcAddress(hRuntime, "_CxxThrowException") : nullptr));
+    if (!pfnThrow)
+    {
+        error = "throw_style needs _CxxThrowException, which " + runtime + " does not provide";
+        return false;
+    }
+    g_hRuntime = hRuntime;
+    g_pfnThrow = pfnThrow;
     g_nStyle = static_cast<int>(style);
+    return true;
 }
 
 bool ApplyFault(const Fault &f, const std::string &call, int nLine, const char *pszFile)

@@ -11,6 +11,7 @@ enum Place
     kBeside,     // run from build/bin, beside the simulator
     kNoLibrary,  // a copy in a folder without the library, on a search path without it
     kNoFunction, // a copy beside a library that lacks VtlUsbOpen
+    kStubInCwd,  // a copy run from a folder with that library, the simulator on PATH
 };
 
 struct Outcome
@@ -53,6 +54,8 @@ const Outcome kOutcomes[] = {
      "Could not find VtlDrvUsb.dll (system error 7e)", nullptr, nullptr},
     {"FunctionMissing", "ostrel-cli", kNoFunction, "", L"list", 2, false,
      "Could not locate VtlUsbOpen() function.", nullptr, nullptr},
+    {"WorkingFolderNotSearched", "ostrel-cli", kStubInCwd, "", L"list", 0, true, "0x300",
+     "VtlUsbGetBoardInfo(0)", nullptr},
     {"NoBoard", "ostrel-cli", kBeside, "[driver]\nboards = 0\n", L"erase", 3, false,
      "No Veltrane carrier boards found.", "VtlUsbGetBoardCount() = 0", "VtlUsbOpenBoard("},
     {"LibraryFailure", "torvane-cli", kBeside, "[board 0]\nvirtex = empty\n",
@@ -142,8 +145,9 @@ bool Start(CChildProcess &process, const Outcome &o, const CSimSession &sim)
     if (o.nPlace == kNoFunction)
         CopyFileA((vtltest::ExeDir() + "loaderstubs\\no_open\\VtlDrvUsb.dll").c_str(),
                   sim.File("VtlDrvUsb.dll").c_str(), FALSE);
-    vtltest::ChildOptions options = CliOptions(sim.File(""));
-    options.bCleanPath = true;
+    vtltest::ChildOptions options = CliOptions(
+        o.nPlace == kStubInCwd ? vtltest::ExeDir() + "loaderstubs\\no_open" : sim.File(""));
+    options.bCleanPath = o.nPlace != kStubInCwd;
     return process.Start(L"\"" + Widen(strExe) + L"\" " + strArgs, options);
 }
 

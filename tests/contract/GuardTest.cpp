@@ -16,7 +16,7 @@ namespace
 // catchable type is the one named; the record sits kOffset bytes into the thrown object.
 struct CFakeThrow
 {
-    explicit CFakeThrow(const char *pszName)
+    CFakeThrow(const char *pszName, ULONG_PTR nMagic = 0x19930520, bool bVirtualBase = false)
     {
         Put(0x140, pszName);
         const std::int32_t description[] = {0, 0x100, 0,       -1, 0, 8,
@@ -24,9 +24,16 @@ struct CFakeThrow
                                             0, 0x130, kOffset, -1, 0, sizeof(VTLExc),
                                             0};
         std::memcpy(m_image + 0x200, description, sizeof description);
+        if (bVirtualBase) // the vbtable pointer at pdisp 8, the record's offset at its vdisp 4
+        {
+            const std::int32_t pmd[] = {0, 8, 4}, vbtable[] = {-8, kOffset - 8};
+            std::memcpy(m_image + 0x224, pmd, sizeof pmd);
+            std::memcpy(m_image + 0x380, vbtable, sizeof vbtable);
+            *reinterpret_cast<unsigned char **>(m_object + 8) = m_image + 0x380;
+        }
         const std::int32_t arrayAndInfo[] = {2, 0x200, 0x21C, 0, 0, 0, 0, 0x300}; // 0x300, 0x310
         std::memcpy(m_image + 0x300, arrayAndInfo, sizeof arrayAndInfo);
-        const ULONG_PTR params[4] = {0x19930520, reinterpret_cast<ULONG_PTR>(m_object),
+        const ULONG_PTR params[4] = {nMagic, reinterpret_cast<ULONG_PTR>(m_object),
                                      reinterpret_cast<ULONG_PTR>(m_image + 0x310),
                                      reinterpret_cast<ULONG_PTR>(m_image)};
         m_rec = EXCEPTION_RECORD{0xE06D7363, EXCEPTION_NONCONTINUABLE, nullptr, nullptr, 4, {}};
@@ -56,15 +63,15 @@ LONG WINAPI ResumeAccessViolation(EXCEPTION_POINTERS *p)
 
 TEST(Guard, CopiesAVTLExcFoundAmongTheCatchableTypesWithItsTextsTerminated)
 {
-    for (const char *pszName : {".?AVVTLExc@@", ".?AUVTLExc@@"})
+    for (int i = 0; i < 4; ++i) // both names, the three magics, then a virtual base
     {
-        CFakeThrow t(pszName);
+        CFakeThrow t(i % 2 ? ".?AUVTLExc@@" : ".?AVVTLExc@@", 0x19930520 + i % 3, i == 3);
         t.Record().m_nCode = 77;
         t.Record().m_nLine = 12;
         std::strcpy(t.Record().m_szFile, "drv.cpp");
         std::memset(t.Record().m_szMessage, 'm', sizeof t.Record().m_szMessage);
         VTLExc out;
-        ASSERT_EQ(VtlGuardClassify(t.m_rec, out), VTL_CAUGHT_RECORD) << pszName;
+        ASSERT_EQ(VtlGuardClassify(t.m_rec, out), VTL_CAUGHT_RECORD) << i;
         EXPECT_EQ(out.m_nCode, 77);
         EXPECT_EQ(out.m_nLine, 12);
         EXPECT_STREQ(out.m_szFile, "drv.cpp");

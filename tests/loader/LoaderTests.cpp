@@ -216,25 +216,35 @@ TEST(LoaderChild, ReportIfAsked)
 
 TEST(Loader, NoLibraryOnSearchPath)
 {
-    CTempDir dir;
-    const std::string out = dir.File("child.txt");
-    const std::string cmd =
-        "\"" + ExeDir() + "loader_tests.exe\" --gtest_filter=LoaderChild.ReportIfAsked";
-    ChildOptions options;
-    options.strDir = dir.Path();
-    options.vars = {{"VTL_LOADER_CHILD_OUT", out}};
-    options.bCleanPath = true;
-    CChildProcess child;
-    ASSERT_TRUE(child.Start(Widen(cmd), options));
-    DWORD dwExit = 1;
-    ASSERT_TRUE(child.Wait(60000, &dwExit));
-    EXPECT_EQ(dwExit, 0u);
-    std::string text;
-    ASSERT_TRUE(ReadFileText(out, text));
-    // Code 126 (ERROR_MOD_NOT_FOUND) first, then the message, both without owner or icon.
-    const std::string expected = "box|7e|0|0\n"
-                                 "box|Could not find VtlDrvUsb.dll|0|0\n"
-                                 "rec|0|0|524297|42|Could not find VtlDrvUsb.dll|";
-    EXPECT_EQ(text.substr(0, expected.size()), expected) << text;
-    EXPECT_NE(text.find("VtlDrvUsbLoad.cpp\n"), std::string::npos) << text;
+    // First a library only in the working folder, which is not searched; then one beside the
+    // program that imports from a library found nowhere.
+    for (const bool bBeside : {false, true})
+    {
+        CTempDir dir;
+        const std::string out = dir.File("child.txt");
+        const std::string exe = dir.File("loader_tests.exe");
+        CopyFileA((ExeDir() + "loader_tests.exe").c_str(), exe.c_str(), FALSE);
+        CopyFileA(StubPath(bBeside ? "unloadable" : "no_open").c_str(),
+                  dir.File("VtlDrvUsb.dll").c_str(), FALSE);
+        ChildOptions options;
+        options.strDir = dir.Path();
+        options.vars = {{"VTL_LOADER_CHILD_OUT", out}};
+        options.bCleanPath = true;
+        CChildProcess child;
+        ASSERT_TRUE(child.Start(Widen("\"" + (bBeside ? exe : ExeDir() + "loader_tests.exe") +
+                                      "\" --gtest_filter=LoaderChild.ReportIfAsked"),
+                                options));
+        DWORD dwExit = 1;
+        ASSERT_TRUE(child.Wait(60000, &dwExit));
+        EXPECT_EQ(dwExit, 0u);
+        std::string text;
+        ASSERT_TRUE(ReadFileText(out, text));
+        // Code 126 (ERROR_MOD_NOT_FOUND) first, then the message, both without owner or icon.
+        const std::string message = bBeside ? "VtlDrvUsb.dll was found but could not be loaded."
+                                            : "Could not find VtlDrvUsb.dll";
+        const std::string expected =
+            "box|7e|0|0\nbox|" + message + "|0|0\nrec|0|0|524297|42|" + message + "|";
+        EXPECT_EQ(text.substr(0, expected.size()), expected) << text;
+        EXPECT_NE(text.find("VtlDrvUsbLoad.cpp\n"), std::string::npos) << text;
+    }
 }

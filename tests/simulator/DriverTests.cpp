@@ -123,6 +123,11 @@ TEST(Driver, OpenFailsOrThrowsOnCommand)
     }
     EXPECT_TRUE(bCaught);
     VtlUsbClose();
+
+    // A Microsoft style without the runtime's throw is refused, never thrown the GCC way.
+    sim.Write("sim.ini", "[driver]\nthrow_style = class\nthrow_runtime = kernel32.dll\n");
+    EXPECT_EQ(1000u, VtlUsbOpen(0));
+    VtlUsbClose();
 }
 
 TEST(Driver, SeveralBoardsSkippedRecordsAndUnopenableBoards)

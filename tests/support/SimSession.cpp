@@ -150,15 +150,18 @@ testing::AssertionResult ClosedLast(const std::vector<std::string> &calls)
 
 testing::AssertionResult GaveEverythingBack(const std::vector<std::string> &calls)
 {
-    for (size_t i = 0; i < calls.size(); ++i)
+    std::map<std::string, int> held; // per board, opens its releases have not yet given back
+    for (const std::string &call : calls)
     {
-        const size_t nAt = calls[i].find(" = board");
-        if (!StartsWith(calls[i], "VtlUsbOpenBoard(") || nAt == std::string::npos)
-            continue;
-        const std::string strBoard = calls[i].substr(nAt + 3);
-        if (FindCall(calls, strBoard + ".ReleaseBoard()", static_cast<int>(i)) < 0)
-            return testing::AssertionFailure() << strBoard << " was never released";
+        const size_t nAt = call.find(" = board"), nDot = call.find(".ReleaseBoard()");
+        if (StartsWith(call, "VtlUsbOpenBoard(") && nAt != std::string::npos)
+            ++held[call.substr(nAt + 3)];
+        else if (nDot != std::string::npos && held[call.substr(0, nDot)] > 0)
+            --held[call.substr(0, nDot)];
     }
+    for (const auto &board : held)
+        if (board.second > 0)
+            return testing::AssertionFailure() << board.first << " was not released once per open";
     if (FindCall(calls, "VtlUsbOpen(") >= 0)
         return ClosedLast(calls);
     return testing::AssertionSuccess();
