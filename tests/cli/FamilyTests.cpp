@@ -1,6 +1,8 @@
 // FamilyTests.cpp - the family torvane-cli takes from Torvane's settings, which it never writes.
 #include "CliHarness.h"
 
+#include <aclapi.h>
+
 using namespace clitest;
 
 namespace
@@ -12,7 +14,8 @@ struct Stored
     DWORD dwNumber; // REG_SZ stores it as its decimal text
     const wchar_t *pszArgs;
     const char *pszFamilyLine;
-    char cFamily; // as the journal shows EraseBitstream's argument
+    char cFamily;           // as the journal shows EraseBitstream's argument
+    bool bReadOnly = false; // a key the user may read (and the cleaner delete), nothing more
 };
 
 const Stored kStored[] = {
@@ -21,14 +24,39 @@ const Stored kStored[] = {
     {"NonZero", REG_DWORD, 7, L"", "Family: Spartan (Torvane's setting)", '0'},
     {"WrongType", REG_SZ, 0, L"", "Family: Spartan (default)", '0'},
     {"OptionFirst", REG_DWORD, 0, L" --family SPARTAN", "Family: Spartan (--family)", '0'},
+    {"ReadOnlyKey", REG_DWORD, 0, L"", "Family: Virtex (Torvane's setting)", '1', true},
 };
+
+// Everyone may read the key and delete it, nothing else; no inherited entry adds to that.
+bool MakeReadOnly(HKEY h)
+{
+    BYTE sid[SECURITY_MAX_SID_SIZE];
+    DWORD cbSid = sizeof sid;
+    if (!CreateWellKnownSid(WinWorldSid, NULL, sid, &cbSid))
+        return false;
+    EXPLICIT_ACCESSA ea{};
+    ea.grfAccessPermissions = KEY_READ | DELETE;
+    ea.grfAccessMode = SET_ACCESS;
+    ea.grfInheritance = NO_INHERITANCE;
+    ea.Trustee.TrusteeForm = TRUSTEE_IS_SID;
+    ea.Trustee.TrusteeType = TRUSTEE_IS_WELL_KNOWN_GROUP;
+    ea.Trustee.ptstrName = reinterpret_cast<LPSTR>(sid);
+    PACL pAcl = NULL;
+    const bool bOk =
+        SetEntriesInAclA(1, &ea, NULL, &pAcl) == ERROR_SUCCESS &&
+        SetSecurityInfo(h, SE_REGISTRY_KEY,
+                        DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, NULL, NULL,
+                        pAcl, NULL) == ERROR_SUCCESS;
+    LocalFree(pAcl);
+    return bOk;
+}
 
 // Stores "Spartan" as s gives it.
 bool Store(const Stored &s)
 {
     HKEY h = NULL;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, vtltest::kTorvaneSettingsKey, 0, NULL, 0, KEY_SET_VALUE,
-                        NULL, &h, NULL) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, vtltest::kTorvaneSettingsKey, 0, NULL, 0,
+                        KEY_SET_VALUE | READ_CONTROL | WRITE_DAC, NULL, &h, NULL) != ERROR_SUCCESS)
         return false;
     const std::string strText = std::to_string(s.dwNumber);
     const LONG lResult =
@@ -38,8 +66,9 @@ bool Store(const Stored &s)
                              DWORD(strText.size() + 1))
             : RegSetValueExA(h, "Spartan", 0, s.dwType, reinterpret_cast<const BYTE *>(&s.dwNumber),
                              sizeof s.dwNumber);
+    const bool bOk = lResult == ERROR_SUCCESS && (!s.bReadOnly || MakeReadOnly(h));
     RegCloseKey(h);
-    return lResult == ERROR_SUCCESS;
+    return bOk;
 }
 
 bool SettingsKeyExists()
