@@ -1,7 +1,7 @@
 // FamilyTests.cpp - the family torvane-cli takes from Torvane's settings, which it never writes.
 #include "CliHarness.h"
 
-#include <aclapi.h>
+#include <sddl.h>
 
 using namespace clitest;
 
@@ -30,24 +30,12 @@ const Stored kStored[] = {
 // Everyone may read the key and delete it, nothing else; no inherited entry adds to that.
 bool MakeReadOnly(HKEY h)
 {
-    BYTE sid[SECURITY_MAX_SID_SIZE];
-    DWORD cbSid = sizeof sid;
-    if (!CreateWellKnownSid(WinWorldSid, NULL, sid, &cbSid))
+    PSECURITY_DESCRIPTOR pSd = NULL;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;;KRSD;;;WD)", SDDL_REVISION_1,
+                                                              &pSd, NULL))
         return false;
-    EXPLICIT_ACCESSA ea{};
-    ea.grfAccessPermissions = KEY_READ | DELETE;
-    ea.grfAccessMode = SET_ACCESS;
-    ea.grfInheritance = NO_INHERITANCE;
-    ea.Trustee.TrusteeForm = TRUSTEE_IS_SID;
-    ea.Trustee.TrusteeType = TRUSTEE_IS_WELL_KNOWN_GROUP;
-    ea.Trustee.ptstrName = reinterpret_cast<LPSTR>(sid);
-    PACL pAcl = NULL;
-    const bool bOk =
-        SetEntriesInAclA(1, &ea, NULL, &pAcl) == ERROR_SUCCESS &&
-        SetSecurityInfo(h, SE_REGISTRY_KEY,
-                        DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, NULL, NULL,
-                        pAcl, NULL) == ERROR_SUCCESS;
-    LocalFree(pAcl);
+    const bool bOk = RegSetKeySecurity(h, DACL_SECURITY_INFORMATION, pSd) == ERROR_SUCCESS;
+    LocalFree(pSd);
     return bOk;
 }
 
