@@ -10,8 +10,10 @@ CRegEdit::CRegEdit(CString strKeyPath, CString strSubKey)
     m_strKeyPath = strKeyPath;
     m_strKeyPath += "\\";
     m_strKeyPath += strSubKey;
+    // Only what the value operations use: the installer lets standard users read and set
+    // values, and no more, so a wider request would make the key read-only for them.
     LONG l = RegCreateKeyExA(HKEY_LOCAL_MACHINE, m_strKeyPath.GetString(), 0, nullptr,
-                             REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &m_hKey,
+                             REG_OPTION_NON_VOLATILE, KEY_READ | KEY_SET_VALUE, nullptr, &m_hKey,
                              &m_dwDisposition);
     if (l == ERROR_SUCCESS)
     {

@@ -1,5 +1,5 @@
-// RegEdit.h - CRegEdit: one registry key under HKEY_LOCAL_MACHINE, read-only when full access is
-// refused.
+// RegEdit.h - CRegEdit: one registry key under HKEY_LOCAL_MACHINE, read-only when setting values
+// is refused.
 #pragma once
 
 #include <afxwin.h>

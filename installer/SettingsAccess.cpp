@@ -5,48 +5,34 @@
 
 const char kSettingsKeyPath[] = "SOFTWARE\\Veltrane\\VTL4410\\settings";
 
-namespace
-{
-// True when the DACL already lets sid do all of kSettingsKeyRights on the key itself.
-bool HasEntry(PACL pDacl, PSID sid)
-{
-    for (DWORD i = 0; pDacl != NULL && i < pDacl->AceCount; ++i)
-    {
-        ACE_HEADER *pAce = NULL;
-        if (!GetAce(pDacl, i, reinterpret_cast<void **>(&pAce)) ||
-            pAce->AceType != ACCESS_ALLOWED_ACE_TYPE || (pAce->AceFlags & INHERIT_ONLY_ACE) != 0)
-            continue;
-        auto *pAllowed = reinterpret_cast<ACCESS_ALLOWED_ACE *>(pAce);
-        if (EqualSid(&pAllowed->SidStart, sid) &&
-            (pAllowed->Mask & kSettingsKeyRights) == kSettingsKeyRights)
-            return true;
-    }
-    return false;
-}
-} // namespace
-
 LONG GrantUsersKeyAccess(HKEY root, const char *path)
 {
     HKEY hKey = NULL;
-    LONG nResult = RegCreateKeyExA(root, path, 0, NULL, REG_OPTION_NON_VOLATILE,
-                                   READ_CONTROL | WRITE_DAC, NULL, &hKey, NULL);
+    DWORD dwDisposition = 0;
+    LONG nResult =
+        RegCreateKeyExA(root, path, 0, NULL, REG_OPTION_NON_VOLATILE,
+                        READ_CONTROL | WRITE_DAC | WRITE_OWNER, NULL, &hKey, &dwDisposition);
     if (nResult != ERROR_SUCCESS)
         return nResult;
+    // A reinstall or an upgrade finds the key: its access list is the administrator's.
+    if (dwDisposition != REG_CREATED_NEW_KEY)
+    {
+        RegCloseKey(hKey);
+        return ERROR_SUCCESS;
+    }
 
-    BYTE sid[SECURITY_MAX_SID_SIZE];
-    DWORD cbSid = sizeof sid;
+    BYTE sid[SECURITY_MAX_SID_SIZE], admins[SECURITY_MAX_SID_SIZE];
+    DWORD cbSid = sizeof sid, cbAdmins = sizeof admins;
     PACL pOldDacl = NULL;
     PSECURITY_DESCRIPTOR pSd = NULL;
     PACL pNewDacl = NULL;
-    if (!CreateWellKnownSid(WinBuiltinUsersSid, NULL, sid, &cbSid))
+    if (!CreateWellKnownSid(WinBuiltinUsersSid, NULL, sid, &cbSid) ||
+        !CreateWellKnownSid(WinBuiltinAdministratorsSid, NULL, admins, &cbAdmins))
         nResult = static_cast<LONG>(GetLastError());
     else
         nResult = static_cast<LONG>(GetSecurityInfo(
             hKey, SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION, NULL, NULL, &pOldDacl, NULL, &pSd));
-    // A reinstall finds the entry there already: one is enough, and a deny entry that an
-    // administrator added to lock the key stays in force either way.
-    const bool bDone = nResult == ERROR_SUCCESS && HasEntry(pOldDacl, sid);
-    if (nResult == ERROR_SUCCESS && !bDone)
+    if (nResult == ERROR_SUCCESS)
     {
         EXPLICIT_ACCESSA access = {};
         access.grfAccessPermissions = kSettingsKeyRights;
@@ -57,9 +43,12 @@ LONG GrantUsersKeyAccess(HKEY root, const char *path)
         access.Trustee.ptstrName = reinterpret_cast<LPSTR>(sid);
         nResult = static_cast<LONG>(SetEntriesInAclA(1, &access, pOldDacl, &pNewDacl));
     }
-    if (nResult == ERROR_SUCCESS && !bDone)
+    // Owned by the administrators: an owner may always change the DACL, and the default owner
+    // can be a group that standard users are in.
+    if (nResult == ERROR_SUCCESS)
         nResult = static_cast<LONG>(SetSecurityInfo(
-            hKey, SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION, NULL, NULL, pNewDacl, NULL));
+            hKey, SE_REGISTRY_KEY, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, admins,
+            NULL, pNewDacl, NULL));
     if (pNewDacl)
         LocalFree(pNewDacl);
     if (pSd)

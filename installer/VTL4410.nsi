@@ -16,6 +16,7 @@ SetDateSave on
 !include LogicLib.nsh
 !include FileFunc.nsh
 !include Sections.nsh
+!include MUI2.nsh
 
 !define PRODUCT "Veltrane VTL4410 Tools"
 !define PUBLISHER "Veltrane"
@@ -23,10 +24,14 @@ SetDateSave on
 !define SETTINGS_KEY "SOFTWARE\Veltrane\VTL4410\settings"
 !define MENU "$SMPROGRAMS\Veltrane VTL4410"
 !define SIMDIR "$INSTDIR\Simulator"
+; The folder the installer makes above its default install folder.
+!define DEFAULT_PARENT "$PROGRAMFILES64\Veltrane"
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
-InstallDir "$PROGRAMFILES64\Veltrane\VTL4410 Tools"
+InstallDir "${DEFAULT_PARENT}\VTL4410 Tools"
+; A reinstall or an upgrade goes where the earlier install went.
+InstallDirRegKey HKLM "${UNINST_KEY}" "InstallLocation"
 BrandingText "${PRODUCT} ${VERSION}"
 ShowInstDetails show
 ShowUninstDetails show
@@ -43,11 +48,18 @@ VIAddVersionKey /LANG=1033 "ProductVersion" "${VERSION}"
 !uninstfinalize '"${SIGN_SCRIPT}" "%1"' = 0
 !endif
 
-Page components
-Page directory
-Page instfiles
-UninstPage uninstConfirm
-UninstPage instfiles
+!define MUI_ABORTWARNING
+!define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\README.txt"
+!define MUI_FINISHPAGE_SHOWREADME_TEXT "Show the README"
+!define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
+!insertmacro MUI_PAGE_WELCOME
+!insertmacro MUI_PAGE_COMPONENTS
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_PAGE_FINISH
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_LANGUAGE "English"
 
 Var RemoveSettings
 
@@ -71,6 +83,7 @@ Section "Torvane and Ostrel" SecTools
   File "${STAGE}\tools\Torvane.exe"
   File "${STAGE}\tools\Ostrel.exe"
   !insertmacro CompanionFiles
+  File "/oname=README.txt" "README-installed.txt"
   WriteUninstaller "$INSTDIR\Uninstall.exe"
 
   CreateDirectory "${MENU}"
@@ -93,7 +106,7 @@ Section "Torvane and Ostrel" SecTools
   ; write it. It runs from the temporary plug-in folder and is not installed.
   InitPluginsDir
   File "/oname=$PLUGINSDIR\VtlSettingsAccess.exe" "${STAGE}\helper\VtlSettingsAccess.exe"
-  DetailPrint "Opening Torvane's settings to all users"
+  DetailPrint "Letting all users save Torvane's settings"
   ExecWait '"$PLUGINSDIR\VtlSettingsAccess.exe"' $0
   ${If} $0 != 0
     DetailPrint "Settings key: error $0"
@@ -172,15 +185,24 @@ Section "Uninstall"
   RMDir "${SIMDIR}"
 
   !insertmacro DeleteToolFiles "$INSTDIR"
+  Delete "$INSTDIR\README.txt"
   Delete "$INSTDIR\Uninstall.exe"
   RMDir "$INSTDIR"
+  ; Only the folder the installer itself made above the tools: a parent the user chose stays.
   ${GetParent} "$INSTDIR" $R0
-  RMDir "$R0"
+  ${If} $R0 == "${DEFAULT_PARENT}"
+    RMDir "$R0"
+  ${EndIf}
 
   DeleteRegKey HKLM "${UNINST_KEY}"
   ${If} $RemoveSettings == 1
-    DeleteRegKey HKLM "${SETTINGS_KEY}"
-    DeleteRegKey /ifempty HKLM "SOFTWARE\Veltrane\VTL4410"
-    DeleteRegKey /ifempty HKLM "SOFTWARE\Veltrane"
+    ; Torvane's values alone, never a tree: the key and its parents go only when empty.
+    DeleteRegValue HKLM "${SETTINGS_KEY}" "AppFile"
+    DeleteRegValue HKLM "${SETTINGS_KEY}" "VerMaj"
+    DeleteRegValue HKLM "${SETTINGS_KEY}" "VerMin"
+    DeleteRegValue HKLM "${SETTINGS_KEY}" "Spartan"
+    DeleteRegKey /ifnosubkeys /ifnovalues HKLM "${SETTINGS_KEY}"
+    DeleteRegKey /ifnosubkeys /ifnovalues HKLM "SOFTWARE\Veltrane\VTL4410"
+    DeleteRegKey /ifnosubkeys /ifnovalues HKLM "SOFTWARE\Veltrane"
   ${EndIf}
 SectionEnd

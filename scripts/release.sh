@@ -5,8 +5,9 @@
 #   VTL4410-Simulator-<version>-win64.zip  try without a board: simulator, its own tools, samples
 #   SHA256SUMS
 # Every program and the installer are signed when VTL_SIGN_CERT and VTL_SIGN_KEY name a PEM
-# certificate and key (scripts/sign.sh). The same commit gives the same bytes: times come from
-# SOURCE_DATE_EPOCH, by default the commit's time. The release tree is $VTL_RELEASE_TREE, by
+# certificate and key (scripts/sign.sh; VTL_SIGN_PASS_FILE, VTL_SIGN_TIMESTAMP_URL). The same
+# commit gives the same bytes unsigned: times come from SOURCE_DATE_EPOCH, by default the
+# commit's time; a time stamp differs on every signing. The release tree is $VTL_RELEASE_TREE, by
 # default build/release-build.
 set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/setup.sh"

@@ -1,6 +1,8 @@
 // FamilyTests.cpp - the family torvane-cli takes from Torvane's settings, which it never writes.
 #include "CliHarness.h"
 
+#include <sddl.h>
+
 using namespace clitest;
 
 namespace
@@ -12,7 +14,8 @@ struct Stored
     DWORD dwNumber; // REG_SZ stores it as its decimal text
     const wchar_t *pszArgs;
     const char *pszFamilyLine;
-    char cFamily; // as the journal shows EraseBitstream's argument
+    char cFamily;           // as the journal shows EraseBitstream's argument
+    bool bReadOnly = false; // a key the user may read (and the cleaner delete), nothing more
 };
 
 const Stored kStored[] = {
@@ -21,14 +24,27 @@ const Stored kStored[] = {
     {"NonZero", REG_DWORD, 7, L"", "Family: Spartan (Torvane's setting)", '0'},
     {"WrongType", REG_SZ, 0, L"", "Family: Spartan (default)", '0'},
     {"OptionFirst", REG_DWORD, 0, L" --family SPARTAN", "Family: Spartan (--family)", '0'},
+    {"ReadOnlyKey", REG_DWORD, 0, L"", "Family: Virtex (Torvane's setting)", '1', true},
 };
+
+// Everyone may read the key and delete it, nothing else; no inherited entry adds to that.
+bool MakeReadOnly(HKEY h)
+{
+    PSECURITY_DESCRIPTOR pSd = NULL;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;;KRSD;;;WD)", SDDL_REVISION_1,
+                                                              &pSd, NULL))
+        return false;
+    const bool bOk = RegSetKeySecurity(h, DACL_SECURITY_INFORMATION, pSd) == ERROR_SUCCESS;
+    LocalFree(pSd);
+    return bOk;
+}
 
 // Stores "Spartan" as s gives it.
 bool Store(const Stored &s)
 {
     HKEY h = NULL;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, vtltest::kTorvaneSettingsKey, 0, NULL, 0, KEY_SET_VALUE,
-                        NULL, &h, NULL) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, vtltest::kTorvaneSettingsKey, 0, NULL, 0,
+                        KEY_SET_VALUE | READ_CONTROL | WRITE_DAC, NULL, &h, NULL) != ERROR_SUCCESS)
         return false;
     const std::string strText = std::to_string(s.dwNumber);
     const LONG lResult =
@@ -38,8 +54,9 @@ bool Store(const Stored &s)
                              DWORD(strText.size() + 1))
             : RegSetValueExA(h, "Spartan", 0, s.dwType, reinterpret_cast<const BYTE *>(&s.dwNumber),
                              sizeof s.dwNumber);
+    const bool bOk = lResult == ERROR_SUCCESS && (!s.bReadOnly || MakeReadOnly(h));
     RegCloseKey(h);
-    return lResult == ERROR_SUCCESS;
+    return bOk;
 }
 
 bool SettingsKeyExists()

@@ -302,7 +302,7 @@ class ToolManifest : public testing::TestWithParam<const char *>
 {
 };
 
-TEST_P(ToolManifest, AsksForPerMonitorDpiAndNamesTheSupportedSystems)
+TEST_P(ToolManifest, AsksForSystemDpiAndNamesTheSupportedSystems)
 {
     HMODULE hExe = LoadLibraryExA((BinDir() + GetParam()).c_str(), NULL,
                                   LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
@@ -314,13 +314,16 @@ TEST_P(ToolManifest, AsksForPerMonitorDpiAndNamesTheSupportedSystems)
     const std::string manifest(p, SizeofResource(hExe, hRes));
     FreeLibrary(hExe);
     for (const char *want :
-         {">true/pm</dpiAware>", ">PerMonitorV2</dpiAwareness>",
+         {">true</dpiAware>", ">system</dpiAwareness>",
           "requestedExecutionLevel level=\"asInvoker\"",
           "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"",
           "{e2011457-1546-43c5-a5fe-008deee3d3f0}", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",
           "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}", "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",
           "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"})
         EXPECT_NE(manifest.find(want), std::string::npos) << GetParam() << " lacks " << want;
+    // Nothing rescales on WM_DPICHANGED, so the tools must not ask for it.
+    for (const char *unwanted : {"/pm<", "PerMonitor"})
+        EXPECT_EQ(manifest.find(unwanted), std::string::npos) << GetParam() << " has " << unwanted;
 }
 
 INSTANTIATE_TEST_SUITE_P(Tools, ToolManifest, testing::Values("Torvane.exe", "Ostrel.exe"));

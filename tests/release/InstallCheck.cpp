@@ -4,7 +4,8 @@
 //   vtl_installcheck hold                      lives until its input ends (at most 15 min): keeps
 //                                              the prefix's server, which keeps the security of
 //                                              registry keys only while it runs
-//   vtl_installcheck --gtest_filter=Installed.*|Uninstalled.*|Purged.*
+//   vtl_installcheck --gtest_filter=Installed.*|Uninstalled.*|Elsewhere.*|Purged.*
+// (AsStandardUser.* run in a copy of it that Installed.* starts under a standard user's token.)
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -16,16 +17,23 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
+#include "InstallCheck.h"
 #include "KeyAccess.h"
 #include "TestSupport.h"
-#include "flash/resource.h"
+
+namespace installcheck
+{
+const char kSettingsKey[] = "SOFTWARE\\Veltrane\\VTL4410\\settings";
+} // namespace installcheck
+
+using installcheck::kSettingsKey;
 
 namespace
 {
 const char kUninstallKey[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Veltrane VTL4410 Tools";
-const char kSettingsKey[] = "SOFTWARE\\Veltrane\\VTL4410\\settings";
 
 std::string KnownFolder(REFKNOWNFOLDERID id)
 {
@@ -44,11 +52,6 @@ std::string KnownFolder(REFKNOWNFOLDERID id)
 std::string InstallDir()
 {
     return KnownFolder(FOLDERID_ProgramFiles) + "\\Veltrane\\VTL4410 Tools";
-}
-
-std::string SimulatorDir()
-{
-    return InstallDir() + "\\Simulator";
 }
 
 std::string MenuDir()
@@ -111,6 +114,13 @@ public:
 };
 } // namespace
 
+std::string installcheck::SimulatorDir()
+{
+    return InstallDir() + "\\Simulator";
+}
+
+using installcheck::SimulatorDir;
+
 TEST(Installed, ToolsShortcutsAndUninstallEntry)
 {
     CCom com;
@@ -118,6 +128,7 @@ TEST(Installed, ToolsShortcutsAndUninstallEntry)
     for (const char *tool : kTools)
         EXPECT_TRUE(Exists(dir + "\\" + tool)) << tool;
     EXPECT_TRUE(Exists(dir + "\\Uninstall.exe"));
+    EXPECT_TRUE(Exists(dir + "\\README.txt")) << "the finish page offers it";
     EXPECT_FALSE(Exists(dir + "\\VtlDrvUsb.dll"))
         << "the simulator must never sit beside the tools";
     EXPECT_FALSE(Exists(dir + "\\VtlSettingsAccess.exe")) << "the helper is not installed";
@@ -157,50 +168,19 @@ TEST(Installed, SimulatorInItsOwnFolderWithItsOwnShortcuts)
               Lower(sim + "\\Ostrel.exe"));
 }
 
-TEST(Installed, StandardUsersMayWriteTheSettingsKeyAlone)
+TEST(Installed, StandardUsersMayReadAndSetValuesOfTheSettingsKeyAlone)
 {
-    bool bExplicit = false;
+    std::vector<DWORD> masks;
     for (const keycheck::UsersEntry &e :
          keycheck::UsersAllowEntries(HKEY_LOCAL_MACHINE, kSettingsKey))
-        if ((e.mask & KEY_ALL_ACCESS) == KEY_ALL_ACCESS &&
-            (e.flags & (CONTAINER_INHERIT_ACE | OBJECT_INHERIT_ACE | INHERIT_ONLY_ACE)) == 0)
-            bExplicit = true;
-    EXPECT_TRUE(bExplicit) << "BUILTIN\\Users read-write entry of the settings key";
-    EXPECT_TRUE(keycheck::StandardUserGets(HKEY_LOCAL_MACHINE, kSettingsKey, KEY_ALL_ACCESS));
+        if ((e.flags & (INHERITED_ACE | INHERIT_ONLY_ACE)) == 0)
+            masks.push_back((e.flags & (CONTAINER_INHERIT_ACE | OBJECT_INHERIT_ACE)) ? 0 : e.mask);
+    EXPECT_EQ(masks, std::vector<DWORD>{KEY_READ | KEY_SET_VALUE})
+        << "BUILTIN\\Users' own entry of the settings key";
+    EXPECT_TRUE(
+        keycheck::StandardUserGets(HKEY_LOCAL_MACHINE, kSettingsKey, KEY_READ | KEY_SET_VALUE));
     EXPECT_FALSE(keycheck::StandardUserGets(HKEY_LOCAL_MACHINE, "SOFTWARE\\Veltrane\\VTL4410",
                                             KEY_SET_VALUE));
-}
-
-TEST(Installed, SimulatedTorvaneSavesItsSettingsOnOk)
-{
-    std::string s;
-    ASSERT_FALSE(vtltest::RegReadString(HKEY_LOCAL_MACHINE, kSettingsKey, "AppFile", s))
-        << "a fresh prefix has no settings yet";
-    vtltest::CProcessDriver torvane;
-    ASSERT_TRUE(torvane.Start(SimulatorDir() + "\\Torvane.exe",
-                              {{"VTLSIM_CONFIG", ""}, {"VTLSIM_JOURNAL", ""}}))
-        << torvane.LastError();
-    ASSERT_NE(torvane.WaitForMainWindow(30000, "Torvane"), (HWND)NULL) << torvane.LastError();
-    ASSERT_TRUE(vtltest::WaitForCondition([&] { return !torvane.Text(IDC_INFO).empty(); }, 15000))
-        << "the simulated board's flash description";
-    ASSERT_TRUE(torvane.SetText(IDC_FILE, "C:\\designs\\top.bit"));
-    ASSERT_TRUE(torvane.SetText(IDC_VER_MAJOR, "3"));
-    ASSERT_TRUE(torvane.SetText(IDC_VER_MINOR, "14"));
-    ASSERT_TRUE(torvane.Click(IDC_VIRTEX));
-    ASSERT_TRUE(vtltest::WaitForCondition(
-        [&] { return torvane.CheckState(IDC_VIRTEX) == BST_CHECKED; }, 5000));
-    ASSERT_TRUE(torvane.Click(IDOK));
-    ASSERT_TRUE(torvane.WaitForExit(30000));
-
-    ASSERT_TRUE(vtltest::RegReadString(HKEY_LOCAL_MACHINE, kSettingsKey, "AppFile", s));
-    EXPECT_EQ(s, "C:\\designs\\top.bit");
-    DWORD dw = 0;
-    EXPECT_TRUE(vtltest::RegReadDword(HKEY_LOCAL_MACHINE, kSettingsKey, "VerMaj", dw));
-    EXPECT_EQ(dw, 3u);
-    EXPECT_TRUE(vtltest::RegReadDword(HKEY_LOCAL_MACHINE, kSettingsKey, "VerMin", dw));
-    EXPECT_EQ(dw, 14u);
-    EXPECT_TRUE(vtltest::RegReadDword(HKEY_LOCAL_MACHINE, kSettingsKey, "Spartan", dw));
-    EXPECT_EQ(dw, 0u);
 }
 
 TEST(Uninstalled, NothingInstalledIsLeft)
@@ -217,6 +197,22 @@ TEST(Uninstalled, SettingsStay)
     std::string s;
     EXPECT_TRUE(vtltest::RegReadString(HKEY_LOCAL_MACHINE, kSettingsKey, "AppFile", s));
     EXPECT_EQ(s, "C:\\designs\\top.bit");
+}
+
+// Installed with /D=C:\\Apps\\VTL4410, reinstalled without /D, uninstalled with /REMOVESETTINGS
+// after an administrator added a key below the settings.
+TEST(Elsewhere, TheUsersParentFolderAndAKeyBelowTheSettingsStay)
+{
+    EXPECT_FALSE(Exists("C:\\Apps\\VTL4410"));
+    EXPECT_TRUE(Exists("C:\\Apps")) << "a parent folder the installer did not make";
+    std::string s;
+    EXPECT_FALSE(vtltest::RegReadString(HKEY_LOCAL_MACHINE, kSettingsKey, "AppFile", s));
+    DWORD dw = 0;
+    for (const char *value : {"VerMaj", "VerMin", "Spartan"})
+        EXPECT_FALSE(vtltest::RegReadDword(HKEY_LOCAL_MACHINE, kSettingsKey, value, dw)) << value;
+    const std::string strPlanted = std::string(kSettingsKey) + "\\planted";
+    EXPECT_TRUE(vtltest::RegReadString(HKEY_LOCAL_MACHINE, strPlanted.c_str(), "Kept", s))
+        << "the uninstaller deletes no tree";
 }
 
 TEST(Purged, SettingsAreGoneWhenAskedFor)

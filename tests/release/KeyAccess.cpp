@@ -56,6 +56,26 @@ std::vector<UsersEntry> UsersAllowEntries(HKEY root, const char *path)
     return out;
 }
 
+HANDLE StandardUserToken()
+{
+    HANDLE hToken = NULL, hRestricted = NULL;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY | TOKEN_DUPLICATE | TOKEN_ASSIGN_PRIMARY,
+                          &hToken))
+        return NULL;
+    BYTE user[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+    DWORD cb = 0;
+    Sid admins(WinBuiltinAdministratorsSid);
+    SID_AND_ATTRIBUTES disabled[2] = {{admins.Get(), 0}, {NULL, 0}};
+    DWORD nDisabled = 1;
+    if (GetTokenInformation(hToken, TokenUser, user, sizeof user, &cb))
+        disabled[nDisabled++].Sid = reinterpret_cast<TOKEN_USER *>(user)->User.Sid;
+    if (!CreateRestrictedToken(hToken, DISABLE_MAX_PRIVILEGE, nDisabled, disabled, 0, NULL, 0, NULL,
+                               &hRestricted))
+        hRestricted = NULL;
+    CloseHandle(hToken);
+    return hRestricted;
+}
+
 bool StandardUserGets(HKEY root, const char *path, DWORD desired)
 {
     PACL pDacl = NULL;
@@ -63,29 +83,18 @@ bool StandardUserGets(HKEY root, const char *path, DWORD desired)
     if (pSd == NULL)
         return false;
     bool bGranted = false;
-    HANDLE hToken = NULL, hRestricted = NULL, hImpersonation = NULL;
-    if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY | TOKEN_DUPLICATE, &hToken))
+    HANDLE hRestricted = StandardUserToken(), hImpersonation = NULL;
+    if (hRestricted && DuplicateToken(hRestricted, SecurityImpersonation, &hImpersonation))
     {
-        BYTE user[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
-        DWORD cb = 0;
-        Sid admins(WinBuiltinAdministratorsSid);
-        SID_AND_ATTRIBUTES disabled[2] = {{admins.Get(), 0}, {NULL, 0}};
-        DWORD nDisabled = 1;
-        if (GetTokenInformation(hToken, TokenUser, user, sizeof user, &cb))
-            disabled[nDisabled++].Sid = reinterpret_cast<TOKEN_USER *>(user)->User.Sid;
-        if (CreateRestrictedToken(hToken, 0, nDisabled, disabled, 0, NULL, 0, NULL, &hRestricted) &&
-            DuplicateToken(hRestricted, SecurityImpersonation, &hImpersonation))
-        {
-            GENERIC_MAPPING mapping = {KEY_READ, KEY_WRITE, KEY_EXECUTE, KEY_ALL_ACCESS};
-            PRIVILEGE_SET privileges;
-            DWORD cbPrivileges = sizeof privileges, granted = 0;
-            BOOL bStatus = FALSE;
-            if (AccessCheck(pSd, hImpersonation, desired, &mapping, &privileges, &cbPrivileges,
-                            &granted, &bStatus))
-                bGranted = bStatus && (granted & desired) == desired;
-        }
+        GENERIC_MAPPING mapping = {KEY_READ, KEY_WRITE, KEY_EXECUTE, KEY_ALL_ACCESS};
+        PRIVILEGE_SET privileges;
+        DWORD cbPrivileges = sizeof privileges, granted = 0;
+        BOOL bStatus = FALSE;
+        if (AccessCheck(pSd, hImpersonation, desired, &mapping, &privileges, &cbPrivileges,
+                        &granted, &bStatus))
+            bGranted = bStatus && (granted & desired) == desired;
     }
-    for (HANDLE h : {hImpersonation, hRestricted, hToken})
+    for (HANDLE h : {hImpersonation, hRestricted})
         if (h != NULL)
             CloseHandle(h);
     LocalFree(pSd);

@@ -17,9 +17,12 @@ struct UsersEntry
 // BUILTIN\Users' allow entries on root\path, in DACL order; empty when the key cannot be read.
 std::vector<UsersEntry> UsersAllowEntries(HKEY root, const char *path);
 
+// A standard user's primary token: this process's token with the administrators group and the
+// user's own account made deny-only and no privileges but SeChangeNotify, so that only group
+// memberships such as BUILTIN\Users count. NULL on failure; CloseHandle it.
+HANDLE StandardUserToken();
+
 // Whether a standard user gets all of desired on root\path: an access check of the key's
-// security descriptor against this process's token with the administrators group and the
-// user's own account made deny-only, so that only group memberships such as BUILTIN\Users
-// count. False when the key cannot be read.
+// security descriptor against StandardUserToken(). False when the key cannot be read.
 bool StandardUserGets(HKEY root, const char *path, DWORD desired);
 } // namespace keycheck

@@ -1,8 +1,9 @@
 // SettingsAccessTests.cpp - the installer's helper on an isolated HKLM: Users get what Torvane's
-// full-access open asks for, on the settings key alone.
+// writable open asks for, on the settings key alone, and only on a key the helper creates.
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "KeyAccess.h"
 #include "SettingsAccess.h"
@@ -12,36 +13,33 @@ namespace
 {
 const char kParent[] = "SOFTWARE\\Veltrane\\VTL4410";
 
-// Users' entries that give Torvane's rights on the key itself and reach nothing below it.
-int FullEntriesOnTheKeyAlone()
+// Users' own entries that apply to the key: their rights, or 0 for one that also reaches below.
+std::vector<DWORD> UsersEntriesOnTheKey()
 {
-    int n = 0;
+    std::vector<DWORD> masks;
     for (const keycheck::UsersEntry &e :
          keycheck::UsersAllowEntries(HKEY_LOCAL_MACHINE, kSettingsKeyPath))
-        n += (e.mask & KEY_ALL_ACCESS) == KEY_ALL_ACCESS &&
-             (e.flags & (CONTAINER_INHERIT_ACE | OBJECT_INHERIT_ACE | INHERIT_ONLY_ACE)) == 0;
-    return n;
+        if ((e.flags & (INHERITED_ACE | INHERIT_ONLY_ACE)) == 0)
+            masks.push_back((e.flags & (CONTAINER_INHERIT_ACE | OBJECT_INHERIT_ACE)) ? 0 : e.mask);
+    return masks;
 }
 } // namespace
 
-TEST(SettingsAccess, StandardUsersGetFullAccessOnTheSettingsKeyAlone)
+TEST(SettingsAccess, StandardUsersMayReadAndSetValuesOnTheSettingsKeyAlone)
 {
     vtltest::CIsolatedHklm hklm;
     ASSERT_TRUE(hklm.Ok());
-    HKEY h = NULL;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSettingsKeyPath, 0, NULL, 0, KEY_ALL_ACCESS,
-                              NULL, &h, NULL),
-              ERROR_SUCCESS);
-    RegCloseKey(h);
-    EXPECT_FALSE(keycheck::StandardUserGets(HKEY_LOCAL_MACHINE, kSettingsKeyPath, KEY_ALL_ACCESS))
-        << "a plain key must not let standard users write";
-
     ASSERT_EQ(GrantUsersKeyAccess(HKEY_LOCAL_MACHINE, kSettingsKeyPath), ERROR_SUCCESS);
-    EXPECT_EQ(FullEntriesOnTheKeyAlone(), 1);
-    // Torvane opens with KEY_ALL_ACCESS; read and write alone would leave it read-only.
-    EXPECT_TRUE(keycheck::StandardUserGets(HKEY_LOCAL_MACHINE, kSettingsKeyPath, KEY_ALL_ACCESS));
+    EXPECT_EQ(UsersEntriesOnTheKey(), std::vector<DWORD>{KEY_READ | KEY_SET_VALUE});
+    EXPECT_TRUE(
+        keycheck::StandardUserGets(HKEY_LOCAL_MACHINE, kSettingsKeyPath, KEY_READ | KEY_SET_VALUE));
+    for (DWORD dwRight : {DWORD(DELETE), DWORD(WRITE_DAC), DWORD(WRITE_OWNER),
+                          DWORD(KEY_CREATE_SUB_KEY), DWORD(KEY_CREATE_LINK)})
+        EXPECT_FALSE(keycheck::StandardUserGets(HKEY_LOCAL_MACHINE, kSettingsKeyPath, dwRight))
+            << std::hex << dwRight;
     EXPECT_FALSE(keycheck::StandardUserGets(HKEY_LOCAL_MACHINE, kParent, KEY_SET_VALUE));
     const std::string strBelow = std::string(kSettingsKeyPath) + "\\below";
+    HKEY h = NULL;
     ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, strBelow.c_str(), 0, NULL, 0, KEY_ALL_ACCESS,
                               NULL, &h, NULL),
               ERROR_SUCCESS);
@@ -49,18 +47,18 @@ TEST(SettingsAccess, StandardUsersGetFullAccessOnTheSettingsKeyAlone)
     EXPECT_FALSE(keycheck::StandardUserGets(HKEY_LOCAL_MACHINE, strBelow.c_str(), KEY_SET_VALUE));
 }
 
-TEST(SettingsAccess, CreatesAMissingKeyKeepsItsValuesAndGrantsOnce)
+TEST(SettingsAccess, AKeyThatIsThereKeepsItsAccessListAndValues)
 {
     vtltest::CIsolatedHklm hklm;
     ASSERT_TRUE(hklm.Ok());
-    ASSERT_EQ(GrantUsersKeyAccess(HKEY_LOCAL_MACHINE, kSettingsKeyPath), ERROR_SUCCESS);
+    // An administrator's key, or one whose entry an administrator took away again.
     const DWORD dwMajor = 7;
     ASSERT_EQ(RegSetKeyValueA(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "VerMaj", REG_DWORD, &dwMajor,
                               sizeof dwMajor),
               ERROR_SUCCESS);
-    // The installer runs again on a reinstall: one entry, and the user's settings stay.
     ASSERT_EQ(GrantUsersKeyAccess(HKEY_LOCAL_MACHINE, kSettingsKeyPath), ERROR_SUCCESS);
-    EXPECT_EQ(FullEntriesOnTheKeyAlone(), 1);
+    EXPECT_EQ(UsersEntriesOnTheKey(), std::vector<DWORD>{});
+    EXPECT_FALSE(keycheck::StandardUserGets(HKEY_LOCAL_MACHINE, kSettingsKeyPath, KEY_SET_VALUE));
     DWORD dw = 0;
     EXPECT_TRUE(vtltest::RegReadDword(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "VerMaj", dw));
     EXPECT_EQ(dw, dwMajor);
