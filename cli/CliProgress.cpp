@@ -2,7 +2,7 @@
 #include "CliProgress.h"
 
 #include "CliOutput.h"
-#include "flash/Messages.h"
+#include "TorvaneText.h"
 
 #include <windows.h>
 

@@ -5,8 +5,8 @@
 #include "CliOutput.h"
 #include "ExitCodes.h"
 #include "DriverText.h"
-#include "eeprom/Messages.h"
-#include "flash/Messages.h"
+#include "OstrelText.h"
+#include "TorvaneText.h"
 
 #include <algorithm>
 #include <cstdio>

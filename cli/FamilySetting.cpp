@@ -1,7 +1,7 @@
 // FamilySetting.cpp - reading Torvane's family setting from HKEY_LOCAL_MACHINE.
 #include "FamilySetting.h"
 
-#include "flash/Messages.h"
+#include "TorvaneText.h"
 
 #include <string>
 

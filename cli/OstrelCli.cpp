@@ -6,10 +6,10 @@
 #include "CliOutput.h"
 #include "CliSession.h"
 #include "ExitCodes.h"
-#include "eeprom/Messages.h"
-#include "eeprom/VersionRule.h"
+#include "OstrelText.h"
+#include "VersionRule.h"
 #include "DriverText.h"
-#include "flash/Messages.h"
+#include "TorvaneText.h"
 
 #include <cstdio>
 #include <map>

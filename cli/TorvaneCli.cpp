@@ -8,7 +8,7 @@
 #include "ExitCodes.h"
 #include "FamilySetting.h"
 #include "DriverText.h"
-#include "flash/Messages.h"
+#include "TorvaneText.h"
 
 #include <functional>
 

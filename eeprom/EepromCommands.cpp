@@ -3,7 +3,7 @@
 
 #include "DialogLock.h"
 #include "DriverText.h"
-#include "Messages.h"
+#include "OstrelText.h"
 #include "VersionRule.h"
 
 #include <afxdlgs.h>

@@ -4,7 +4,7 @@
 #include "AboutDlg.h"
 #include "DialogLock.h"
 #include "MainDialog.h"
-#include "Messages.h"
+#include "OstrelText.h"
 #include "Splash.h"
 
 #include <cstring>

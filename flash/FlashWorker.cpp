@@ -5,7 +5,7 @@
 
 #include "DialogLock.h"
 #include "DriverText.h"
-#include "Messages.h"
+#include "TorvaneText.h"
 #include "VtlGuard.h"
 
 using namespace TorvaneText;

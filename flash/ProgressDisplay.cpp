@@ -1,7 +1,7 @@
 // ProgressDisplay.cpp - the progress bar, percentage and elapsed time fed by the driver's reports.
 #include "TorvaneDlg.h"
 
-#include "Messages.h"
+#include "TorvaneText.h"
 
 using namespace TorvaneText;
 

@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "Messages.h"
+#include "TorvaneText.h"
 #include "RegEdit.h"
 
 using namespace TorvaneText;

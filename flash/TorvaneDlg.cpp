@@ -12,7 +12,7 @@
 #include "DialogLock.h"
 #include "DriverText.h"
 #include "MainDialog.h"
-#include "Messages.h"
+#include "TorvaneText.h"
 #include "Splash.h"
 #include "VtlDrvUsbImports.h"
 

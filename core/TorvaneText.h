@@ -1,4 +1,4 @@
-// Messages.h - every fixed text that Torvane shows, in one place.
+// TorvaneText.h - every fixed text that Torvane and torvane-cli show, in one place.
 #pragma once
 
 namespace TorvaneText
