@@ -30,8 +30,8 @@ CCliSession::~CCliSession()
 
 int CCliSession::ReportException(const VTLExc &e)
 {
-    CliOutput().Err(CopyDriverText(e.m_szMessage, sizeof(e.m_szMessage)) +
-                    " (driver exception, code " + std::to_string(e.m_nCode) + ")");
+    CliOutput().Err(DriverMessage(e) + " (driver exception, code " + std::to_string(e.m_nCode) +
+                    ")");
     return kExitDriverException;
 }
 
@@ -44,7 +44,7 @@ int CCliSession::Open()
     }
     catch (VTLExc &e)
     {
-        std::string strText = CopyDriverText(e.m_szMessage, sizeof(e.m_szMessage));
+        std::string strText = DriverMessage(e);
         if (dwLoadError != 0)
         {
             char sz[32];
@@ -87,7 +87,7 @@ int CCliSession::Open()
             board.nPosition = static_cast<std::uint32_t>(m_boards.size());
             board.nIndex = i;
             board.dwIoAddress = info.dwIoAddress;
-            board.strType = CopyDriverText(info.szBoardType, sizeof(info.szBoardType));
+            board.strType = BoardTypeText(info);
             m_boards.push_back(board);
         }
     }

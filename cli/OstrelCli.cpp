@@ -187,8 +187,7 @@ CliResult Verify(CVtlBoard &board, const std::string &strPath)
     return {kExitVerifyMismatch, std::string()};
 }
 
-// Ostrel's rule: a file that is not newer than a readable EEPROM version needs consent, which
-// here is --allow-downgrade; an unreadable file version counts as 0.0.
+// Ostrel's decision; the consent is --allow-downgrade.
 CliResult Update(CVtlBoard &board, const std::string &strPath, bool bAllowDowngrade)
 {
     if (CliBreak::Requested())
@@ -197,20 +196,13 @@ CliResult Update(CVtlBoard &board, const std::string &strPath, bool bAllowDowngr
         return {kExitBadFile, std::string()};
     if (CliBreak::Requested())
         return CliInterrupted();
-    int nEepromMajor = 0;
-    int nEepromMinor = 0;
-    int nFileMajor = 0;
-    int nFileMinor = 0;
-    const int nEepromResult = board.GetEepromVersion(&nEepromMajor, &nEepromMinor);
-    if (CliBreak::Requested())
-        return CliInterrupted();
-    board.GetFileVersion(strPath.c_str(), &nFileMajor, &nFileMinor);
-    if (nEepromResult == 0 && !IsNewerVersion(nFileMajor, nFileMinor, nEepromMajor, nEepromMinor))
+    const EepromUpdateVersions v = ReadEepromUpdateVersions(board, strPath.c_str());
+    if (v.NeedsConsent())
     {
         // Written as the list writes versions: 1.10 and 1.05 must not read as 1.10 and 1.5.
-        const std::string strText = "The EEPROM currently contains " +
-                                    CliFormat(kVersion, nEepromMajor, nEepromMinor) +
-                                    " and the file " + CliFormat(kVersion, nFileMajor, nFileMinor);
+        const std::string strText =
+            "The EEPROM currently contains " + CliFormat(kVersion, v.nEepromMajor, v.nEepromMinor) +
+            " and the file " + CliFormat(kVersion, v.nFileMajor, v.nFileMinor);
         if (!bAllowDowngrade)
         {
             CliOutput().Err(strText +

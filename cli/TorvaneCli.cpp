@@ -116,8 +116,8 @@ CliResult Info(CVtlBoard &board, const CliBoard &info)
 }
 
 // One flash operation with progress; the error text is formatted with the board's text.
-CliResult FlashOperation(CVtlBoard &board, CCliProgress &progress, const char *pszError,
-                         const char *pszEnd, const std::function<int()> &operation)
+CliResult FlashOperation(CVtlBoard &board, CCliProgress &progress, FlashCommand nCommand,
+                         const std::function<int()> &operation)
 {
     if (CliBreak::Requested())
         return CliInterrupted();
@@ -129,10 +129,10 @@ CliResult FlashOperation(CVtlBoard &board, CCliProgress &progress, const char *p
     progress.End();
     if (nStatus != 0)
     {
-        CliOutput().Err(CliFormat(pszError, ErrorText(board).c_str()));
+        CliOutput().Err(CliFormat(kFlashCommands[nCommand].pszError, ErrorText(board).c_str()));
         return {kExitLibraryFailure, std::string()};
     }
-    return {kExitDone, pszEnd};
+    return {kExitDone, kFlashCommands[nCommand].pszEnd};
 }
 
 int Run(const CCliArgs &args)
@@ -184,19 +184,18 @@ int Run(const CCliArgs &args)
     CliCommandFn command;
     if (bProgram)
         command = [&](CVtlBoard &board, const CliBoard &) {
-            return FlashOperation(board, progress, kProgramError, kProgramEnd, [&] {
+            return FlashOperation(board, progress, kFlashProgram, [&] {
                 return board.ProgramFlash(strPath.c_str(), nFamily, nMajor, nMinor);
             });
         };
     else if (bEraseBitstream)
         command = [&](CVtlBoard &board, const CliBoard &) {
-            return FlashOperation(board, progress, kEraseBitstreamError, kEraseBitstreamEnd,
+            return FlashOperation(board, progress, kFlashEraseBitstream,
                                   [&] { return board.EraseBitstream(nFamily); });
         };
     else if (strCommand == L"erase")
         command = [&](CVtlBoard &board, const CliBoard &) {
-            return FlashOperation(board, progress, kEraseError, kEraseEnd,
-                                  [&] { return board.EraseFlash(); });
+            return FlashOperation(board, progress, kFlashErase, [&] { return board.EraseFlash(); });
         };
     else
         command = &Info;

@@ -38,7 +38,7 @@ CString COstrelDlg::OpenLibraryQuietly()
     catch (VTLExc &e)
     {
         m_nBoards = 0;
-        strError = CopyDriverText(e.m_szMessage, sizeof(e.m_szMessage)).c_str();
+        strError = DriverMessage(e).c_str();
     }
     return strError;
 }
@@ -102,7 +102,7 @@ void COstrelDlg::FillBoardList()
         strAddress.Format(kIoAddress, static_cast<unsigned>(pEntry->info.dwIoAddress));
         m_lstBoards.InsertItem(
             nRow,
-            CopyDriverText(pEntry->info.szBoardType, sizeof(pEntry->info.szBoardType)).c_str());
+            BoardTypeText(pEntry->info).c_str());
         m_lstBoards.SetItemText(nRow, 1, strAddress);
         m_lstBoards.SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_ONECLICKACTIVATE);
 

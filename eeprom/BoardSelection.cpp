@@ -9,7 +9,7 @@ namespace
 {
 std::string TypeOf(const BoardEntry &entry)
 {
-    return CopyDriverText(entry.info.szBoardType, sizeof(entry.info.szBoardType));
+    return BoardTypeText(entry.info);
 }
 } // namespace
 

@@ -202,8 +202,7 @@ int CTorvaneDlg::RefreshFlashInfo()
 
 void CTorvaneDlg::ShowRecord(const VTLExc &e)
 {
-    MessageBox(CopyDriverText(e.m_szMessage, sizeof e.m_szMessage).c_str(), kErrorCaption,
-               MB_OK | MB_ICONERROR);
+    MessageBox(DriverMessage(e).c_str(), kErrorCaption, MB_OK | MB_ICONERROR);
 }
 
 void CTorvaneDlg::PostNcDestroy()
