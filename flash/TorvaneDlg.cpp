@@ -105,7 +105,7 @@ BOOL CTorvaneDlg::OnInitDialog()
     m_edtVerMajor.SetLimitText(kVersionDigits);
     m_edtVerMinor.SetLimitText(kVersionDigits);
 
-    AppendAboutItem(*this);
+    AppendAboutItem(*this, IDS_ABOUTBOX);
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hIcon, FALSE);
 
