@@ -1,6 +1,9 @@
 // CliArgs.cpp - splitting the command line and reading option values.
 #include "CliArgs.h"
 
+#include "CliOutput.h"
+#include "CliText.h"
+
 #include <windows.h>
 
 namespace
@@ -77,7 +80,7 @@ bool CCliArgs::Parse(int argc, wchar_t **argv, const std::vector<CliOption> &opt
         const CliOption *pOption = FindOption(options, strName);
         if (!pOption)
         {
-            m_strError = "unknown option \"" + CliAnsi(strName) + "\"";
+            m_strError = CliFormat(CliText::kUnknownOption, CliAnsi(strName).c_str());
             return false;
         }
         if (m_values.count(strName))
@@ -109,7 +112,7 @@ bool ReadBoardChoice(const CCliArgs &args, CliBoardChoice &choice, std::string &
     const int nGiven = args.Has(L"--board") + args.Has(L"--io") + args.Has(L"--all");
     if (nGiven > 1)
     {
-        strError = "--board, --io and --all exclude each other";
+        strError = CliText::kBoardOptionsExclusive;
         return false;
     }
     std::uint64_t nValue = 0;
@@ -117,8 +120,7 @@ bool ReadBoardChoice(const CCliArgs &args, CliBoardChoice &choice, std::string &
     {
         if (!ParseNumber(args.Value(L"--board"), 10, 0xFFFFFFFFu, nValue))
         {
-            strError = "--board takes a list index such as 0, not \"" +
-                       CliAnsi(args.Value(L"--board")) + "\"";
+            strError = CliFormat(CliText::kBadBoardIndex, CliAnsi(args.Value(L"--board")).c_str());
             return false;
         }
         choice.nKind = CliBoardChoice::kIndex;
@@ -130,8 +132,7 @@ bool ReadBoardChoice(const CCliArgs &args, CliBoardChoice &choice, std::string &
             strText.size() > 2 && strText[0] == L'0' && (strText[1] == L'x' || strText[1] == L'X');
         if (!bPrefixed || !ParseNumber(strText.substr(2), 16, 0xFFFFFFFFu, nValue))
         {
-            strError =
-                "--io takes a hexadecimal address such as 0x300, not \"" + CliAnsi(strText) + "\"";
+            strError = CliFormat(CliText::kBadIoAddress, CliAnsi(strText).c_str());
             return false;
         }
         choice.nKind = CliBoardChoice::kIo;

@@ -4,7 +4,7 @@
 #include "CliMain.h"
 #include "CliOutput.h"
 #include "ExitCodes.h"
-#include "eeprom/Messages.h"
+#include "OstrelText.h"
 
 #include <windows.h>
 

@@ -2,6 +2,7 @@
 #include "CliBreak.h"
 
 #include "CliOutput.h"
+#include "CliText.h"
 #include "ExitCodes.h"
 
 #include <windows.h>
@@ -54,8 +55,7 @@ int Finish(int nCode)
         // A failure that ran before the event is what a script must see, not the event.
         if (nCode == kExitDone)
             nCode = kExitInterrupted;
-        CliOutput().Err("The run was interrupted; exit code " + std::to_string(nCode) + " (" +
-                        CliExitMeaning(nCode) + ").");
+        CliOutput().Err(CliFormat(CliText::kInterrupted, nCode, CliExitMeaning(nCode)));
     }
     g_nFinalCode = nCode;
     if (g_hFinished)

@@ -3,6 +3,7 @@
 
 #include "CliBreak.h"
 #include "CliOutput.h"
+#include "CliText.h"
 #include "CliVersion.h"
 #include "ExitCodes.h"
 
@@ -26,7 +27,7 @@ bool IsOneOf(const wchar_t *pszArg, std::initializer_list<const wchar_t *> names
 
 int PrintHelp(const CliProgram &program)
 {
-    CliOutput().Out(std::string(program.pszHelp) + "\n" + kCliExitCodeHelp);
+    CliOutput().Out(std::string(program.pszHelp) + "\n" + CliExitCodeHelp());
     return kExitDone;
 }
 } // namespace
@@ -54,7 +55,8 @@ bool CheckCommandUse(const CCliArgs &args, size_t nOperands,
     }
     if (args.Operands().size() > nOperands)
     {
-        strError = "unexpected \"" + CliAnsi(args.Operands()[nOperands]) + "\" after " + strCommand;
+        strError = CliFormat(CliText::kUnexpectedOperand,
+                             CliAnsi(args.Operands()[nOperands]).c_str(), strCommand.c_str());
         return false;
     }
     for (const auto &option : args.Options())
@@ -80,7 +82,7 @@ int CliMain(int argc, wchar_t **argv, const CliProgram &program)
 
     int nCode = kExitUsage;
     if (argc < 2)
-        nCode = CliUsageError("no command given");
+        nCode = CliUsageError(CliText::kNoCommand);
     else if (IsOneOf(argv[1], {L"--help", L"-h", L"/?", L"help"}))
         nCode = PrintHelp(program);
     else if (argc == 2 && IsOneOf(argv[1], {L"--version"}))
@@ -99,7 +101,7 @@ int CliMain(int argc, wchar_t **argv, const CliProgram &program)
         else if (args.Has(L"--help"))
             nCode = PrintHelp(program);
         else if (args.Command().empty())
-            nCode = CliUsageError("no command given");
+            nCode = CliUsageError(CliText::kNoCommand);
         else
             nCode = program.pfnRun(args);
     }

@@ -2,7 +2,8 @@
 #include "CliProgress.h"
 
 #include "CliOutput.h"
-#include "flash/Messages.h"
+#include "ElapsedText.h"
+#include "TorvaneText.h"
 
 #include <windows.h>
 
@@ -45,12 +46,6 @@ void CCliProgress::Report(int nPercent)
 
     char szPercent[64];
     snprintf(szPercent, sizeof(szPercent), TorvaneText::kPercent, nPercent);
-    char szTime[64];
-    const int nMinutes = static_cast<int>(nSeconds / 60);
-    const int nRest = static_cast<int>(nSeconds % 60);
-    if (nMinutes == 0)
-        snprintf(szTime, sizeof(szTime), TorvaneText::kSeconds, nRest);
-    else
-        snprintf(szTime, sizeof(szTime), TorvaneText::kMinutesSeconds, nMinutes, nRest);
-    CliOutput().Progress(std::string(szPercent) + ", " + szTime);
+    CliOutput().Progress(std::string(szPercent) + ", " +
+                         ElapsedText(static_cast<unsigned>(nSeconds)));
 }

@@ -3,19 +3,20 @@
 
 #include "CliBreak.h"
 #include "CliOutput.h"
+#include "CliText.h"
 #include "ExitCodes.h"
 #include "DriverText.h"
-#include "eeprom/Messages.h"
-#include "flash/Messages.h"
+#include "OstrelText.h"
+#include "TorvaneText.h"
 
 #include <algorithm>
 #include <cstdio>
 
 std::string CliBoard::Describe() const
 {
-    return "board " + std::to_string(nPosition) + " at " +
-           CliFormat(OstrelText::kIoAddress, static_cast<unsigned>(dwIoAddress)) + " (" +
-           CliOneLine(strType) + ")";
+    return CliFormat(CliText::kBoardDescription, static_cast<unsigned>(nPosition),
+                     CliFormat(OstrelText::kIoAddress, static_cast<unsigned>(dwIoAddress)).c_str(),
+                     CliOneLine(strType).c_str());
 }
 
 CCliSession::CCliSession(const CliTexts &texts)
@@ -30,8 +31,8 @@ CCliSession::~CCliSession()
 
 int CCliSession::ReportException(const VTLExc &e)
 {
-    CliOutput().Err(CopyDriverText(e.m_szMessage, sizeof(e.m_szMessage)) +
-                    " (driver exception, code " + std::to_string(e.m_nCode) + ")");
+    CliOutput().Err(DriverMessage(e) + " (driver exception, code " + std::to_string(e.m_nCode) +
+                    ")");
     return kExitDriverException;
 }
 
@@ -44,7 +45,7 @@ int CCliSession::Open()
     }
     catch (VTLExc &e)
     {
-        std::string strText = CopyDriverText(e.m_szMessage, sizeof(e.m_szMessage));
+        std::string strText = DriverMessage(e);
         if (dwLoadError != 0)
         {
             char sz[32];
@@ -87,7 +88,7 @@ int CCliSession::Open()
             board.nPosition = static_cast<std::uint32_t>(m_boards.size());
             board.nIndex = i;
             board.dwIoAddress = info.dwIoAddress;
-            board.strType = CopyDriverText(info.szBoardType, sizeof(info.szBoardType));
+            board.strType = BoardTypeText(info);
             m_boards.push_back(board);
         }
     }
@@ -160,8 +161,7 @@ std::vector<const CliBoard *> CCliSession::Choose(const CliBoardChoice &choice) 
         if (m_boards.front().nIndex == 0)
             chosen.push_back(&m_boards.front());
         else
-            CliOutput().Err("The library's board 0, the one Torvane uses, has no usable record; "
-                            "choose a listed board with --board N (see \"ostrel-cli list\").");
+            CliOutput().Err(CliText::kLibraryBoardUnusable);
         break;
     case CliBoardChoice::kAll:
         for (const CliBoard &board : m_boards)
@@ -171,8 +171,8 @@ std::vector<const CliBoard *> CCliSession::Choose(const CliBoardChoice &choice) 
         if (choice.nValue < m_boards.size())
             chosen.push_back(&m_boards[choice.nValue]);
         else
-            CliOutput().Err("No board at list index " + std::to_string(choice.nValue) + "; " +
-                            std::to_string(m_boards.size()) + " listed (see \"list\").");
+            CliOutput().Err(CliFormat(CliText::kNoBoardAtIndex, choice.nValue,
+                                      static_cast<unsigned>(m_boards.size())));
         break;
     case CliBoardChoice::kIo: {
         const std::string strAddress = CliFormat(OstrelText::kIoAddress, choice.nValue);
@@ -187,13 +187,12 @@ std::vector<const CliBoard *> CCliSession::Choose(const CliBoardChoice &choice) 
         // The address is a setting of the board, not its identity: two boards may share it.
         if (chosen.size() > 1)
         {
-            CliOutput().Err(std::to_string(chosen.size()) + " boards are at I/O address " +
-                            strAddress + " (list indexes " + strIndexes +
-                            "); use --board N to choose one.");
+            CliOutput().Err(CliFormat(CliText::kBoardsAtIo, static_cast<unsigned>(chosen.size()),
+                                      strAddress.c_str(), strIndexes.c_str()));
             chosen.clear();
         }
         else if (chosen.empty())
-            CliOutput().Err("No board at I/O address " + strAddress + " (see \"list\").");
+            CliOutput().Err(CliFormat(CliText::kNoBoardAtIo, strAddress.c_str()));
         break;
     }
     }
@@ -255,15 +254,15 @@ int CCliSession::Run(const std::vector<const CliBoard *> &chosen, bool bAll,
         // but the command's result is shown: the board was changed.
         std::string strLine;
         if (result.nCode == kExitDone)
-            strLine = CliOneLine(result.strText.empty() ? "done" : result.strText);
+            strLine = CliOneLine(result.strText.empty() ? CliText::kSummaryDone : result.strText);
         else if (result.nCode == kExitInterrupted)
-            strLine = "stopped (interrupted)";
+            strLine = CliText::kSummaryStopped;
         else
-            strLine = "failed with code " + std::to_string(result.nCode) + " (" +
-                      CliExitMeaning(result.nCode) + ")";
+            strLine =
+                CliFormat(CliText::kSummaryFailed, result.nCode, CliExitMeaning(result.nCode));
         if (nRelease != kExitDone)
-            strLine += "; the release failed with code " + std::to_string(nRelease) + " (" +
-                       CliExitMeaning(nRelease) + ")";
+            strLine +=
+                CliFormat(CliText::kSummaryReleaseFailed, nRelease, CliExitMeaning(nRelease));
         if (bAll)
             CliOutput().Out(pBoard->Describe() + ": " + strLine);
         else if (result.nCode == kExitDone && !result.strText.empty())

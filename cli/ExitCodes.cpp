@@ -1,6 +1,8 @@
 // ExitCodes.cpp - what each exit code means.
 #include "ExitCodes.h"
 
+#include "CliText.h"
+
 namespace
 {
 int Rank(int nCode)
@@ -18,46 +20,22 @@ int CliWorse(int nA, int nB)
 
 const char *CliExitMeaning(int nCode)
 {
-    switch (nCode)
+    for (const CliText::ExitCodeText &row : CliText::kExitCodes)
     {
-    case kExitDone:
-        return "done";
-    case kExitUsage:
-        return "bad usage";
-    case kExitLibraryMissing:
-        return "library or function missing";
-    case kExitNoBoard:
-        return "no board, board not found, or board locked";
-    case kExitLibraryFailure:
-        return "the library reported a failure";
-    case kExitVerifyMismatch:
-        return "verify mismatch";
-    case kExitBadFile:
-        return "bad or missing input file";
-    case kExitDriverException:
-        return "driver exception";
-    case kExitRefusedDowngrade:
-        return "refused downgrade";
-    case kExitInterrupted:
-        return "interrupted";
-    default:
-        return "unknown";
+        if (row.nCode == nCode)
+            return row.pszMeaning;
     }
+    return "unknown";
 }
 
-const char kCliExitCodeHelp[] =
-    "Exit codes:\n"
-    "  0    done\n"
-    "  1    bad usage, or --all saving two boards into one file\n"
-    "  2    library or function missing\n"
-    "  3    no board, board not found, board locked by another program, or --io naming\n"
-    "       several boards\n"
-    "  4    the library reported a failure (its text is printed)\n"
-    "  5    verify mismatch\n"
-    "  6    bad or missing input file, or a path the library cannot take\n"
-    "  7    a driver exception (its message is printed)\n"
-    "  8    refused downgrade\n"
-    "  130  interrupted by Ctrl+C or by closing the console; the running board operation\n"
-    "       was finished first, nothing more was started, and every operation that ran\n"
-    "       succeeded (else the worst code of those that ran is given)\n"
-    "With --all the program exits with the worst code of any board.\n";
+std::string CliExitCodeHelp()
+{
+    std::string strHelp = CliText::kExitCodesHead;
+    for (const CliText::ExitCodeText &row : CliText::kExitCodes)
+    {
+        std::string strCode = std::to_string(row.nCode);
+        strCode.resize(5, ' ');
+        strHelp += "  " + strCode + row.pszHelp + "\n";
+    }
+    return strHelp + CliText::kExitCodesFoot;
+}

@@ -1,6 +1,8 @@
 // ExitCodes.h - the exit codes that both console companions share, for scripts to test.
 #pragma once
 
+#include <string>
+
 enum CliExit : int
 {
     kExitDone = 0,
@@ -23,4 +25,4 @@ int CliWorse(int nA, int nB);
 const char *CliExitMeaning(int nCode);
 
 // The table of codes as --help prints it.
-extern const char kCliExitCodeHelp[];
+std::string CliExitCodeHelp();

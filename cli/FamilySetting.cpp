@@ -1,7 +1,8 @@
 // FamilySetting.cpp - reading Torvane's family setting from HKEY_LOCAL_MACHINE.
 #include "FamilySetting.h"
 
-#include "flash/Messages.h"
+#include "FamilyRule.h"
+#include "TorvaneText.h"
 
 #include <string>
 
@@ -22,5 +23,5 @@ FpgaFamily ReadStoredFamily(bool &bStored)
     if (nResult != ERROR_SUCCESS || dwType != REG_DWORD || dwSize != sizeof(dwValue))
         return FAMILY_SPARTAN;
     bStored = true;
-    return dwValue == 0 ? FAMILY_VIRTEX : FAMILY_SPARTAN;
+    return StoredFamily(dwValue);
 }

@@ -5,11 +5,12 @@
 #include "CliMain.h"
 #include "CliOutput.h"
 #include "CliSession.h"
+#include "CliText.h"
 #include "ExitCodes.h"
-#include "eeprom/Messages.h"
-#include "eeprom/VersionRule.h"
+#include "OstrelText.h"
+#include "VersionRule.h"
 #include "DriverText.h"
-#include "flash/Messages.h"
+#include "TorvaneText.h"
 
 #include <cstdio>
 #include <map>
@@ -19,38 +20,6 @@ using namespace OstrelText;
 
 namespace
 {
-const char kHelp[] =
-    "ostrel-cli - lists VTL4410 boards and updates, saves, verifies or erases their EEPROM\n"
-    "\n"
-    "Usage:\n"
-    "  ostrel-cli list [--json]\n"
-    "  ostrel-cli save FILE [BOARD]\n"
-    "  ostrel-cli update FILE [--allow-downgrade] [BOARD]\n"
-    "  ostrel-cli verify FILE [BOARD]\n"
-    "  ostrel-cli erase [BOARD]\n"
-    "  ostrel-cli --help | --version\n"
-    "\n"
-    "  list             one line per board: list index, I/O address, EEPROM version, type;\n"
-    "                   with --json an array of objects (version null when unknown)\n"
-    "  save             reads the EEPROM into FILE (*.iic); with --all FILE must hold\n"
-    "                   {index} or {io}\n"
-    "  update           writes the EEPROM image FILE, when the library accepts the file and\n"
-    "                   its version is newer than the EEPROM's (or the EEPROM's cannot be\n"
-    "                   read); --allow-downgrade writes an older or equal version too\n"
-    "  verify           compares the EEPROM with FILE\n"
-    "  erase            erases the EEPROM\n"
-    "\n"
-    "In FILE, {index} stands for the board's list index and {io} for its I/O address\n"
-    "(0x300), so that each board has a file of its own.\n"
-    "\n"
-    "BOARD chooses the boards; without it the first listed board is used:\n"
-    "  --board N        the board at list index N (as \"list\" shows it)\n"
-    "  --io 0xADDR      the one board at I/O address ADDR (several there: none, code 3)\n"
-    "  --all            each listed board in turn, with one summary line per board\n"
-    "\n"
-    "Results go to stdout; messages go to stderr. Ctrl+C or closing the console lets the\n"
-    "running board operation finish and starts nothing more; the board is released and the\n"
-    "program exits with 130, or with the worst code of an operation that failed.\n";
 
 std::string OpenFailed(const std::string &strLibraryText, std::uint32_t nCode)
 {
@@ -159,7 +128,7 @@ CliResult Save(CVtlBoard &board, const std::string &strPath)
     if (CliBreak::Requested())
         return CliInterrupted();
     if (board.SaveEeprom(strPath.c_str()) == 0)
-        return {kExitDone, "EEPROM saved to " + strPath};
+        return {kExitDone, CliFormat(CliText::kEepromSaved, strPath.c_str())};
     CliOutput().Err(WithLibraryText(kSaveFailed, board));
     return {kExitLibraryFailure, std::string()};
 }
@@ -187,8 +156,7 @@ CliResult Verify(CVtlBoard &board, const std::string &strPath)
     return {kExitVerifyMismatch, std::string()};
 }
 
-// Ostrel's rule: a file that is not newer than a readable EEPROM version needs consent, which
-// here is --allow-downgrade; an unreadable file version counts as 0.0.
+// Ostrel's decision; the consent is --allow-downgrade.
 CliResult Update(CVtlBoard &board, const std::string &strPath, bool bAllowDowngrade)
 {
     if (CliBreak::Requested())
@@ -197,32 +165,21 @@ CliResult Update(CVtlBoard &board, const std::string &strPath, bool bAllowDowngr
         return {kExitBadFile, std::string()};
     if (CliBreak::Requested())
         return CliInterrupted();
-    int nEepromMajor = 0;
-    int nEepromMinor = 0;
-    int nFileMajor = 0;
-    int nFileMinor = 0;
-    const int nEepromResult = board.GetEepromVersion(&nEepromMajor, &nEepromMinor);
-    if (CliBreak::Requested())
-        return CliInterrupted();
-    board.GetFileVersion(strPath.c_str(), &nFileMajor, &nFileMinor);
-    if (nEepromResult == 0 && !IsNewerVersion(nFileMajor, nFileMinor, nEepromMajor, nEepromMinor))
+    const EepromUpdateVersions v = ReadEepromUpdateVersions(board, strPath.c_str());
+    if (v.NeedsConsent())
     {
         // Written as the list writes versions: 1.10 and 1.05 must not read as 1.10 and 1.5.
-        const std::string strText = "The EEPROM currently contains " +
-                                    CliFormat(kVersion, nEepromMajor, nEepromMinor) +
-                                    " and the file " + CliFormat(kVersion, nFileMajor, nFileMinor);
+        CliOutput().Err(
+            CliFormat(bAllowDowngrade ? CliText::kDowngradeAllowed : CliText::kDowngradeRefused,
+                      CliFormat(kVersion, v.nEepromMajor, v.nEepromMinor).c_str(),
+                      CliFormat(kVersion, v.nFileMajor, v.nFileMinor).c_str()));
         if (!bAllowDowngrade)
-        {
-            CliOutput().Err(strText +
-                            ", which is not newer: not written (--allow-downgrade writes it).");
             return {kExitRefusedDowngrade, std::string()};
-        }
-        CliOutput().Err(strText + "; writing it as --allow-downgrade asks.");
     }
     if (CliBreak::Requested())
         return CliInterrupted();
     if (board.ProgramEeprom(strPath.c_str()) == 0)
-        return {kExitDone, std::string("EEPROM updated. ") + kProgramDone};
+        return {kExitDone, std::string(CliText::kEepromUpdated) + kProgramDone};
     CliOutput().Err(WithLibraryText(kProgramFailed, board));
     return {kExitLibraryFailure, std::string()};
 }
@@ -236,7 +193,7 @@ int Run(const CCliArgs &args)
     const bool bSave = strCommand == L"save";
     const bool bWithFile = bUpdate || bSave || strCommand == L"verify";
     if (!bList && !bErase && !bWithFile)
-        return CliUsageError("unknown command \"" + CliAnsi(strCommand) + "\"");
+        return CliUsageError(CliFormat(CliText::kUnknownCommand, CliAnsi(strCommand).c_str()));
 
     std::string strError;
     bool bUseOk;
@@ -255,8 +212,7 @@ int Run(const CCliArgs &args)
     const std::wstring strFile = bWithFile ? args.Operands()[0] : std::wstring();
     const bool bPerBoard = HasBoardPlaceholder(strFile);
     if (bSave && bAll && !bPerBoard)
-        return CliUsageError("with --all, save needs {index} or {io} in the file name, so that "
-                             "each board is saved to a file of its own");
+        return CliUsageError(CliText::kSaveAllNeedsPattern);
 
     // A file without placeholders is checked before the library is loaded; one with them once
     // the list tells their values, and before any board is opened.
@@ -296,7 +252,9 @@ int Run(const CCliArgs &args)
 
 int wmain(int argc, wchar_t **argv)
 {
-    const CliProgram program = {
-        "ostrel-cli", kHelp, {{L"--json", false}, {L"--allow-downgrade", false}}, &Run};
+    const CliProgram program = {"ostrel-cli",
+                                CliText::kOstrelHelp,
+                                {{L"--json", false}, {L"--allow-downgrade", false}},
+                                &Run};
     return CliMain(argc, argv, program);
 }

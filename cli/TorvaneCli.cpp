@@ -5,10 +5,11 @@
 #include "CliOutput.h"
 #include "CliProgress.h"
 #include "CliSession.h"
+#include "CliText.h"
 #include "ExitCodes.h"
 #include "FamilySetting.h"
 #include "DriverText.h"
-#include "flash/Messages.h"
+#include "TorvaneText.h"
 
 #include <functional>
 
@@ -16,33 +17,6 @@ using namespace TorvaneText;
 
 namespace
 {
-const char kHelp[] =
-    "torvane-cli - programs or erases the configuration flash of VTL4410 boards\n"
-    "\n"
-    "Usage:\n"
-    "  torvane-cli info [BOARD]\n"
-    "  torvane-cli program FILE [--family spartan|virtex] [--version MAJOR.MINOR] [BOARD]\n"
-    "  torvane-cli erase [BOARD]\n"
-    "  torvane-cli erase-bitstream [--family spartan|virtex] [BOARD]\n"
-    "  torvane-cli --help | --version\n"
-    "\n"
-    "  info             prints the flash description of both FPGA families\n"
-    "  program          writes a bitstream (*.bit) or an application (*.app) into the flash\n"
-    "  erase            erases the whole flash\n"
-    "  erase-bitstream  erases the stored bitstream of one family\n"
-    "\n"
-    "  --family         the FPGA family; without it the one Torvane stored, else Spartan\n"
-    "  --version        the version stored with the file; without it 1.0\n"
-    "\n"
-    "BOARD chooses the boards; without it the board Torvane uses, the library's board 0,\n"
-    "which must be listed (as list index 0); the program says which board it is:\n"
-    "  --board N        the board at list index N (as \"ostrel-cli list\" shows it)\n"
-    "  --io 0xADDR      the one board at I/O address ADDR (several there: none, code 3)\n"
-    "  --all            each listed board in turn, with one summary line per board\n"
-    "\n"
-    "Results go to stdout; messages and progress go to stderr. Ctrl+C or closing the console\n"
-    "lets the running board operation finish and starts nothing more; the board is released\n"
-    "and the program exits with 130, or with the worst code of an operation that failed.\n";
 
 const char *FamilyName(FpgaFamily nFamily)
 {
@@ -74,16 +48,16 @@ bool ChooseFamily(const CCliArgs &args, FpgaFamily &nFamily, std::string &strSou
             nFamily = FAMILY_VIRTEX;
         else
         {
-            strError = "--family takes spartan or virtex, not \"" + CliAnsi(strValue) + "\"";
+            strError = CliFormat(CliText::kBadFamily, CliAnsi(strValue).c_str());
             return false;
         }
-        strSource = "--family";
+        strSource = CliText::kFamilyFromOption;
     }
     else
     {
         bool bStored = false;
         nFamily = ReadStoredFamily(bStored);
-        strSource = bStored ? "Torvane's setting" : "default";
+        strSource = bStored ? CliText::kFamilyFromSetting : CliText::kFamilyFromDefault;
     }
     return true;
 }
@@ -116,8 +90,8 @@ CliResult Info(CVtlBoard &board, const CliBoard &info)
 }
 
 // One flash operation with progress; the error text is formatted with the board's text.
-CliResult FlashOperation(CVtlBoard &board, CCliProgress &progress, const char *pszError,
-                         const char *pszEnd, const std::function<int()> &operation)
+CliResult FlashOperation(CVtlBoard &board, CCliProgress &progress, FlashCommand nCommand,
+                         const std::function<int()> &operation)
 {
     if (CliBreak::Requested())
         return CliInterrupted();
@@ -129,10 +103,10 @@ CliResult FlashOperation(CVtlBoard &board, CCliProgress &progress, const char *p
     progress.End();
     if (nStatus != 0)
     {
-        CliOutput().Err(CliFormat(pszError, ErrorText(board).c_str()));
+        CliOutput().Err(CliFormat(kFlashCommands[nCommand].pszError, ErrorText(board).c_str()));
         return {kExitLibraryFailure, std::string()};
     }
-    return {kExitDone, pszEnd};
+    return {kExitDone, kFlashCommands[nCommand].pszEnd};
 }
 
 int Run(const CCliArgs &args)
@@ -141,7 +115,7 @@ int Run(const CCliArgs &args)
     const bool bProgram = strCommand == L"program";
     const bool bEraseBitstream = strCommand == L"erase-bitstream";
     if (!bProgram && !bEraseBitstream && strCommand != L"info" && strCommand != L"erase")
-        return CliUsageError("unknown command \"" + CliAnsi(strCommand) + "\"");
+        return CliUsageError(CliFormat(CliText::kUnknownCommand, CliAnsi(strCommand).c_str()));
 
     // Every option value is checked before anything is printed or looked at.
     std::string strError;
@@ -159,8 +133,8 @@ int Run(const CCliArgs &args)
     if (!bUseOk || !ReadBoardChoice(args, choice, strError))
         return CliUsageError(strError);
     if (args.Has(L"--version") && !ParseVersion(args.Value(L"--version"), nMajor, nMinor))
-        return CliUsageError("--version takes MAJOR.MINOR such as 1.0, not \"" +
-                             CliAnsi(args.Value(L"--version")) + "\"");
+        return CliUsageError(
+            CliFormat(CliText::kBadVersion, CliAnsi(args.Value(L"--version")).c_str()));
     FpgaFamily nFamily = FAMILY_SPARTAN;
     std::string strFamilySource;
     if ((bProgram || bEraseBitstream) && !ChooseFamily(args, nFamily, strFamilySource, strError))
@@ -184,35 +158,34 @@ int Run(const CCliArgs &args)
     CliCommandFn command;
     if (bProgram)
         command = [&](CVtlBoard &board, const CliBoard &) {
-            return FlashOperation(board, progress, kProgramError, kProgramEnd, [&] {
+            return FlashOperation(board, progress, kFlashProgram, [&] {
                 return board.ProgramFlash(strPath.c_str(), nFamily, nMajor, nMinor);
             });
         };
     else if (bEraseBitstream)
         command = [&](CVtlBoard &board, const CliBoard &) {
-            return FlashOperation(board, progress, kEraseBitstreamError, kEraseBitstreamEnd,
+            return FlashOperation(board, progress, kFlashEraseBitstream,
                                   [&] { return board.EraseBitstream(nFamily); });
         };
     else if (strCommand == L"erase")
         command = [&](CVtlBoard &board, const CliBoard &) {
-            return FlashOperation(board, progress, kEraseError, kEraseEnd,
-                                  [&] { return board.EraseFlash(); });
+            return FlashOperation(board, progress, kFlashErase, [&] { return board.EraseFlash(); });
         };
     else
         command = &Info;
     // Which board and family are said once a board is open, before the first operation.
     bool bSaid = false;
-    nCode =
-        session.Run(session.Choose(choice), choice.nKind == CliBoardChoice::kAll,
-                    [&](CVtlBoard &board, const CliBoard &info) {
-                        if (!bSaid && bDefaultBoard)
-                            CliOutput().Out("Board: " + info.Describe() + ", the one Torvane uses");
-                        if (!bSaid && !strFamilySource.empty())
-                            CliOutput().Out(std::string("Family: ") + FamilyName(nFamily) + " (" +
-                                            strFamilySource + ")");
-                        bSaid = true;
-                        return command(board, info);
-                    });
+    nCode = session.Run(
+        session.Choose(choice), choice.nKind == CliBoardChoice::kAll,
+        [&](CVtlBoard &board, const CliBoard &info) {
+            if (!bSaid && bDefaultBoard)
+                CliOutput().Out(CliFormat(CliText::kTorvanesBoard, info.Describe().c_str()));
+            if (!bSaid && !strFamilySource.empty())
+                CliOutput().Out(
+                    CliFormat(CliText::kFamilyUsed, FamilyName(nFamily), strFamilySource.c_str()));
+            bSaid = true;
+            return command(board, info);
+        });
     return CliWorse(nCode, session.Close());
 }
 } // namespace
@@ -220,6 +193,6 @@ int Run(const CCliArgs &args)
 int wmain(int argc, wchar_t **argv)
 {
     const CliProgram program = {
-        "torvane-cli", kHelp, {{L"--family", true}, {L"--version", true}}, &Run};
+        "torvane-cli", CliText::kTorvaneHelp, {{L"--family", true}, {L"--version", true}}, &Run};
     return CliMain(argc, argv, program);
 }

@@ -3,7 +3,7 @@
 
 #include "DialogLock.h"
 #include "DriverText.h"
-#include "Messages.h"
+#include "OstrelText.h"
 
 #include <algorithm>
 #include <new>
@@ -38,7 +38,7 @@ CString COstrelDlg::OpenLibraryQuietly()
     catch (VTLExc &e)
     {
         m_nBoards = 0;
-        strError = CopyDriverText(e.m_szMessage, sizeof(e.m_szMessage)).c_str();
+        strError = DriverMessage(e).c_str();
     }
     return strError;
 }
@@ -100,9 +100,7 @@ void COstrelDlg::FillBoardList()
     {
         CString strAddress;
         strAddress.Format(kIoAddress, static_cast<unsigned>(pEntry->info.dwIoAddress));
-        m_lstBoards.InsertItem(
-            nRow,
-            CopyDriverText(pEntry->info.szBoardType, sizeof(pEntry->info.szBoardType)).c_str());
+        m_lstBoards.InsertItem(nRow, BoardTypeText(pEntry->info).c_str());
         m_lstBoards.SetItemText(nRow, 1, strAddress);
         m_lstBoards.SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_ONECLICKACTIVATE);
 
@@ -120,46 +118,6 @@ void COstrelDlg::FillBoardList()
         m_lstBoards.SetItemText(nRow, 2, strVersion);
         ++nRow;
     }
-}
-
-void COstrelDlg::SelectBoard(std::uint32_t nPosition)
-{
-    CDialogLock lock(m_cs);
-    if (nPosition >= m_boards.size())
-        return;
-    m_pSelected = EntryAt(static_cast<int>(nPosition));
-    HighlightSelected();
-}
-
-// Marks the selected entry's row; its row is its position, which differs from its
-// board index once a lower index was skipped.
-void COstrelDlg::HighlightSelected()
-{
-    int nRow = 0;
-    for (BoardEntry *pEntry : m_boards)
-    {
-        if (pEntry == m_pSelected)
-        {
-            m_lstBoards.SetItemState(nRow, LVIS_SELECTED | LVIS_FOCUSED,
-                                     LVIS_SELECTED | LVIS_FOCUSED);
-            return;
-        }
-        ++nRow;
-    }
-}
-
-void COstrelDlg::OnClickBoardList(NMHDR *pNMHDR, LRESULT *pResult)
-{
-    *pResult = 0;
-    // A refresh holding the lock is rebuilding the list: the click has nothing to
-    // select, and waiting here would stall the messages that refresh sends.
-    if (!TryEnterCriticalSection(&m_cs))
-        return;
-    if (BoardEntry *pEntry = EntryAt(reinterpret_cast<NMITEMACTIVATE *>(pNMHDR)->iItem))
-        m_pSelected = pEntry;
-    if (m_pSelected)
-        HighlightSelected();
-    LeaveCriticalSection(&m_cs);
 }
 
 void COstrelDlg::CloseBoards()

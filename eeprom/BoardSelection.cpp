@@ -1,6 +1,8 @@
-// BoardSelection.cpp - the selected board follows the highlighted row, across refreshes too.
+// BoardSelection.cpp - the selected board: set by a click, by keys or by the program, and
+// following the highlighted row across refreshes too.
 #include "OstrelDlg.h"
 
+#include "DialogLock.h"
 #include "DriverText.h"
 
 #include <iterator>
@@ -9,7 +11,7 @@ namespace
 {
 std::string TypeOf(const BoardEntry &entry)
 {
-    return CopyDriverText(entry.info.szBoardType, sizeof(entry.info.szBoardType));
+    return BoardTypeText(entry.info);
 }
 } // namespace
 
@@ -20,6 +22,46 @@ BoardEntry *COstrelDlg::EntryAt(int nRow) const
     auto it = m_boards.begin();
     std::advance(it, nRow);
     return *it;
+}
+
+void COstrelDlg::SelectBoard(std::uint32_t nPosition)
+{
+    CDialogLock lock(m_cs);
+    if (nPosition >= m_boards.size())
+        return;
+    m_pSelected = EntryAt(static_cast<int>(nPosition));
+    HighlightSelected();
+}
+
+// Marks the selected entry's row; its row is its position, which differs from its
+// board index once a lower index was skipped.
+void COstrelDlg::HighlightSelected()
+{
+    int nRow = 0;
+    for (BoardEntry *pEntry : m_boards)
+    {
+        if (pEntry == m_pSelected)
+        {
+            m_lstBoards.SetItemState(nRow, LVIS_SELECTED | LVIS_FOCUSED,
+                                     LVIS_SELECTED | LVIS_FOCUSED);
+            return;
+        }
+        ++nRow;
+    }
+}
+
+void COstrelDlg::OnClickBoardList(NMHDR *pNMHDR, LRESULT *pResult)
+{
+    *pResult = 0;
+    // A refresh holding the lock is rebuilding the list: the click has nothing to
+    // select, and waiting here would stall the messages that refresh sends.
+    if (!TryEnterCriticalSection(&m_cs))
+        return;
+    if (BoardEntry *pEntry = EntryAt(reinterpret_cast<NMITEMACTIVATE *>(pNMHDR)->iItem))
+        m_pSelected = pEntry;
+    if (m_pSelected)
+        HighlightSelected();
+    LeaveCriticalSection(&m_cs);
 }
 
 // Keys, type-ahead and clicks move the highlight; the board the commands act on follows it.

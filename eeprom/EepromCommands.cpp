@@ -3,7 +3,7 @@
 
 #include "DialogLock.h"
 #include "DriverText.h"
-#include "Messages.h"
+#include "OstrelText.h"
 #include "VersionRule.h"
 
 #include <afxdlgs.h>
@@ -43,8 +43,7 @@ void COstrelDlg::RunCommand(void (COstrelDlg::*pfnBody)(UsbBoard *pBoard))
     }
     if (bFailed)
     {
-        MessageBox(CopyDriverText(failure.m_szMessage, sizeof(failure.m_szMessage)).c_str(),
-                   kErrorCaption, MB_OK | MB_ICONERROR);
+        MessageBox(DriverMessage(failure).c_str(), kErrorCaption, MB_OK | MB_ICONERROR);
     }
 }
 
@@ -113,22 +112,15 @@ void COstrelDlg::DoUpdate(UsbBoard *pBoard)
     // Repaints what the file dialog covered before the driver keeps the thread busy.
     PumpMessages();
 
-    int nEepromMajor = 0;
-    int nEepromMinor = 0;
-    int nFileMajor = 0;
-    int nFileMinor = 0;
-    const int nEepromResult = CVtlBoard(pBoard).GetEepromVersion(&nEepromMajor, &nEepromMinor);
-    CVtlBoard(pBoard).GetFileVersion(strPath, &nFileMajor, &nFileMinor);
-    if (nEepromResult == 0)
+    CVtlBoard board(pBoard);
+    const EepromUpdateVersions v = ReadEepromUpdateVersions(board, strPath);
+    if (v.NeedsConsent())
     {
-        if (!IsNewerVersion(nFileMajor, nFileMinor, nEepromMajor, nEepromMinor))
-        {
-            CString strQuestion;
-            strQuestion.Format(kVersionQuestion, nEepromMajor, nEepromMinor, nFileMajor,
-                               nFileMinor);
-            if (MessageBox(strQuestion, kVersionCaption, MB_YESNOCANCEL | MB_ICONWARNING) != IDYES)
-                return;
-        }
+        CString strQuestion;
+        strQuestion.Format(kVersionQuestion, v.nEepromMajor, v.nEepromMinor, v.nFileMajor,
+                           v.nFileMinor);
+        if (MessageBox(strQuestion, kVersionCaption, MB_YESNOCANCEL | MB_ICONWARNING) != IDYES)
+            return;
     }
 
     if (CVtlBoard(pBoard).ProgramEeprom(strPath) == 0)

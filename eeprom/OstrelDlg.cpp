@@ -4,7 +4,7 @@
 #include "AboutDlg.h"
 #include "DialogLock.h"
 #include "MainDialog.h"
-#include "Messages.h"
+#include "OstrelText.h"
 #include "Splash.h"
 
 #include <cstring>
@@ -107,7 +107,7 @@ BOOL COstrelDlg::OnInitDialog()
 
     splash.ShowWindow(SW_HIDE);
     EnableButtons(m_nBoards > 0);
-    AppendAboutItem(*this);
+    AppendAboutItem(*this, IDS_ABOUTBOX);
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hIcon, FALSE);
     return TRUE;

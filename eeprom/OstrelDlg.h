@@ -63,12 +63,12 @@ protected:
     CString OpenLibraryQuietly();
     void EnumerateBoards();
     void FillBoardList();
-    void SelectBoard(std::uint32_t nPosition);
     void CloseBoards();
     void ClearBoardList();
-    void HighlightSelected();
 
-    // Selection across refreshes (BoardSelection.cpp)
+    // Selection, by click, keys and across refreshes (BoardSelection.cpp)
+    void SelectBoard(std::uint32_t nPosition);
+    void HighlightSelected();
     BoardEntry *EntryAt(int nRow) const;
     int RowOf(const BoardEntry *pEntry) const; // -1 when not listed
     void RememberSelection();

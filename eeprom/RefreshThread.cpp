@@ -2,7 +2,7 @@
 #include "OstrelDlg.h"
 
 #include "DialogLock.h"
-#include "Messages.h"
+#include "OstrelText.h"
 
 using namespace OstrelText;
 

@@ -5,32 +5,20 @@
 
 #include "DialogLock.h"
 #include "DriverText.h"
-#include "Messages.h"
+#include "TorvaneText.h"
 #include "VtlGuard.h"
 
 using namespace TorvaneText;
 
 namespace
 {
+// The command events come first, in the order of the flash commands.
 enum WaitIndex
 {
-    kErase = 0,
-    kProgram = 1,
-    kEraseBitstream = 2,
+    kErase = kFlashErase,
+    kProgram = kFlashProgram,
+    kEraseBitstream = kFlashEraseBitstream,
     kQuit = 3
-};
-
-struct CommandTexts
-{
-    const char *pszStart;
-    const char *pszError;
-    const char *pszEnd;
-};
-
-const CommandTexts kCommandTexts[] = {
-    {kEraseStart, kEraseError, kEraseEnd},
-    {kProgramStart, kProgramError, kProgramEnd},
-    {kEraseBitstreamStart, kEraseBitstreamError, kEraseBitstreamEnd},
 };
 } // namespace
 
@@ -57,7 +45,7 @@ int CTorvaneDlg::WorkerThread()
 
 void CTorvaneDlg::RunCommand(int nIndex)
 {
-    const CommandTexts &texts = kCommandTexts[nIndex];
+    const FlashCommandTexts &texts = kFlashCommands[nIndex];
     try
     {
         CDialogLock lock(m_cs);

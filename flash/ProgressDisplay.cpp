@@ -1,7 +1,8 @@
 // ProgressDisplay.cpp - the progress bar, percentage and elapsed time fed by the driver's reports.
 #include "TorvaneDlg.h"
 
-#include "Messages.h"
+#include "ElapsedText.h"
+#include "TorvaneText.h"
 
 using namespace TorvaneText;
 
@@ -61,14 +62,7 @@ int CTorvaneDlg::OnProgress(int nPercent)
     if (nKey != m_nLastSeconds)
     {
         m_nLastSeconds = nKey;
-        unsigned nMin = static_cast<unsigned>(nSeconds) / 60;
-        unsigned nSec = static_cast<unsigned>(nSeconds) - 60 * nMin;
-        CString strText;
-        if (nMin == 0)
-            strText.Format(kSeconds, static_cast<int>(nSec));
-        else
-            strText.Format(kMinutesSeconds, static_cast<int>(nMin), static_cast<int>(nSec));
-        m_edtTime.SetWindowText(strText);
+        m_edtTime.SetWindowText(ElapsedText(static_cast<unsigned>(nSeconds)).c_str());
     }
     return 0;
 }

@@ -3,7 +3,8 @@
 
 #include <cstdio>
 
-#include "Messages.h"
+#include "FamilyRule.h"
+#include "TorvaneText.h"
 #include "RegEdit.h"
 
 using namespace TorvaneText;
@@ -43,9 +44,9 @@ void CTorvaneDlg::LoadSettings()
     if (reg.ReadDword(kRegSpartan, dwValue) == CRegEdit::kOk)
     {
         // Any non-zero value means Spartan: the button is checked, not set to a stray state.
-        m_btnSpartan.SetCheck(dwValue != 0 ? BST_CHECKED : BST_UNCHECKED);
-        m_btnVirtex.SetCheck(dwValue == 0 ? BST_CHECKED : BST_UNCHECKED);
-        m_nFamily = dwValue == 0 ? FAMILY_VIRTEX : FAMILY_SPARTAN;
+        m_nFamily = StoredFamily(dwValue);
+        m_btnSpartan.SetCheck(m_nFamily == FAMILY_SPARTAN ? BST_CHECKED : BST_UNCHECKED);
+        m_btnVirtex.SetCheck(m_nFamily == FAMILY_VIRTEX ? BST_CHECKED : BST_UNCHECKED);
     }
 }
 

@@ -12,7 +12,7 @@
 #include "DialogLock.h"
 #include "DriverText.h"
 #include "MainDialog.h"
-#include "Messages.h"
+#include "TorvaneText.h"
 #include "Splash.h"
 #include "VtlDrvUsbImports.h"
 
@@ -105,7 +105,7 @@ BOOL CTorvaneDlg::OnInitDialog()
     m_edtVerMajor.SetLimitText(kVersionDigits);
     m_edtVerMinor.SetLimitText(kVersionDigits);
 
-    AppendAboutItem(*this);
+    AppendAboutItem(*this, IDS_ABOUTBOX);
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hIcon, FALSE);
 
@@ -202,8 +202,7 @@ int CTorvaneDlg::RefreshFlashInfo()
 
 void CTorvaneDlg::ShowRecord(const VTLExc &e)
 {
-    MessageBox(CopyDriverText(e.m_szMessage, sizeof e.m_szMessage).c_str(), kErrorCaption,
-               MB_OK | MB_ICONERROR);
+    MessageBox(DriverMessage(e).c_str(), kErrorCaption, MB_OK | MB_ICONERROR);
 }
 
 void CTorvaneDlg::PostNcDestroy()

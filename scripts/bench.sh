@@ -24,10 +24,10 @@ cmake --build "$tree" -j"$(nproc)" --target "${targets[@]}" >/dev/null
 
 load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 vtl_log "start-up: $runs runs of each program"
-startup=$("$WINE" "$tree/tests/startup_bench.exe" "$runs" | tr -d '\r')
+startup=$("$WINE" "$tree/tools/startup_bench.exe" "$runs" | tr -d '\r')
 vtl_log "progress and GUI ping"
-progress=$("$WINE" "$tree/tests/torvane_bench.exe" | tr -d '\r')
-guard_row=$("$WINE" "$tree/tests/guard_bench.exe" | tr -d '\r' | sed -n '$p')
+progress=$("$WINE" "$tree/tools/torvane_bench.exe" | tr -d '\r')
+guard_row=$("$WINE" "$tree/tools/guard_bench.exe" | tr -d '\r' | sed -n '$p')
 load_after=$(cut -d' ' -f1-3 /proc/loadavg)
 
 # startup NAME: "median p25 min max runs" of one program

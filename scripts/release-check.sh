@@ -33,7 +33,7 @@ work=$VTL_BUILD/release-check
 rm -rf "$work"
 mkdir -p "$work"
 cmake --build "$VTL_BUILD" -j"$(nproc)" --target vtl_installcheck >/dev/null
-check=$VTL_BUILD/tests/vtl_installcheck.exe
+check=$VTL_BUILD/tools/vtl_installcheck.exe
 
 # Both builds of step 1 take the same times, set here once.
 vtl_source_date_epoch

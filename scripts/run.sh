@@ -62,7 +62,7 @@ shot() {
   echo "  screenshot $shots/$1.png"
 }
 
-drive="$VTL_BUILD/tests/vtldrive.exe"
+drive="$VTL_BUILD/tools/vtldrive.exe"
 rc=0
 if [ -f "$drive" ]; then
   # Two FIFOs rather than a coprocess: Wine's helper processes inherit the driver's

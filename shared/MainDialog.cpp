@@ -82,13 +82,13 @@ BOOL ShowSplash(CDialog &splash, UINT nIDTemplate, CWnd *pParent)
     return TRUE;
 }
 
-BOOL AppendAboutItem(CWnd &wnd)
+BOOL AppendAboutItem(CWnd &wnd, UINT nIDText)
 {
     CMenu *pSysMenu = wnd.GetSystemMenu(FALSE);
     if (pSysMenu == nullptr)
         return FALSE;
     CString strAboutMenu;
-    if (!strAboutMenu.LoadString(IDS_ABOUTBOX_TEXT) || strAboutMenu.IsEmpty())
+    if (!strAboutMenu.LoadString(nIDText) || strAboutMenu.IsEmpty())
         return FALSE;
     pSysMenu->AppendMenu(MF_SEPARATOR);
     pSysMenu->AppendMenu(MF_STRING, IDM_ABOUTBOX, strAboutMenu);

@@ -4,9 +4,8 @@
 
 #include <afxwin.h>
 
-// System-menu command of the About item and the string resource holding its text.
+// System-menu command of the About item.
 const UINT IDM_ABOUTBOX = 0x0010;
-const UINT IDS_ABOUTBOX_TEXT = 101;
 
 // Top-left corner that centres a window of rcWnd's size on rcDesktop, in signed 32-bit
 // arithmetic with division truncating toward zero (803 wide on 800 gives x = -1).
@@ -24,9 +23,9 @@ int RunMainDialog(CDialog &dlg);
 // Removes, translates and dispatches every message waiting for any window of this thread.
 void DrainMessageQueue();
 
-// Appends a separator and the About item (string 101, id 16) to pWnd's system menu when the
+// Appends a separator and the About item (string nIDText, id 16) to pWnd's system menu when the
 // menu exists and the string is not empty. TRUE when appended.
-BOOL AppendAboutItem(CWnd &wnd);
+BOOL AppendAboutItem(CWnd &wnd, UINT nIDText);
 
 // System commands 16 to 31 are the About item: the low four bits belong to the system.
 inline bool IsAboutCommand(UINT nID)

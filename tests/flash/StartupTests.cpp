@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "FlashTestHelpers.h"
-#include "Messages.h"
+#include "TorvaneText.h"
 #include "MainDialog.h"
 #include "ThrowStyles.h"
 

@@ -94,7 +94,7 @@ TEST(AboutItem, AppendedAsSeparatorAndStringSixteen)
     HMENU hMenu = ::GetSystemMenu(dlg.m_hWnd, FALSE);
     ASSERT_NE(static_cast<HMENU>(NULL), hMenu);
     int nBefore = ::GetMenuItemCount(hMenu);
-    EXPECT_TRUE(AppendAboutItem(dlg));
+    EXPECT_TRUE(AppendAboutItem(dlg, IDS_ABOUTBOX));
     ASSERT_EQ(nBefore + 2, ::GetMenuItemCount(hMenu));
     MENUITEMINFOA sep = {};
     sep.cbSize = sizeof(sep);
@@ -112,7 +112,7 @@ TEST(AboutItem, NotAppendedWithoutASystemMenu)
     CDialog dlg(IDD_NOSYSMENU);
     ASSERT_TRUE(dlg.Create(IDD_NOSYSMENU));
     EXPECT_EQ(nullptr, dlg.GetSystemMenu(FALSE));
-    EXPECT_FALSE(AppendAboutItem(dlg));
+    EXPECT_FALSE(AppendAboutItem(dlg, IDS_ABOUTBOX));
 }
 
 // Resources looked up in a module without string 101, for one test.
@@ -137,7 +137,7 @@ TEST(AboutItem, NotAppendedWhenStringIsMissingYetTheBoxStillOpens)
     ASSERT_NE(static_cast<HMODULE>(NULL), hNoStrings);
     {
         ResourceModuleScope scope(hNoStrings);
-        EXPECT_FALSE(AppendAboutItem(dlg));
+        EXPECT_FALSE(AppendAboutItem(dlg, IDS_ABOUTBOX));
     }
     ::FreeLibrary(hNoStrings);
     EXPECT_EQ(nBefore, ::GetMenuItemCount(hMenu));

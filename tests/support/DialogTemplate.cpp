@@ -43,10 +43,15 @@ void ExpectTemplate(UINT nTemplate, int cx, int cy, const char *pszCaption,
         }
         const LONG style = GetWindowLongA(c, GWL_STYLE);
         EXPECT_EQ(style & want.style, want.style) << "control " << i;
+        EXPECT_EQ(style & want.notStyle, 0) << "control " << i;
         const bool bStatic = GetClass(c) == "Static";
         if (bStatic && (want.style & SS_TYPEMASK) != 0)
         {
             EXPECT_EQ(style & SS_TYPEMASK, want.style & SS_TYPEMASK) << "control " << i;
+        }
+        if (GetClass(c) == "Button" && (want.style & BS_TYPEMASK) != 0)
+        {
+            EXPECT_EQ(style & BS_TYPEMASK, want.style & BS_TYPEMASK) << "control " << i;
         }
         // Origin and size are converted apart, as the dialog manager does.
         RECT units{want.x, want.y, want.cx, want.cy}, got{};

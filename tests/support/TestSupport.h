@@ -91,7 +91,8 @@ struct TemplateControl
     int id;
     const char *text; // null: not checked
     int x, y, cx, cy;
-    LONG style;
+    LONG style;        // bits that must be set; a static's or button's type must be this one
+    LONG notStyle = 0; // bits that must be clear
 };
 
 // Creates template nTemplate of this program hidden and compares its caption, its client size in

@@ -1,4 +1,4 @@
-// Messages.h - every fixed text that Torvane shows, in one place.
+// TorvaneText.h - every fixed text that Torvane and torvane-cli show, in one place.
 #pragma once
 
 namespace TorvaneText
@@ -22,6 +22,25 @@ constexpr const char kProgramEnd[] = "Flash programmed";
 constexpr const char kEraseBitstreamStart[] = "Erasing the bitstream from the flash ...";
 constexpr const char kEraseBitstreamError[] = "There is no bitstream in the flash to erase:\r\n%s";
 constexpr const char kEraseBitstreamEnd[] = "Bitstream erased!";
+
+// The flash commands in the order of Torvane's command events, each with its three texts
+enum FlashCommand
+{
+    kFlashErase = 0,
+    kFlashProgram = 1,
+    kFlashEraseBitstream = 2
+};
+struct FlashCommandTexts
+{
+    const char *pszStart;
+    const char *pszError; // takes the library's text
+    const char *pszEnd;
+};
+constexpr FlashCommandTexts kFlashCommands[] = {
+    {kEraseStart, kEraseError, kEraseEnd},
+    {kProgramStart, kProgramError, kProgramEnd},
+    {kEraseBitstreamStart, kEraseBitstreamError, kEraseBitstreamEnd},
+};
 
 // Version boxes: how a stored number is shown, how Program and OK read the text, and what
 // Program writes into an empty box

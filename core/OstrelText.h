@@ -1,4 +1,4 @@
-// Messages.h - every fixed text Ostrel shows; the dialog shows its boxes with CWnd::MessageBox.
+// OstrelText.h - every fixed text Ostrel and ostrel-cli show.
 #pragma once
 
 namespace OstrelText

@@ -1,4 +1,4 @@
-// VtlDrvUsbLoad.h - run-time binding of "VtlDrvUsb.dll" for Ostrel.
+// VtlDrvUsbLoad.h - run-time binding of "VtlDrvUsb.dll" for Ostrel and the console companions.
 #pragma once
 
 #include "VtlDrvUsb.h"
