@@ -15,7 +15,7 @@ bool COstrelDlg::CheckBoardLock()
     CDialogLock lock(m_cs);
     if (m_pSelected && !m_pSelected->pBoard)
     {
-        MessageBox(kLockFailed, kLockFailedCaption, MB_OK | MB_ICONINFORMATION);
+        ErrorBox(kLockFailed, kLockFailedCaption, MB_OK | MB_ICONINFORMATION);
         return false;
     }
     return true;
@@ -43,9 +43,15 @@ void COstrelDlg::RunCommand(void (COstrelDlg::*pfnBody)(UsbBoard *pBoard))
     }
     if (bFailed)
     {
-        MessageBox(CopyDriverText(failure.m_szMessage, sizeof(failure.m_szMessage)).c_str(),
-                   kErrorCaption, MB_OK | MB_ICONERROR);
+        ErrorBox(CopyDriverText(failure.m_szMessage, sizeof(failure.m_szMessage)).c_str(),
+                 kErrorCaption, MB_OK | MB_ICONERROR);
     }
+}
+
+int COstrelDlg::ErrorBox(LPCSTR pszText, LPCSTR pszCaption, UINT nType)
+{
+    CTaskbarState error(m_taskbar, TBPF_ERROR);
+    return MessageBox(pszText, pszCaption, nType);
 }
 
 bool COstrelDlg::ChooseFile(BOOL bOpen, DWORD dwFlags, CString &strPath)
@@ -82,18 +88,18 @@ bool COstrelDlg::ChooseImageFile(UsbBoard *pBoard, CString &strPath)
 {
     if (!ChooseFile(TRUE, OFN_HIDEREADONLY | OFN_NOCHANGEDIR, strPath))
         return false;
-    if (CVtlBoard(pBoard).IsValidEepromFile(strPath))
+    if (Busy([&] { return CVtlBoard(pBoard).IsValidEepromFile(strPath); }))
         return true;
-    MessageBox(kInvalidFile, kInvalidFileCaption, MB_OK | MB_ICONINFORMATION);
+    ErrorBox(kInvalidFile, kInvalidFileCaption, MB_OK | MB_ICONINFORMATION);
     return false;
 }
 
 void COstrelDlg::DoErase(UsbBoard *pBoard)
 {
-    if (CVtlBoard(pBoard).EraseEeprom() == 0)
+    if (Busy([&] { return CVtlBoard(pBoard).EraseEeprom(); }) == 0)
         MessageBox(kEraseDone, kResetCaption, MB_OK | MB_ICONINFORMATION);
     else
-        MessageBox(kEraseFailed, kEraseFailedCaption, MB_OK | MB_ICONERROR);
+        ErrorBox(kEraseFailed, kEraseFailedCaption, MB_OK | MB_ICONERROR);
 }
 
 void COstrelDlg::DoSave(UsbBoard *pBoard)
@@ -101,8 +107,8 @@ void COstrelDlg::DoSave(UsbBoard *pBoard)
     CString strPath;
     if (!ChooseFile(FALSE, OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR, strPath))
         return;
-    if (CVtlBoard(pBoard).SaveEeprom(strPath) != 0)
-        MessageBox(kSaveFailed, kSaveFailedCaption, MB_OK | MB_ICONWARNING);
+    if (Busy([&] { return CVtlBoard(pBoard).SaveEeprom(strPath); }) != 0)
+        ErrorBox(kSaveFailed, kSaveFailedCaption, MB_OK | MB_ICONWARNING);
 }
 
 void COstrelDlg::DoUpdate(UsbBoard *pBoard)
@@ -117,8 +123,11 @@ void COstrelDlg::DoUpdate(UsbBoard *pBoard)
     int nEepromMinor = 0;
     int nFileMajor = 0;
     int nFileMinor = 0;
-    const int nEepromResult = CVtlBoard(pBoard).GetEepromVersion(&nEepromMajor, &nEepromMinor);
-    CVtlBoard(pBoard).GetFileVersion(strPath, &nFileMajor, &nFileMinor);
+    const int nEepromResult = Busy([&] {
+        const int nResult = CVtlBoard(pBoard).GetEepromVersion(&nEepromMajor, &nEepromMinor);
+        CVtlBoard(pBoard).GetFileVersion(strPath, &nFileMajor, &nFileMinor);
+        return nResult;
+    });
     if (nEepromResult == 0)
     {
         if (!IsNewerVersion(nFileMajor, nFileMinor, nEepromMajor, nEepromMinor))
@@ -131,10 +140,10 @@ void COstrelDlg::DoUpdate(UsbBoard *pBoard)
         }
     }
 
-    if (CVtlBoard(pBoard).ProgramEeprom(strPath) == 0)
+    if (Busy([&] { return CVtlBoard(pBoard).ProgramEeprom(strPath); }) == 0)
         MessageBox(kProgramDone, kResetCaption, MB_OK | MB_ICONINFORMATION);
     else
-        MessageBox(kProgramFailed, kProgramFailedCaption, MB_OK | MB_ICONERROR);
+        ErrorBox(kProgramFailed, kProgramFailedCaption, MB_OK | MB_ICONERROR);
 }
 
 void COstrelDlg::DoVerify(UsbBoard *pBoard)
@@ -142,8 +151,8 @@ void COstrelDlg::DoVerify(UsbBoard *pBoard)
     CString strPath;
     if (!ChooseImageFile(pBoard, strPath))
         return;
-    if (CVtlBoard(pBoard).VerifyEeprom(strPath) == 0)
+    if (Busy([&] { return CVtlBoard(pBoard).VerifyEeprom(strPath); }) == 0)
         MessageBox(kVerifyDone, kVerifyDoneCaption, MB_OK | MB_ICONINFORMATION);
     else
-        MessageBox(kVerifyFailed, kVerifyFailedCaption, MB_OK | MB_ICONERROR);
+        ErrorBox(kVerifyFailed, kVerifyFailedCaption, MB_OK | MB_ICONERROR);
 }
