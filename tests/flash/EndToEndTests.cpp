@@ -2,7 +2,10 @@
 #include <gtest/gtest.h>
 
 #include "FlashTestHelpers.h"
+#include "TaskbarRun.h"
 #include "ThrowStyles.h"
+
+#include <algorithm>
 
 using namespace flashtest;
 using vtltest::CMsgBoxCatcher;
@@ -108,3 +111,62 @@ TEST_P(TorvaneProgramThrows, CloseThatThrowsAtExitIsReportedAndTheProgramEndsNor
         std::string::npos)
         << journal;
 }
+
+struct TaskbarCase
+{
+    const char *pszBoard;
+    int nButton;
+    std::vector<std::string> calls; // each run of values cut to its last
+};
+
+class TorvaneTaskbar : public ::testing::TestWithParam<TaskbarCase>
+{
+};
+
+// The bar's values, red until the error box is answered, then cleared; all from the worker.
+TEST_P(TorvaneTaskbar, ButtonFollowsTheCommand)
+{
+    const TaskbarCase &c = GetParam();
+    CSimSession sim(std::string("[driver]\nprogress_ms = 200\nprogress_step_ms = 10\n[board 0]\n") +
+                    c.pszBoard);
+    const bool bError = std::count(c.calls.begin(), c.calls.end(), "SetProgressState ERROR") > 0;
+    std::vector<std::string> atBox;
+    std::vector<std::string> calls =
+        vtltest::RunWithTaskbar("Torvane.exe", "Torvane", sim.Env(), IDC_FILE,
+                                SamplePath("sample.bit"), c.nButton, bError ? &atBox : nullptr);
+    auto isValue = [](const std::string &s) { return s.rfind("SetProgressValue", 0) == 0; };
+    // One value per report the driver gave the program, and the one an error shows.
+    std::string journal;
+    ASSERT_TRUE(vtltest::ReadFileText(sim.JournalPath(), journal));
+    long nReports = bError ? 1 : 0;
+    for (size_t i = journal.find(".Progress("); i != std::string::npos;
+         i = journal.find(".Progress(", i + 1))
+        ++nReports;
+    EXPECT_EQ(std::count_if(calls.begin(), calls.end(), isValue), nReports);
+    calls.erase(calls.begin(), std::unique(calls.rbegin(), calls.rend(), [&](auto &a, auto &b) {
+                                   return isValue(a) && isValue(b);
+                               }).base());
+    EXPECT_EQ(calls, c.calls);
+    if (bError)
+    {
+        EXPECT_EQ(atBox, std::vector<std::string>(c.calls.begin(), c.calls.end() - 2));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, TorvaneTaskbar,
+    ::testing::Values(TaskbarCase{"",
+                                  IDC_PROGRAM,
+                                  {"Created", "HrInit", "SetProgressState INDETERMINATE",
+                                   "SetProgressState NORMAL", "SetProgressValue 100/100",
+                                   "SetProgressState NOPROGRESS", "Released"}},
+                      TaskbarCase{"fail.EraseFlash = 7 Erase blew up\n",
+                                  IDC_ERASE,
+                                  {"Created", "HrInit", "SetProgressState INDETERMINATE",
+                                   "SetProgressState ERROR", "SetProgressValue 0/100",
+                                   "SetProgressState NOPROGRESS", "Released"}},
+                      TaskbarCase{"throw.ProgramFlash = 13 Flash controller crashed\n",
+                                  IDC_PROGRAM,
+                                  {"Created", "HrInit", "SetProgressState INDETERMINATE",
+                                   "SetProgressState ERROR", "SetProgressValue 0/100",
+                                   "SetProgressState NOPROGRESS", "Released"}}));
