@@ -242,16 +242,19 @@ TEST(OstrelProgram, TaskbarButtonIsBusyForTheDriverAndRedWhileTheErrorBoxIsOpen)
 {
     CSimSession sim("[board 0]\nfail.EraseEeprom = 5\n");
     std::vector<std::string> atBox;
-    const std::vector<std::string> calls =
-        RunWithTaskbar("Ostrel.exe", "Ostrel", sim.Env(), 0, "", IDC_ERASE, &atBox);
-    const std::vector<std::string> expected = {"Created",
-                                               "HrInit",
-                                               "SetProgressState INDETERMINATE",
-                                               "SetProgressState NOPROGRESS",
-                                               "SetProgressState ERROR",
-                                               "SetProgressValue 0/100",
-                                               "SetProgressState NOPROGRESS",
-                                               "Released"};
-    EXPECT_EQ(atBox, std::vector<std::string>(expected.begin(), expected.end() - 2));
+    const std::vector<std::string> calls = TaskbarCalls(
+        RunWithTaskbar(sim, "Ostrel.exe", "Ostrel", 0, "", IDC_ERASE, &atBox), "board0.Erase");
+    const std::vector<std::string> expected = {
+        "Created",
+        "HrInit",
+        "SetProgressState INDETERMINATE",
+        "board0.EraseEeprom() = 5 \"Simulated failure of EraseEeprom\"",
+        "SetProgressState NOPROGRESS",
+        "SetProgressState ERROR",
+        "SetProgressValue 0/100",
+        "SetProgressState NOPROGRESS",
+        "Released"};
+    EXPECT_EQ(TaskbarCalls(atBox, "board0.Erase"),
+              std::vector<std::string>(expected.begin(), expected.end() - 2));
     EXPECT_EQ(calls, expected);
 }

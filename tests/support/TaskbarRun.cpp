@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 namespace vtltest
 {
 namespace
@@ -12,64 +10,49 @@ namespace
 #define VTL_CLASS_KEY "Software\\Classes\\CLSID\\{56FDF344-FD6D-11d0-958A-006097C9A090}"
 const char kServerKey[] = VTL_CLASS_KEY "\\InprocServer32";
 
-// The per-user entry is the one Windows reads first; Wine's COM reads only the machine's, so that
-// one is taken over too and given back afterwards.
-class CRegistration
+bool SetServer(HKEY hRoot, const std::string &strPath, const std::string &strModel)
 {
-public:
+    return RegSetKeyValueA(hRoot, kServerKey, nullptr, REG_SZ, strPath.c_str(),
+                           strPath.size() + 1) == ERROR_SUCCESS &&
+           RegSetKeyValueA(hRoot, kServerKey, "ThreadingModel", REG_SZ, strModel.c_str(),
+                           strModel.size() + 1) == ERROR_SUCCESS;
+}
+
+// Windows reads the per-user entry first. Wine's COM reads only the machine's, which is taken
+// over as well and given back afterwards.
+struct CRegistration
+{
     CRegistration()
     {
-        m_bHadMachine = RegReadString(HKEY_LOCAL_MACHINE, kServerKey, "", m_strOld);
-        RegReadString(HKEY_LOCAL_MACHINE, kServerKey, "ThreadingModel", m_strOldModel);
+        bHadMachine = RegReadString(HKEY_LOCAL_MACHINE, kServerKey, "", strOld) &&
+                      RegReadString(HKEY_LOCAL_MACHINE, kServerKey, "ThreadingModel", strOldModel);
         const std::string strDll = ExeDir() + "taskbarstandin.dll";
-        m_bOk = Set(HKEY_CURRENT_USER, strDll, "Apartment") &&
-                Set(HKEY_LOCAL_MACHINE, strDll, "Apartment");
+        bOk = SetServer(HKEY_CURRENT_USER, strDll, "Apartment") &&
+              SetServer(HKEY_LOCAL_MACHINE, strDll, "Apartment");
     }
     ~CRegistration()
     {
         RegDeleteKeyA(HKEY_CURRENT_USER, kServerKey);
         RegDeleteKeyA(HKEY_CURRENT_USER, VTL_CLASS_KEY);
-        if (m_bHadMachine)
-            Set(HKEY_LOCAL_MACHINE, m_strOld, m_strOldModel);
+        if (bHadMachine)
+            SetServer(HKEY_LOCAL_MACHINE, strOld, strOldModel);
         else
             RegDeleteKeyA(HKEY_LOCAL_MACHINE, kServerKey);
     }
-    bool m_bOk;
-
-private:
-    static bool Set(HKEY hRoot, const std::string &strServer, const std::string &strModel)
-    {
-        return RegSetKeyValueA(hRoot, kServerKey, nullptr, REG_SZ, strServer.c_str(),
-                               strServer.size() + 1) == ERROR_SUCCESS &&
-               RegSetKeyValueA(hRoot, kServerKey, "ThreadingModel", REG_SZ, strModel.c_str(),
-                               strModel.size() + 1) == ERROR_SUCCESS;
-    }
-    bool m_bHadMachine;
-    std::string m_strOld, m_strOldModel;
+    std::string strOld, strOldModel;
+    bool bHadMachine, bOk;
 };
-
-std::vector<std::string> Lines(const std::string &strPath)
-{
-    std::string strText;
-    ReadFileText(strPath, strText);
-    std::istringstream in(strText);
-    std::vector<std::string> lines;
-    for (std::string strLine; std::getline(in, strLine);)
-        lines.push_back(strLine);
-    return lines;
-}
 } // namespace
 
-std::vector<std::string> RunWithTaskbar(const std::string &exe, const std::string &title,
-                                        EnvVars env, int nTextId, const std::string &text,
-                                        int nButton, std::vector<std::string> *pAtBox)
+std::vector<std::string> RunWithTaskbar(const CSimSession &sim, const std::string &exe,
+                                        const std::string &title, int nTextId,
+                                        const std::string &text, int nButton,
+                                        std::vector<std::string> *pAtBox)
 {
-    CTempDir dir;
     CRegistration registration;
-    env.emplace_back("VTL_TASKBAR_JOURNAL", dir.File("taskbar.txt"));
     CProcessDriver p;
-    EXPECT_TRUE(registration.m_bOk);
-    if (!registration.m_bOk || !p.Start(exe, env) || !p.WaitForMainWindow(20000, title) ||
+    EXPECT_TRUE(registration.bOk);
+    if (!registration.bOk || !p.Start(exe, sim.Env()) || !p.WaitForMainWindow(20000, title) ||
         !WaitForCondition([&] { return p.IsEnabled(nButton); }, 10000))
         return {};
     PostMessageA(p.MainWindow(), RegisterWindowMessageA("TaskbarButtonCreated"), 0, 0);
@@ -80,17 +63,34 @@ std::vector<std::string> RunWithTaskbar(const std::string &exe, const std::strin
     EXPECT_TRUE(p.Click(nButton));
     if (pAtBox != nullptr && p.WaitForMessageBox(box, 20000, &hBox))
     {
-        *pAtBox = Lines(dir.File("taskbar.txt"));
+        *pAtBox = sim.Calls(p.Pid());
         p.AnswerMessageBox(hBox, IDOK);
     }
     EXPECT_TRUE(WaitForCondition(
         [&] {
-            const std::vector<std::string> lines = Lines(dir.File("taskbar.txt"));
-            return !lines.empty() && lines.back() == "SetProgressState NOPROGRESS";
+            const std::vector<std::string> calls = TaskbarCalls(sim.Calls(p.Pid()));
+            return !calls.empty() && calls.back() == "SetProgressState NOPROGRESS";
         },
         20000));
     DWORD dwExit = 1;
     EXPECT_TRUE(p.PostCommand(IDCANCEL) && p.WaitForExit(20000, &dwExit));
-    return Lines(dir.File("taskbar.txt"));
+    return sim.Calls(p.Pid());
+}
+
+std::vector<std::string> TaskbarCalls(const std::vector<std::string> &calls, const char *pszAlso)
+{
+    std::vector<std::string> out;
+    for (const std::string &call : calls)
+    {
+        if (pszAlso != nullptr && call.rfind(pszAlso, 0) == 0)
+            out.push_back(call);
+        if (call.rfind("Taskbar.", 0) != 0)
+            continue;
+        if (!out.empty() && out.back().rfind("SetProgressValue", 0) == 0 &&
+            call.rfind("Taskbar.SetProgressValue", 0) == 0)
+            out.pop_back();
+        out.push_back(call.substr(8));
+    }
+    return out;
 }
 } // namespace vtltest
