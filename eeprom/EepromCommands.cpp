@@ -15,7 +15,7 @@ bool COstrelDlg::CheckBoardLock()
     CDialogLock lock(m_cs);
     if (m_pSelected && !m_pSelected->pBoard)
     {
-        MessageBox(kLockFailed, kLockFailedCaption, MB_OK | MB_ICONINFORMATION);
+        ErrorBox(kLockFailed, kLockFailedCaption, MB_OK | MB_ICONINFORMATION);
         return false;
     }
     return true;
@@ -43,8 +43,14 @@ void COstrelDlg::RunCommand(void (COstrelDlg::*pfnBody)(UsbBoard *pBoard))
     }
     if (bFailed)
     {
-        MessageBox(DriverMessage(failure).c_str(), kErrorCaption, MB_OK | MB_ICONERROR);
+        ErrorBox(DriverMessage(failure).c_str(), kErrorCaption, MB_OK | MB_ICONERROR);
     }
+}
+
+int COstrelDlg::ErrorBox(LPCSTR pszText, LPCSTR pszCaption, UINT nType)
+{
+    CTaskbarState error(m_taskbar, TBPF_ERROR);
+    return MessageBox(pszText, pszCaption, nType);
 }
 
 bool COstrelDlg::ChooseFile(BOOL bOpen, DWORD dwFlags, CString &strPath)
@@ -81,18 +87,18 @@ bool COstrelDlg::ChooseImageFile(UsbBoard *pBoard, CString &strPath)
 {
     if (!ChooseFile(TRUE, OFN_HIDEREADONLY | OFN_NOCHANGEDIR, strPath))
         return false;
-    if (CVtlBoard(pBoard).IsValidEepromFile(strPath))
+    if (Busy([&] { return CVtlBoard(pBoard).IsValidEepromFile(strPath); }))
         return true;
-    MessageBox(kInvalidFile, kInvalidFileCaption, MB_OK | MB_ICONINFORMATION);
+    ErrorBox(kInvalidFile, kInvalidFileCaption, MB_OK | MB_ICONINFORMATION);
     return false;
 }
 
 void COstrelDlg::DoErase(UsbBoard *pBoard)
 {
-    if (CVtlBoard(pBoard).EraseEeprom() == 0)
+    if (Busy([&] { return CVtlBoard(pBoard).EraseEeprom(); }) == 0)
         MessageBox(kEraseDone, kResetCaption, MB_OK | MB_ICONINFORMATION);
     else
-        MessageBox(kEraseFailed, kEraseFailedCaption, MB_OK | MB_ICONERROR);
+        ErrorBox(kEraseFailed, kEraseFailedCaption, MB_OK | MB_ICONERROR);
 }
 
 void COstrelDlg::DoSave(UsbBoard *pBoard)
@@ -100,8 +106,8 @@ void COstrelDlg::DoSave(UsbBoard *pBoard)
     CString strPath;
     if (!ChooseFile(FALSE, OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR, strPath))
         return;
-    if (CVtlBoard(pBoard).SaveEeprom(strPath) != 0)
-        MessageBox(kSaveFailed, kSaveFailedCaption, MB_OK | MB_ICONWARNING);
+    if (Busy([&] { return CVtlBoard(pBoard).SaveEeprom(strPath); }) != 0)
+        ErrorBox(kSaveFailed, kSaveFailedCaption, MB_OK | MB_ICONWARNING);
 }
 
 void COstrelDlg::DoUpdate(UsbBoard *pBoard)
@@ -113,7 +119,7 @@ void COstrelDlg::DoUpdate(UsbBoard *pBoard)
     PumpMessages();
 
     CVtlBoard board(pBoard);
-    const EepromUpdateVersions v = ReadEepromUpdateVersions(board, strPath);
+    const EepromUpdateVersions v = Busy([&] { return ReadEepromUpdateVersions(board, strPath); });
     if (v.NeedsConsent())
     {
         CString strQuestion;
@@ -123,10 +129,10 @@ void COstrelDlg::DoUpdate(UsbBoard *pBoard)
             return;
     }
 
-    if (CVtlBoard(pBoard).ProgramEeprom(strPath) == 0)
+    if (Busy([&] { return CVtlBoard(pBoard).ProgramEeprom(strPath); }) == 0)
         MessageBox(kProgramDone, kResetCaption, MB_OK | MB_ICONINFORMATION);
     else
-        MessageBox(kProgramFailed, kProgramFailedCaption, MB_OK | MB_ICONERROR);
+        ErrorBox(kProgramFailed, kProgramFailedCaption, MB_OK | MB_ICONERROR);
 }
 
 void COstrelDlg::DoVerify(UsbBoard *pBoard)
@@ -134,8 +140,8 @@ void COstrelDlg::DoVerify(UsbBoard *pBoard)
     CString strPath;
     if (!ChooseImageFile(pBoard, strPath))
         return;
-    if (CVtlBoard(pBoard).VerifyEeprom(strPath) == 0)
+    if (Busy([&] { return CVtlBoard(pBoard).VerifyEeprom(strPath); }) == 0)
         MessageBox(kVerifyDone, kVerifyDoneCaption, MB_OK | MB_ICONINFORMATION);
     else
-        MessageBox(kVerifyFailed, kVerifyFailedCaption, MB_OK | MB_ICONERROR);
+        ErrorBox(kVerifyFailed, kVerifyFailedCaption, MB_OK | MB_ICONERROR);
 }

@@ -77,8 +77,15 @@ BEGIN_MESSAGE_MAP(COstrelDlg, CDialog)
     ON_COMMAND(ID_HOURGLASS, &COstrelDlg::OnHourglass)
     ON_NOTIFY(LVN_ITEMCHANGED, IDC_BOARDS, &COstrelDlg::OnItemChangedBoardList)
     ON_MESSAGE(WM_CHECK_SELECTION, &COstrelDlg::OnCheckSelection)
+    ON_REGISTERED_MESSAGE(CTaskbarButton::CreatedMessage(), &COstrelDlg::OnTaskbarButtonCreated)
 END_MESSAGE_MAP()
 // clang-format on
+
+LRESULT COstrelDlg::OnTaskbarButtonCreated(WPARAM, LPARAM)
+{
+    m_taskbar.Attach(m_hWnd);
+    return 0;
+}
 
 BOOL COstrelDlg::OnInitDialog()
 {

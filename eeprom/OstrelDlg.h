@@ -8,6 +8,7 @@
 #include <string>
 
 #include "BoardEntry.h"
+#include "TaskbarButton.h"
 #include "VtlDrvUsbLoad.h"
 #include "resource.h"
 
@@ -40,6 +41,7 @@ protected:
     afx_msg void OnHourglass();
     afx_msg void OnItemChangedBoardList(NMHDR *pNMHDR, LRESULT *pResult);
     afx_msg LRESULT OnCheckSelection(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnTaskbarButtonCreated(WPARAM wParam, LPARAM lParam);
     DECLARE_MESSAGE_MAP()
 
     // Posted by the refresh thread after a refill, and by the list when a row lost its highlight:
@@ -83,6 +85,14 @@ protected:
     void DoSave(UsbBoard *pBoard);
     void DoUpdate(UsbBoard *pBoard);
     void DoVerify(UsbBoard *pBoard);
+    // A box that tells of the command's failure, with the taskbar button red while it is open.
+    int ErrorBox(LPCSTR pszText, LPCSTR pszCaption, UINT nType);
+    // One driver operation, with the taskbar button busy for its length.
+    template <class Op> auto Busy(Op op)
+    {
+        CTaskbarState busy(m_taskbar, TBPF_INDETERMINATE);
+        return op();
+    }
 
     CButton m_btnVerify;
     CButton m_btnErase;
@@ -102,6 +112,8 @@ protected:
     HANDLE m_hRefreshEvent;
     HANDLE m_hThread;
     HICON m_hIcon;
+    // Used on the GUI thread only, where the commands run.
+    CTaskbarButton m_taskbar;
 
     // Manual-reset; set when the dialog is being torn down, so that a refresh stops
     // at once and never reopens the library after the closing steps.

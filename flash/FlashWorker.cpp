@@ -5,6 +5,7 @@
 
 #include "DialogLock.h"
 #include "DriverText.h"
+#include "TaskbarButton.h"
 #include "TorvaneText.h"
 #include "VtlGuard.h"
 
@@ -31,25 +32,41 @@ int CTorvaneDlg::WorkerThread()
 {
     const HANDLE ahEvents[4] = {m_hEraseEvent, m_hProgramEvent, m_hEraseBitstreamEvent,
                                 m_hQuitEvent};
+    // Lives on this thread, so the progress reports reach it without a window message.
+    CTaskbarButton taskbar;
+    unsigned nTaskbarButtons = 0;
     for (;;)
     {
         DWORD dw = WaitForMultipleObjects(4, ahEvents, FALSE, INFINITE);
         if (dw == WAIT_OBJECT_0 + kQuit)
             return 0;
         if (dw >= WAIT_OBJECT_0 && dw < WAIT_OBJECT_0 + kQuit)
-            RunCommand(static_cast<int>(dw - WAIT_OBJECT_0));
+        {
+            const unsigned nButtons = m_nTaskbarButtons;
+            if (nButtons != nTaskbarButtons)
+            {
+                nTaskbarButtons = nButtons;
+                taskbar.Attach(m_hWnd);
+            }
+            m_pTaskbar = &taskbar;
+            RunCommand(static_cast<int>(dw - WAIT_OBJECT_0), taskbar);
+            m_pTaskbar = nullptr;
+        }
         else if (dw == WAIT_FAILED)
             return 0; // the events are unusable; waiting again would only spin
     }
 }
 
-void CTorvaneDlg::RunCommand(int nIndex)
+// The button is busy from the start, turns red until the error box is answered, and is
+// cleared at the end.
+void CTorvaneDlg::RunCommand(int nIndex, CTaskbarButton &taskbar)
 {
     const FlashCommandTexts &texts = kFlashCommands[nIndex];
     try
     {
         CDialogLock lock(m_cs);
         ResetProgress();
+        taskbar.SetIndeterminate();
         EnableButtons(false);
         EnableInputs(false);
         m_edtInfo.SetWindowText(texts.pszStart);
@@ -59,12 +76,14 @@ void CTorvaneDlg::RunCommand(int nIndex)
             CString strText;
             strText.Format(texts.pszError,
                            CopyDriverText(CVtlBoard(m_pBoard).GetErrorText()).c_str());
+            taskbar.SetError();
             MessageBox(strText, kErrorCaption, MB_OK);
         }
         else
         {
             m_edtInfo.SetWindowText(texts.pszEnd);
         }
+        taskbar.Clear();
         EnableButtons(true);
         // After a failure the box shows what the board reports, never the end text. A closed
         // dialog has no box to fill, and a failing query would raise a box nobody owns.
@@ -76,7 +95,9 @@ void CTorvaneDlg::RunCommand(int nIndex)
     catch (VTLExc &e)
     {
         // The board's state is unknown now: the buttons stay disabled and only closing is left.
+        taskbar.SetError();
         ShowRecord(e);
+        taskbar.Clear();
     }
 }
 

@@ -2,6 +2,7 @@
 #include "TorvaneDlg.h"
 
 #include "ElapsedText.h"
+#include "TaskbarButton.h"
 #include "TorvaneText.h"
 
 using namespace TorvaneText;
@@ -38,9 +39,12 @@ int CTorvaneDlg::ProgressProc(std::uint32_t, int nPercent, std::uint32_t, void *
 }
 
 // Runs on the worker: each report costs one window message, plus one per text that changes.
+// The taskbar button lives on the worker too and takes the same value without a message.
 int CTorvaneDlg::OnProgress(int nPercent)
 {
     m_progress.SetPos(nPercent);
+    if (m_pTaskbar != nullptr)
+        m_pTaskbar->SetProgress(nPercent);
     if (nPercent != m_nLastPercent)
     {
         CString strText;

@@ -14,6 +14,7 @@
 #include "MainDialog.h"
 #include "TorvaneText.h"
 #include "Splash.h"
+#include "TaskbarButton.h"
 #include "VtlDrvUsbImports.h"
 
 using namespace TorvaneText;
@@ -28,7 +29,7 @@ CTorvaneDlg::CTorvaneDlg(CWnd *pParent)
     : CDialog(IDD_TORVANE_DIALOG, pParent), m_hIcon(nullptr), m_pBoard(nullptr), m_hThread(nullptr),
       m_hQuitEvent(nullptr), m_hEraseEvent(nullptr), m_hEraseBitstreamEvent(nullptr),
       m_hProgramEvent(nullptr), m_nLastPercent(0), m_ftStart(0), m_nLastSeconds(0),
-      m_nFamily(FAMILY_SPARTAN), m_bClosing(false)
+      m_nFamily(FAMILY_SPARTAN), m_bClosing(false), m_nTaskbarButtons(0), m_pTaskbar(nullptr)
 {
     InitializeCriticalSection(&m_cs);
     // Test programs run the dialog without an application object.
@@ -96,6 +97,7 @@ ON_BN_CLICKED(IDC_PROGRAM, &CTorvaneDlg::OnProgram)
 ON_BN_CLICKED(IDC_ERASE_BITSTREAM, &CTorvaneDlg::OnEraseBitstream)
 ON_BN_CLICKED(IDC_SPARTAN, &CTorvaneDlg::OnSpartan)
 ON_BN_CLICKED(IDC_VIRTEX, &CTorvaneDlg::OnVirtex)
+ON_REGISTERED_MESSAGE(CTaskbarButton::CreatedMessage(), &CTorvaneDlg::OnTaskbarButtonCreated)
 END_MESSAGE_MAP()
 
 BOOL CTorvaneDlg::OnInitDialog()
@@ -284,6 +286,13 @@ void CTorvaneDlg::OnVirtex()
 {
     m_nFamily = m_btnVirtex.GetCheck() == BST_CHECKED ? FAMILY_VIRTEX : FAMILY_SPARTAN;
     RefreshFlashInfo();
+}
+
+// The list is the worker's: it is made on the worker's thread at its next command.
+LRESULT CTorvaneDlg::OnTaskbarButtonCreated(WPARAM, LPARAM)
+{
+    ++m_nTaskbarButtons;
+    return 0;
 }
 
 void CTorvaneDlg::EnableButtons(bool bEnable)

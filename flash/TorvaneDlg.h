@@ -9,6 +9,8 @@
 #include "VtlDrvUsb.h"
 #include "resource.h"
 
+class CTaskbarButton;
+
 class CTorvaneDlg : public CDialog
 {
 public:
@@ -66,11 +68,12 @@ protected:
     afx_msg void OnEraseBitstream();
     afx_msg void OnSpartan();
     afx_msg void OnVirtex();
+    afx_msg LRESULT OnTaskbarButtonCreated(WPARAM wParam, LPARAM lParam);
     DECLARE_MESSAGE_MAP()
 
     // Worker (FlashWorker.cpp): one command; nIndex is its wait index (0 erase, 1 program,
     // 2 erase bitstream).
-    void RunCommand(int nIndex);
+    void RunCommand(int nIndex, CTaskbarButton &taskbar);
     int RunBoardOperation(int nIndex);
     void ReadVersion(CEdit &edt, LPCSTR pszDefault, int &nValue);
 
@@ -110,4 +113,9 @@ protected:
     CRITICAL_SECTION m_cs;
     // Set on the GUI thread once the window is destroyed, read by the worker.
     std::atomic<bool> m_bClosing;
+    // Counts the shell's button messages; the worker gets the taskbar list anew, on its own
+    // thread, when the count moved since its last command.
+    std::atomic<unsigned> m_nTaskbarButtons;
+    // The worker's taskbar button while it runs a command, else null; only the worker uses it.
+    CTaskbarButton *m_pTaskbar;
 };

@@ -108,6 +108,14 @@ protected:
         return TRUE;                                                                               \
     }
 
+// nMessageVariable holds a RegisterWindowMessage result; 0 (registration failed) matches nothing.
+#define ON_REGISTERED_MESSAGE(nMessageVariable, memberFxn)                                         \
+    if ((nMessageVariable) != 0 && message == (nMessageVariable))                                  \
+    {                                                                                              \
+        *pResult = (this->*(memberFxn))(wParam, lParam);                                           \
+        return TRUE;                                                                               \
+    }
+
 #define ON_WM_SYSCOMMAND()                                                                         \
     if (message == WM_SYSCOMMAND)                                                                  \
     {                                                                                              \

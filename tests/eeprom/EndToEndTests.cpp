@@ -1,6 +1,7 @@
 // EndToEndTests.cpp - the built Ostrel.exe driven from outside: no library, hot-plug,
 // a board held by another process, Save and Verify through the real file dialogs.
 #include "SimSession.h"
+#include "TaskbarRun.h"
 #include "TestSupport.h"
 #include "resource.h"
 
@@ -234,4 +235,26 @@ TEST(OstrelProgram, SaveWithBareNameThenVerify)
               "Verification succeeded.  The EEPROM contents match \nthe file you specified.");
     ASSERT_TRUE(p.Close());
     EXPECT_TRUE(p.WaitForExit(10000));
+}
+
+// Busy for the driver's erase only, red while its error box is open.
+TEST(OstrelProgram, TaskbarButtonIsBusyForTheDriverAndRedWhileTheErrorBoxIsOpen)
+{
+    CSimSession sim("[board 0]\nfail.EraseEeprom = 5\n");
+    std::vector<std::string> atBox;
+    const std::vector<std::string> calls = TaskbarCalls(
+        RunWithTaskbar(sim, "Ostrel.exe", "Ostrel", 0, "", IDC_ERASE, &atBox), "board0.Erase");
+    const std::vector<std::string> expected = {
+        "Created",
+        "HrInit",
+        "SetProgressState INDETERMINATE",
+        "board0.EraseEeprom() = 5 \"Simulated failure of EraseEeprom\"",
+        "SetProgressState NOPROGRESS",
+        "SetProgressState ERROR",
+        "SetProgressValue 0/100",
+        "SetProgressState NOPROGRESS",
+        "Released"};
+    EXPECT_EQ(TaskbarCalls(atBox, "board0.Erase"),
+              std::vector<std::string>(expected.begin(), expected.end() - 2));
+    EXPECT_EQ(calls, expected);
 }

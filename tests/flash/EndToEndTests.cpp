@@ -2,7 +2,10 @@
 #include <gtest/gtest.h>
 
 #include "FlashTestHelpers.h"
+#include "TaskbarRun.h"
 #include "ThrowStyles.h"
+
+#include <algorithm>
 
 using namespace flashtest;
 using vtltest::CMsgBoxCatcher;
@@ -108,3 +111,57 @@ TEST_P(TorvaneProgramThrows, CloseThatThrowsAtExitIsReportedAndTheProgramEndsNor
         std::string::npos)
         << journal;
 }
+
+struct TaskbarCase
+{
+    const char *pszBoard;
+    int nButton;
+    std::vector<std::string> calls; // each run of values cut to its last
+};
+
+class TorvaneTaskbar : public ::testing::TestWithParam<TaskbarCase>
+{
+};
+
+// The bar's values, red until the error box is answered, then cleared; all from the worker.
+TEST_P(TorvaneTaskbar, ButtonFollowsTheCommand)
+{
+    const TaskbarCase &c = GetParam();
+    CSimSession sim("[driver]\nprogress_ms = 200\nprogress_step_ms = 10\n[board 0]\n" +
+                    std::string(c.pszBoard));
+    const bool bError = std::count(c.calls.begin(), c.calls.end(), "SetProgressState ERROR") > 0;
+    std::vector<std::string> atBox;
+    const std::vector<std::string> calls =
+        vtltest::RunWithTaskbar(sim, "Torvane.exe", "Torvane", IDC_FILE, SamplePath("sample.bit"),
+                                c.nButton, bError ? &atBox : nullptr);
+    // One value per report of the driver, and the one an error shows.
+    auto count = [&](const char *pszPrefix) {
+        return std::count_if(calls.begin(), calls.end(),
+                             [&](const std::string &s) { return s.rfind(pszPrefix, 0) == 0; });
+    };
+    EXPECT_EQ(count("Taskbar.SetProgressValue"), count("board0.Progress(") + (bError ? 1 : 0));
+    EXPECT_EQ(vtltest::TaskbarCalls(calls), c.calls);
+    if (bError)
+    {
+        EXPECT_EQ(vtltest::TaskbarCalls(atBox),
+                  std::vector<std::string>(c.calls.begin(), c.calls.end() - 2));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, TorvaneTaskbar,
+    ::testing::Values(TaskbarCase{"",
+                                  IDC_PROGRAM,
+                                  {"Created", "HrInit", "SetProgressState INDETERMINATE",
+                                   "SetProgressState NORMAL", "SetProgressValue 100/100",
+                                   "SetProgressState NOPROGRESS", "Released"}},
+                      TaskbarCase{"fail.EraseFlash = 7 Erase blew up\n",
+                                  IDC_ERASE,
+                                  {"Created", "HrInit", "SetProgressState INDETERMINATE",
+                                   "SetProgressState ERROR", "SetProgressValue 0/100",
+                                   "SetProgressState NOPROGRESS", "Released"}},
+                      TaskbarCase{"throw.ProgramFlash = 13 Flash controller crashed\n",
+                                  IDC_PROGRAM,
+                                  {"Created", "HrInit", "SetProgressState INDETERMINATE",
+                                   "SetProgressState ERROR", "SetProgressValue 0/100",
+                                   "SetProgressState NOPROGRESS", "Released"}}));
