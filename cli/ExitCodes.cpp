@@ -38,6 +38,8 @@ const char *CliExitMeaning(int nCode)
         return "driver exception";
     case kExitRefusedDowngrade:
         return "refused downgrade";
+    case kExitCrash:
+        return "crashed";
     case kExitInterrupted:
         return "interrupted";
     default:
@@ -57,6 +59,8 @@ const char kCliExitCodeHelp[] =
     "  6    bad or missing input file, or a path the library cannot take\n"
     "  7    a driver exception (its message is printed)\n"
     "  8    refused downgrade\n"
+    "  9    the program crashed (a fault, say in the driver library); the line on stderr\n"
+    "       names the crash report saved in %LOCALAPPDATA%\\Veltrane\\VTL4410\\crash-reports\n"
     "  130  interrupted by Ctrl+C or by closing the console; the running board operation\n"
     "       was finished first, nothing more was started, and every operation that ran\n"
     "       succeeded (else the worst code of those that ran is given)\n"

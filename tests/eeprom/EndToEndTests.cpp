@@ -235,3 +235,17 @@ TEST(OstrelProgram, SaveWithBareNameThenVerify)
     ASSERT_TRUE(p.Close());
     EXPECT_TRUE(p.WaitForExit(10000));
 }
+
+// A fault inside the library on the GUI thread: a report, a box that says where, the fault's code.
+TEST(OstrelProgram, FaultInTheLibraryLeavesAReportAndSaysWhere)
+{
+    CSimSession sim("[board 0]\ncrash = EraseEeprom\n");
+    EnvVars env = sim.Env();
+    env.push_back({"LOCALAPPDATA", sim.Dir().Path()});
+    CProcessDriver p;
+    ASSERT_TRUE(p.Start("Ostrel.exe", env) && p.WaitForMainWindow(20000, "Ostrel") &&
+                WaitForCondition([&] { return ButtonsEnabled(p, true); }, 10000))
+        << p.LastError();
+    ASSERT_TRUE(p.Click(IDC_ERASE));
+    EXPECT_TRUE(AnswersCrashBox(p, sim, "Ostrel", "EraseEeprom"));
+}
