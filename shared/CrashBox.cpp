@@ -10,7 +10,9 @@ namespace
 void ShowCrashBox(const wchar_t *pszProgram, const wchar_t *pszLine)
 {
     // No owner: the main window's thread may be the one that faulted, or be waiting for it.
-    MessageBoxW(nullptr, pszLine, pszProgram, MB_OK | MB_ICONERROR | MB_SETFOREGROUND | MB_TOPMOST);
+    // Task-modal, so that a faulted GUI thread takes no more commands while the box is open.
+    MessageBoxW(nullptr, pszLine, pszProgram,
+                MB_OK | MB_ICONERROR | MB_TASKMODAL | MB_SETFOREGROUND | MB_TOPMOST);
 }
 } // namespace
 
