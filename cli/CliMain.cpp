@@ -6,6 +6,7 @@
 #include "CliText.h"
 #include "CliVersion.h"
 #include "ExitCodes.h"
+#include "VtlCrashReport.h"
 
 #include <windows.h>
 
@@ -76,6 +77,7 @@ bool CheckCommandUse(const CCliArgs &args, size_t nOperands,
 int CliMain(int argc, wchar_t **argv, const CliProgram &program)
 {
     g_pszProgram = program.pszName;
+    VtlCrashReportInstall(program.pszName, nullptr, kExitCrash);
     // No system boxes for a drive without a medium and the like: nobody may be there to click.
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     CliBreak::Install();

@@ -129,6 +129,9 @@ constexpr ExitCodeText kExitCodes[] = {
      "bad or missing input file, or a path the library cannot take"},
     {7, "driver exception", "a driver exception (its message is printed)"},
     {8, "refused downgrade", "refused downgrade"},
+    {9, "crashed",
+     "the program crashed (a fault, say in the driver library); the line on stderr\n"
+     "       names the crash report saved in %LOCALAPPDATA%\\Veltrane\\VTL4410\\crash-reports"},
     {130, "interrupted",
      "interrupted by Ctrl+C or by closing the console; the running board operation\n"
      "       was finished first, nothing more was started, and every operation that ran\n"

@@ -14,6 +14,7 @@ enum CliExit : int
     kExitBadFile = 6,
     kExitDriverException = 7,
     kExitRefusedDowngrade = 8,
+    kExitCrash = 9, // the program crashed; a report was saved
     kExitInterrupted = 130
 };
 

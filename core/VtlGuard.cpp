@@ -1,6 +1,7 @@
 // VtlGuard.cpp - the filter of the guard frame and the rethrow that follows it.
 #include "VtlGuard.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 
@@ -17,6 +18,22 @@ constexpr std::int32_t kMaxCatchableTypes = 256;
 const char kClassName[] = ".?AVVTLExc@@";
 const char kStructName[] = ".?AUVTLExc@@";
 static_assert(sizeof kClassName == sizeof kStructName, "one compare length for both names");
+
+// The thread-local slot of the running call. Taken on first use and never given back; a
+// constant initial value, so that no call can come before it is set up.
+std::atomic<DWORD> g_nCallSlot{TLS_OUT_OF_INDEXES};
+
+DWORD CallSlot()
+{
+    DWORD nSlot = g_nCallSlot.load(std::memory_order_acquire);
+    if (nSlot != TLS_OUT_OF_INDEXES)
+        return nSlot;
+    const DWORD nNew = TlsAlloc();
+    if (nNew == TLS_OUT_OF_INDEXES || g_nCallSlot.compare_exchange_strong(nSlot, nNew))
+        return nNew;
+    TlsFree(nNew); // another thread was first
+    return nSlot;
+}
 
 // Where the guard frame keeps the state pointer: 32 bytes above its stack pointer.
 constexpr size_t kStateSlot = 32;
@@ -119,6 +136,28 @@ ULONG_PTR FindRecord(ULONG_PTR base, ULONG_PTR pObject, ULONG_PTR pThrowInfo)
     return 0;
 }
 } // namespace
+
+const char *VtlGuardCurrentCall()
+{
+    const DWORD nSlot = g_nCallSlot.load(std::memory_order_acquire);
+    return nSlot == TLS_OUT_OF_INDEXES ? nullptr : static_cast<const char *>(TlsGetValue(nSlot));
+}
+
+CVtlCallMark::CVtlCallMark(const char *pszCall) : m_pPrevious(nullptr)
+{
+    const DWORD nSlot = CallSlot();
+    if (nSlot == TLS_OUT_OF_INDEXES)
+        return;
+    m_pPrevious = TlsGetValue(nSlot);
+    TlsSetValue(nSlot, const_cast<char *>(pszCall));
+}
+
+CVtlCallMark::~CVtlCallMark()
+{
+    const DWORD nSlot = g_nCallSlot.load(std::memory_order_acquire);
+    if (nSlot != TLS_OUT_OF_INDEXES)
+        TlsSetValue(nSlot, m_pPrevious);
+}
 
 VtlCaught VtlGuardClassify(const EXCEPTION_RECORD &rec, VTLExc &record)
 {

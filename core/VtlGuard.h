@@ -42,6 +42,23 @@ VtlCaught VtlGuardClassify(const EXCEPTION_RECORD &rec, VTLExc &record);
 // Throws the tools' own VTLExc for what the filter caught in call pszCall.
 [[noreturn]] void VtlGuardRethrow(const VtlGuardState &state, const char *pszCall);
 
+// The driver call running on this thread, for the crash report; null when none. Reads a
+// per-thread slot only: no lock, no allocation, safe inside an exception filter.
+const char *VtlGuardCurrentCall();
+
+// Marks pszCall as this thread's running call for its lifetime, then gives the slot back.
+class CVtlCallMark
+{
+public:
+    explicit CVtlCallMark(const char *pszCall);
+    ~CVtlCallMark();
+    CVtlCallMark(const CVtlCallMark &) = delete;
+    CVtlCallMark &operator=(const CVtlCallMark &) = delete;
+
+private:
+    void *m_pPrevious;
+};
+
 namespace VtlGuardDetail
 {
 template <typename R, typename F> struct Call
@@ -73,7 +90,8 @@ template <typename F> auto VtlCall(const char *pszCall, F &&f) -> decltype(f())
 {
     using R = decltype(f());
     using Fn = std::remove_reference_t<F>;
-    VtlGuardState state; // written by the filter only
+    CVtlCallMark mark(pszCall); // left as it is when the process dies inside the call
+    VtlGuardState state;        // written by the filter only
     if constexpr (std::is_void_v<R>)
     {
         VtlGuardDetail::Call<void, Fn> call{&f};

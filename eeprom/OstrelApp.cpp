@@ -1,6 +1,7 @@
 // OstrelApp.cpp - the one global application object of Ostrel.
 #include "OstrelApp.h"
 
+#include "CrashBox.h"
 #include "MainDialog.h"
 #include "OstrelDlg.h"
 
@@ -14,6 +15,7 @@ COstrelApp theApp;
 
 BOOL COstrelApp::InitInstance()
 {
+    InstallCrashBox("Ostrel");
     AfxEnableControlContainer();
     int nExitCode;
     try

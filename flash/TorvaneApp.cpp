@@ -1,6 +1,7 @@
 // TorvaneApp.cpp - the one global application object of Torvane.
 #include "TorvaneApp.h"
 
+#include "CrashBox.h"
 #include "MainDialog.h"
 #include "TorvaneDlg.h"
 
@@ -14,6 +15,7 @@ CTorvaneApp theApp;
 
 BOOL CTorvaneApp::InitInstance()
 {
+    InstallCrashBox("Torvane");
     int nExitCode;
     {
         CTorvaneDlg dlg;

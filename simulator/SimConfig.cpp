@@ -94,25 +94,35 @@ int FindOp(const std::string &name)
     return -1;
 }
 
-// Applies fail./delay./throw. keys; false when key is not one of them.
+// The fault of operation name in a [driver] or a board section.
+Fault &FaultOf(const std::string &key, const std::string &name, bool bDriver, Fault *faults,
+               DriverConfig &c)
+{
+    if (bDriver && name == "VtlUsbOpen")
+        return c.open;
+    if (bDriver && name == "VtlUsbClose")
+        return c.close;
+    if (!bDriver && FindOp(name) >= 0)
+        return faults[FindOp(name)];
+    Fail("unknown operation \"" + name + "\" in " + key);
+}
+
+// Applies fail./delay./throw. keys and crash; false when key is not one of them.
 bool FaultKey(const std::string &key, const std::string &v, bool bDriver, Fault *faults,
               DriverConfig &c)
 {
+    if (key == "crash")
+    {
+        FaultOf(key, v, bDriver, faults, c).bCrash = true;
+        return true;
+    }
     const std::size_t dot = key.find('.');
     if (dot == std::string::npos)
         return false;
     const std::string kind = key.substr(0, dot), name = key.substr(dot + 1);
     if (kind != "fail" && kind != "delay" && kind != "throw")
         return false;
-    Fault *f = nullptr;
-    if (bDriver && name == "VtlUsbOpen")
-        f = &c.open;
-    else if (bDriver && name == "VtlUsbClose")
-        f = &c.close;
-    else if (!bDriver && FindOp(name) >= 0)
-        f = &faults[FindOp(name)];
-    if (!f)
-        Fail("unknown operation \"" + name + "\" in " + key);
+    Fault *f = &FaultOf(key, name, bDriver, faults, c);
     if (kind == "delay")
     {
         f->nDelayMs = Number(key, v);

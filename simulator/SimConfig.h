@@ -41,6 +41,7 @@ struct Fault
     bool bThrow = false;
     std::int32_t nThrowCode = 0;
     std::string throwText;
+    bool bCrash = false; // writes through a null pointer, after the delay
 };
 
 // How returned error texts are stretched and ended, to test callers' bounds.

@@ -164,6 +164,13 @@ bool ApplyFault(const Fault &f, const std::string &call, int nLine, const char *
 {
     if (f.nDelayMs)
         Sleep(f.nDelayMs);
+    if (f.bCrash)
+    {
+        Journal(call + " = crash");
+        // Through a variable, so that the compiler cannot see the null and drop the store.
+        int *volatile pNowhere = nullptr;
+        *pNowhere = 0;
+    }
     if (f.bThrow)
     {
         Journal(call + " = throw " + std::to_string(f.nThrowCode) + " " + Quote(f.throwText));

@@ -191,3 +191,18 @@ INSTANTIATE_TEST_SUITE_P(Cli, CliOutcomeTest, testing::ValuesIn(kOutcomes),
                          [](const testing::TestParamInfo<Outcome> &info) {
                              return std::string(info.param.pszName);
                          });
+
+// A fault inside the library: the report, the line on stderr, code 9.
+TEST(CliCrash, FaultInTheLibraryLeavesAReportAndExitsWith9)
+{
+    CSimSession sim("[driver]\nprogress_ms = 100\n[board 0]\ncrash = EraseFlash\n");
+    vtltest::ChildOptions options = CliOptions();
+    options.vars.push_back({"LOCALAPPDATA", sim.Dir().Path()});
+    CChildProcess process;
+    ASSERT_TRUE(process.Start(CliCommand("torvane-cli", L"erase"), options));
+    const CliRun run = Finish(process);
+    std::string strLine;
+    EXPECT_TRUE(vtltest::HasCrashReport(sim, "torvane-cli", "EraseFlash", strLine));
+    EXPECT_NE(std::string::npos, run.strErr.find(strLine + "\n")) << run.strErr;
+    EXPECT_EQ(9, run.nExit);
+}

@@ -258,3 +258,17 @@ TEST(OstrelProgram, TaskbarButtonIsBusyForTheDriverAndRedWhileTheErrorBoxIsOpen)
               std::vector<std::string>(expected.begin(), expected.end() - 2));
     EXPECT_EQ(calls, expected);
 }
+
+// A fault inside the library on the GUI thread: a report, a box that says where, the fault's code.
+TEST(OstrelProgram, FaultInTheLibraryLeavesAReportAndSaysWhere)
+{
+    CSimSession sim("[board 0]\ncrash = EraseEeprom\n");
+    EnvVars env = sim.Env();
+    env.push_back({"LOCALAPPDATA", sim.Dir().Path()});
+    CProcessDriver p;
+    ASSERT_TRUE(p.Start("Ostrel.exe", env) && p.WaitForMainWindow(20000, "Ostrel") &&
+                WaitForCondition([&] { return ButtonsEnabled(p, true); }, 10000))
+        << p.LastError();
+    ASSERT_TRUE(p.Click(IDC_ERASE));
+    EXPECT_TRUE(AnswersCrashBox(p, sim, "Ostrel", "EraseEeprom"));
+}

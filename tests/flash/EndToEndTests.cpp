@@ -165,3 +165,16 @@ INSTANTIATE_TEST_SUITE_P(
                                   {"Created", "HrInit", "SetProgressState INDETERMINATE",
                                    "SetProgressState ERROR", "SetProgressValue 0/100",
                                    "SetProgressState NOPROGRESS", "Released"}}));
+
+// A fault inside the library on the worker: a report, a box that says where, the fault's code.
+TEST(TorvaneProgram, FaultInTheLibraryLeavesAReportAndSaysWhere)
+{
+    CSimSession sim("[board 0]\ncrash = EraseFlash\n");
+    vtltest::EnvVars env = sim.Env();
+    env.push_back({"LOCALAPPDATA", sim.Dir().Path()});
+    CProcessDriver torvane;
+    ASSERT_TRUE(torvane.Start("Torvane.exe", env)) << torvane.LastError();
+    ASSERT_NE(torvane.WaitForMainWindow(15000, "Torvane"), (HWND)NULL) << torvane.LastError();
+    ASSERT_TRUE(torvane.Click(IDC_ERASE));
+    EXPECT_TRUE(vtltest::AnswersCrashBox(torvane, sim, "Torvane", "EraseFlash"));
+}

@@ -81,6 +81,15 @@ testing::AssertionResult ClosedLast(const std::vector<std::string> &calls);
 // Every board that was handed out was released later, and an opened library was closed last.
 testing::AssertionResult GaveEverythingBack(const std::vector<std::string> &calls);
 
+// The one crash report of strProgram in sim's folder, made its LOCALAPPDATA: the dump starts with
+// "MDMP" and holds an access violation's exception stream, the text names VtlDrvUsb.dll and
+// strCall. strLine gets what the user must be told.
+testing::AssertionResult HasCrashReport(const CSimSession &sim, const std::string &strProgram,
+                                        const std::string &strCall, std::string &strLine);
+// Answers a GUI tool's crash box; checks it, the report and the fault's exit code.
+testing::AssertionResult AnswersCrashBox(CProcessDriver &p, const CSimSession &sim,
+                                         const std::string &strProgram, const std::string &strCall);
+
 // A sample input file that comes with the simulator (build/bin/samples).
 std::string SamplePath(const char *pszName);
 } // namespace vtltest
