@@ -13,6 +13,7 @@ const DWORD kSettingsKeyRights = KEY_READ | KEY_SET_VALUE;
 
 // Creates root\path when it is missing and then adds to its DACL an allow entry for BUILTIN\Users
 // with kSettingsKeyRights that nothing below the key inherits. A key that is there already keeps
-// its DACL as an administrator may have set it. Returns ERROR_SUCCESS or the Win32 error of the
-// step that failed.
+// its DACL as an administrator may have set it, unless Users hold every right on it (as release
+// 1.2.0.0 granted): that entry becomes kSettingsKeyRights. Returns ERROR_SUCCESS or the Win32 error
+// of the step that failed.
 LONG GrantUsersKeyAccess(HKEY root, const char *path);

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include <aclapi.h>
+
 #include "KeyAccess.h"
 #include "SettingsAccess.h"
 #include "TestSupport.h"
@@ -62,6 +64,34 @@ TEST(SettingsAccess, AKeyThatIsThereKeepsItsAccessListAndValues)
     DWORD dw = 0;
     EXPECT_TRUE(vtltest::RegReadDword(HKEY_LOCAL_MACHINE, kSettingsKeyPath, "VerMaj", dw));
     EXPECT_EQ(dw, dwMajor);
+}
+
+// An earlier release gave Users every right on the key; the upgrade narrows that entry.
+TEST(SettingsAccess, AnUpgradeNarrowsTheFullAccessOfAnEarlierRelease)
+{
+    vtltest::CIsolatedHklm hklm;
+    ASSERT_TRUE(hklm.Ok());
+    ASSERT_EQ(GrantUsersKeyAccess(HKEY_LOCAL_MACHINE, kSettingsKeyPath), ERROR_SUCCESS);
+    BYTE sid[SECURITY_MAX_SID_SIZE];
+    DWORD cbSid = sizeof sid;
+    ASSERT_TRUE(CreateWellKnownSid(WinBuiltinUsersSid, NULL, sid, &cbSid));
+    EXPLICIT_ACCESSA full = {};
+    full.grfAccessPermissions = KEY_ALL_ACCESS;
+    full.grfAccessMode = SET_ACCESS;
+    BuildTrusteeWithSidA(&full.Trustee, sid);
+    PACL pDacl = NULL;
+    HKEY hKey = NULL;
+    ASSERT_EQ(SetEntriesInAclA(1, &full, NULL, &pDacl), ERROR_SUCCESS);
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKeyPath, 0, WRITE_DAC, &hKey),
+              ERROR_SUCCESS);
+    const DWORD dwSet =
+        SetSecurityInfo(hKey, SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION, NULL, NULL, pDacl, NULL);
+    RegCloseKey(hKey);
+    LocalFree(pDacl);
+    ASSERT_EQ(dwSet, DWORD(ERROR_SUCCESS));
+    ASSERT_EQ(UsersEntriesOnTheKey(), std::vector<DWORD>{KEY_ALL_ACCESS});
+    ASSERT_EQ(GrantUsersKeyAccess(HKEY_LOCAL_MACHINE, kSettingsKeyPath), ERROR_SUCCESS);
+    EXPECT_EQ(UsersEntriesOnTheKey(), std::vector<DWORD>{KEY_READ | KEY_SET_VALUE});
 }
 
 TEST(SettingsAccess, AKeyThatCannotBeCreatedIsAnError)
