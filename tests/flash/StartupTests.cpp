@@ -140,9 +140,11 @@ TEST(TorvaneStartup, OtherFlashQueryCodeLeavesTheDialogOpenWithAnEmptyBox)
         EXPECT_NE(virtex.find("2vp30ff896"), std::string::npos) << virtex;
         EXPECT_EQ(boxes.Count(), nBoxesWhenShown);
         if (nStatus == 3)
+        {
             EXPECT_TRUE(boxes.Record(0).text.rfind("The flash cannot", 0) == 0 &&
                         boxes.Record(0).caption == AfxGetAppName() &&
                         boxes.Record(0).icon == static_cast<UINT>(MB_ICONERROR));
+        }
     }
 }
 
