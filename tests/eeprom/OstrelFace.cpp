@@ -2,6 +2,8 @@
 #include "OstrelHarness.h"
 #include "ToolFace.h"
 
+#include <thread>
+
 using namespace ostreltest;
 
 namespace
@@ -42,6 +44,35 @@ std::vector<vtltest::MsgBoxRecord> FailedStartBoxes()
     EXPECT_TRUE(dlg.m_bScriptRan);
     return boxes.Records();
 }
+// The script runs on the dialog's thread, so the dialog's messages are pumped here meanwhile.
+bool RunMain(const std::function<void(HWND)> &script)
+{
+    CTestOstrelDlg dlg;
+    bool bRan = false;
+    dlg.RunScript([&](CTestOstrelDlg &d) {
+        HANDLE hDone = CreateEventA(NULL, TRUE, FALSE, NULL);
+        ASSERT_NE(hDone, (HANDLE)NULL);
+        std::thread runner([&] {
+            script(d.m_hWnd);
+            bRan = true;
+            SetEvent(hDone);
+        });
+        const ULONGLONG tEnd = GetTickCount64() + 60000;
+        while (MsgWaitForMultipleObjects(1, &hDone, FALSE, 100, QS_ALLINPUT) != WAIT_OBJECT_0 &&
+               GetTickCount64() < tEnd)
+        {
+            MSG msg;
+            while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
+            {
+                TranslateMessage(&msg);
+                DispatchMessageA(&msg);
+            }
+        }
+        runner.join();
+        CloseHandle(hDone);
+    });
+    return bRan && dlg.m_bScriptRan;
+}
 } // namespace
 
 const facetest::ToolFace &facetest::ThisTool()
@@ -58,6 +89,9 @@ const facetest::ToolFace &facetest::ThisTool()
                                FailedStartBoxes,
                                "There was an error while trying to open the library.\n",
                                " [Error 0x5]",
-                               "Error"};
+                               "Error",
+                               RunMain,
+                               "Loading library ...",
+                               "VtlUsbOpen("};
     return face;
 }

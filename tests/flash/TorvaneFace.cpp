@@ -32,6 +32,19 @@ void RepeatErase(CSimSession &, const std::function<void(const facetest::Step &)
         });
     });
 }
+bool RunMain(const std::function<void(HWND)> &script)
+{
+    CTestTorvaneDlg dlg;
+    bool bRan = false;
+    RunDialog(
+        dlg,
+        [&](HWND h) {
+            script(h);
+            bRan = true;
+        },
+        60000);
+    return bRan;
+}
 } // namespace
 
 const facetest::ToolFace &facetest::ThisTool()
@@ -48,6 +61,9 @@ const facetest::ToolFace &facetest::ThisTool()
                                FailedStartupBoxes,
                                "Could not open VtlDrvUsb library.\n The error was ",
                                "\n",
-                               nullptr};
+                               nullptr,
+                               RunMain,
+                               "Please wait while the Flash Programming Utility starts.",
+                               "board0.GetFlashInfo("};
     return face;
 }

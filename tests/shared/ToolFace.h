@@ -35,6 +35,12 @@ struct ToolFace
     std::vector<vtltest::MsgBoxRecord> (*failedStartBoxes)();
     const char *openFailurePrefix, *openFailureSuffix;
     const char *openFailureCaption; // null: not checked
+    // Runs the main dialog on this thread and script on another once the dialog is up, while
+    // the dialog goes on handling its messages; false when the dialog never came up.
+    bool (*runMain)(const std::function<void(HWND)> &script);
+    // The splash's text, and the call after which start-up hides it.
+    const char *splashText;
+    const char *readyCall;
 };
 
 const ToolFace &ThisTool();
