@@ -2,6 +2,7 @@
 #include "OstrelHarness.h"
 #include "ToolFace.h"
 
+#include <atomic>
 #include <thread>
 
 using namespace ostreltest;
@@ -48,28 +49,14 @@ std::vector<vtltest::MsgBoxRecord> FailedStartBoxes()
 bool RunMain(const std::function<void(HWND)> &script)
 {
     CTestOstrelDlg dlg;
-    bool bRan = false;
+    std::atomic<bool> bRan{false};
     dlg.RunScript([&](CTestOstrelDlg &d) {
-        HANDLE hDone = CreateEventA(NULL, TRUE, FALSE, NULL);
-        ASSERT_NE(hDone, (HANDLE)NULL);
         std::thread runner([&] {
             script(d.m_hWnd);
             bRan = true;
-            SetEvent(hDone);
         });
-        const ULONGLONG tEnd = GetTickCount64() + 60000;
-        while (MsgWaitForMultipleObjects(1, &hDone, FALSE, 100, QS_ALLINPUT) != WAIT_OBJECT_0 &&
-               GetTickCount64() < tEnd)
-        {
-            MSG msg;
-            while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
-            {
-                TranslateMessage(&msg);
-                DispatchMessageA(&msg);
-            }
-        }
+        vtltest::WaitForCondition([&] { return bRan.load(); }, 60000);
         runner.join();
-        CloseHandle(hDone);
     });
     return bRan && dlg.m_bScriptRan;
 }

@@ -53,70 +53,57 @@ const LONG kList = LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_TABSTOP;
 
 // The main dialogs' controls in tab order, with the style bits each must have and must not have.
 // Torvane's command buttons are 58 wide, from x 254: at 54 "Erase Bitstream" does not fit.
+const std::vector<TemplateControl> kTorvaneMain = {
+    {1000, nullptr, 45, 8, 255, 12, ES_AUTOHSCROLL | WS_TABSTOP},
+    {1001, "...", 300, 8, 12, 12, 0},
+    {1009, nullptr, 45, 21, 24, 12, ES_NUMBER | ES_RIGHT},
+    {1010, nullptr, 78, 21, 24, 12, 0},
+    {1012, "SPARTAN", 132, 24, 64, 8, BS_AUTORADIOBUTTON | WS_GROUP},
+    {1013, "VIRTEX", 204, 24, 64, 8, 0},
+    {1002, "Erase", 254, 36, 58, 12, 0},
+    {1005, "Erase Bitstream", 254, 51, 58, 12, 0},
+    {1003, "Program", 254, 66, 58, 12, 0},
+    {2, "Cancel", 204, 111, 50, 14, 0, WS_VISIBLE}, // exists but is never shown
+    {1, nullptr, 266, 111, 50, 14, BS_DEFPUSHBUTTON},
+    {-1, "Bitstream:", 9, 8, 35, 12, 0},
+    {1004, nullptr, 9, 36, 243, 42, kInfo, WS_TABSTOP},
+    {-1, nullptr, 4, 0, 314, 104, BS_GROUPBOX, WS_TABSTOP},
+    {1006, nullptr, 9, 81, 303, 8, 0, WS_TABSTOP},
+    {1007, nullptr, 9, 90, 168, 12, ES_READONLY},
+    {1008, nullptr, 181, 90, 131, 12, ES_READONLY | ES_RIGHT},
+    {-1, "Version:", 9, 21, 35, 12, 0},
+    {-1, ".", 69, 21, 8, 12, SS_CENTER}};
+const std::vector<TemplateControl> kTorvaneSplash = {
+    {1008, nullptr, 4, 4, 48, 44, SS_BITMAP},
+    {1010, "Please wait while the Flash Programming Utility starts.", 64, 12, 104, 24, WS_GROUP}};
+const std::vector<TemplateControl> kOstrelMain = {
+    {IDOK, "OK", 208, 90, 50, 14, BS_DEFPUSHBUTTON}, {1000, "Update", 208, 8, 50, 14, WS_DISABLED},
+    {1001, "Save", 208, 26, 50, 14, WS_DISABLED},    {1002, "Verify", 208, 44, 50, 14, WS_DISABLED},
+    {-1, "", 4, 0, 260, 108, BS_GROUPBOX},           {1003, nullptr, 8, 8, 196, 96, kList},
+    {1004, "Erase", 208, 64, 50, 14, WS_DISABLED}};
+const std::vector<TemplateControl> kOstrelSplash = {
+    {-1, nullptr, 4, 4, 21, 20, SS_ICON}, {-1, "Loading library ...", 44, 12, 88, 12, WS_GROUP}};
+const DWORD kOstrelFrame = WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+
+// The themed progress bar draws its own frame and drops the template's border; the list view
+// turns its border into a client edge when it is created.
+const std::map<int, const char *> kTorvaneClasses = {{1006, "msctls_progress32"}};
+const std::map<int, const char *> kOstrelClasses = {{1003, WC_LISTVIEWA}};
+const std::vector<int> kTorvaneBordered = {1000, 1004, 1009, 1010}, kTorvaneBare = {1007, 1008};
+const std::vector<int> kOstrelBordered = {1003}, kNone = {};
+const std::vector<MenuItem> kOstrelMenu = {{"MSG", 0}, {"HOURGLASS", 32771}}, kNoMenu = {};
+const std::set<std::pair<int, int>> kTorvaneIcons = {{16, 8}, {16, 32}, {32, 8}, {32, 32},
+                                                     {48, 8}, {48, 32}, {72, 8}, {72, 32}},
+                                    kAnyIcons = {};
+
+// Ostrel's test program leaves the manifest out.
 const ToolResources kTools[] = {
-    {"Torvane",
-     322,
-     129,
-     {{1000, nullptr, 45, 8, 255, 12, ES_AUTOHSCROLL | WS_TABSTOP},
-      {1001, "...", 300, 8, 12, 12, 0},
-      {1009, nullptr, 45, 21, 24, 12, ES_NUMBER | ES_RIGHT},
-      {1010, nullptr, 78, 21, 24, 12, 0},
-      {1012, "SPARTAN", 132, 24, 64, 8, BS_AUTORADIOBUTTON | WS_GROUP},
-      {1013, "VIRTEX", 204, 24, 64, 8, 0},
-      {1002, "Erase", 254, 36, 58, 12, 0},
-      {1005, "Erase Bitstream", 254, 51, 58, 12, 0},
-      {1003, "Program", 254, 66, 58, 12, 0},
-      {2, "Cancel", 204, 111, 50, 14, 0, WS_VISIBLE}, // exists but is never shown
-      {1, nullptr, 266, 111, 50, 14, BS_DEFPUSHBUTTON},
-      {-1, "Bitstream:", 9, 8, 35, 12, 0},
-      {1004, nullptr, 9, 36, 243, 42, kInfo, WS_TABSTOP},
-      {-1, nullptr, 4, 0, 314, 104, BS_GROUPBOX, WS_TABSTOP},
-      {1006, nullptr, 9, 81, 303, 8, 0, WS_TABSTOP},
-      {1007, nullptr, 9, 90, 168, 12, ES_READONLY},
-      {1008, nullptr, 181, 90, 131, 12, ES_READONLY | ES_RIGHT},
-      {-1, "Version:", 9, 21, 35, 12, 0},
-      {-1, ".", 69, 21, 8, 12, SS_CENTER}},
-     0,
-     0,
-     {{1006, "msctls_progress32"}},
-     // The themed progress bar draws its own frame and drops the template's border.
-     {1000, 1004, 1009, 1010},
-     {1007, 1008},
-     184,
-     68,
-     "Flash Programming Utility",
-     {{1008, nullptr, 4, 4, 48, 44, SS_BITMAP},
-      {1010, "Please wait while the Flash Programming Utility starts.", 64, 12, 104, 24, WS_GROUP}},
-     BS_DEFPUSHBUTTON | WS_TABSTOP,
-     {},
-     {{16, 8}, {16, 32}, {32, 8}, {32, 32}, {48, 8}, {48, 32}, {72, 8}, {72, 32}},
-     true,
-     72},
-    {"Ostrel",
-     268,
-     113,
-     {{IDOK, "OK", 208, 90, 50, 14, BS_DEFPUSHBUTTON},
-      {1000, "Update", 208, 8, 50, 14, WS_DISABLED},
-      {1001, "Save", 208, 26, 50, 14, WS_DISABLED},
-      {1002, "Verify", 208, 44, 50, 14, WS_DISABLED},
-      {-1, "", 4, 0, 260, 108, BS_GROUPBOX},
-      {1003, nullptr, 8, 8, 196, 96, kList},
-      {1004, "Erase", 208, 64, 50, 14, WS_DISABLED}},
-     WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
-     WS_EX_APPWINDOW,
-     {{1003, WC_LISTVIEWA}},
-     // The list view turns its border into a client edge when it is created.
-     {1003},
-     {},
-     140,
-     33,
-     "",
-     {{-1, nullptr, 4, 4, 21, 20, SS_ICON}, {-1, "Loading library ...", 44, 12, 88, 12, WS_GROUP}},
-     BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP,
-     {{"MSG", 0}, {"HOURGLASS", 32771}},
-     {},
-     false, // the test program leaves the manifest out
-     0},
+    {"Torvane", 322, 129, kTorvaneMain, 0, 0, kTorvaneClasses, kTorvaneBordered, kTorvaneBare, 184,
+     68, "Flash Programming Utility", kTorvaneSplash, BS_DEFPUSHBUTTON | WS_TABSTOP, kNoMenu,
+     kTorvaneIcons, true, 72},
+    {"Ostrel", 268, 113, kOstrelMain, kOstrelFrame, WS_EX_APPWINDOW, kOstrelClasses,
+     kOstrelBordered, kNone, 140, 33, "", kOstrelSplash, BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP,
+     kOstrelMenu, kAnyIcons, false, 0},
 };
 
 struct Child
