@@ -62,23 +62,15 @@ bool RunMain(const std::function<void(HWND)> &script)
 }
 } // namespace
 
+const facetest::ToolFace kFace[] = {
+    {"Ostrel", Config, StartAndClose,
+     BoardsConfig({"type = A", "type = B\nopenable = 0", "type = C"}), "VtlUsbClose()",
+     RepeatRefresh, BoardsConfig({"type = A", "type = B"}), "VtlUsbOpen(", 1, FailedStartBoxes,
+     "There was an error while trying to open the library.\n", " [Error 0x5]", "Error", RunMain,
+     "Loading library ...", "VtlUsbOpen("},
+};
+
 const facetest::ToolFace &facetest::ThisTool()
 {
-    static const ToolFace face{"Ostrel",
-                               Config,
-                               StartAndClose,
-                               BoardsConfig({"type = A", "type = B\nopenable = 0", "type = C"}),
-                               "VtlUsbClose()",
-                               RepeatRefresh,
-                               BoardsConfig({"type = A", "type = B"}),
-                               "VtlUsbOpen(",
-                               1, // the start-up's own open
-                               FailedStartBoxes,
-                               "There was an error while trying to open the library.\n",
-                               " [Error 0x5]",
-                               "Error",
-                               RunMain,
-                               "Loading library ...",
-                               "VtlUsbOpen("};
-    return face;
+    return kFace[0];
 }

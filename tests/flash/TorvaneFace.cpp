@@ -47,23 +47,14 @@ bool RunMain(const std::function<void(HWND)> &script)
 }
 } // namespace
 
+const facetest::ToolFace kFace[] = {
+    {"Torvane", Config, StartAndClose, kFast, "VtlUsbClose() = 0", RepeatErase, kFast,
+     "board0.EraseFlash() = 0", 0, FailedStartupBoxes,
+     "Could not open VtlDrvUsb library.\n The error was ", "\n", nullptr, RunMain,
+     "Please wait while the Flash Programming Utility starts.", "board0.GetFlashInfo("},
+};
+
 const facetest::ToolFace &facetest::ThisTool()
 {
-    static const ToolFace face{"Torvane",
-                               Config,
-                               StartAndClose,
-                               kFast,
-                               "VtlUsbClose() = 0",
-                               RepeatErase,
-                               kFast,
-                               "board0.EraseFlash() = 0",
-                               0,
-                               FailedStartupBoxes,
-                               "Could not open VtlDrvUsb library.\n The error was ",
-                               "\n",
-                               nullptr,
-                               RunMain,
-                               "Please wait while the Flash Programming Utility starts.",
-                               "board0.GetFlashInfo("};
-    return face;
+    return kFace[0];
 }

@@ -15,7 +15,7 @@ namespace
 {
 const int kCycles = 4;
 
-class ToolLeaks : public testing::TestWithParam<const ToolFace *>
+class ToolSuite : public testing::TestWithParam<const ToolFace *>
 {
 };
 
@@ -24,7 +24,7 @@ class ToolDriverText : public DriverTextShapeTest
 };
 } // namespace
 
-TEST_P(ToolLeaks, StartUpAndCloseGiveBackEveryHandleAndWindow)
+TEST_P(ToolSuite, StartUpAndCloseGiveBackEveryHandleAndWindow)
 {
     const ToolFace &t = *GetParam();
     CSimSession sim(t.startConfig);
@@ -34,7 +34,7 @@ TEST_P(ToolLeaks, StartUpAndCloseGiveBackEveryHandleAndWindow)
     EXPECT_EQ(sim.Count(t.closeCall), static_cast<size_t>(kCycles + 1));
 }
 
-TEST_P(ToolLeaks, RepeatedCommandsGiveBackEveryHandle)
+TEST_P(ToolSuite, RepeatedCommandsGiveBackEveryHandle)
 {
     const ToolFace &t = *GetParam();
     CSimSession sim(t.commandConfig);
@@ -45,11 +45,6 @@ TEST_P(ToolLeaks, RepeatedCommandsGiveBackEveryHandle)
     EXPECT_EQ(sim.Count(t.commandCall), static_cast<size_t>(kCycles + 1 + t.nCommandCallsBesides));
     EXPECT_EQ(boxes.Count(), 0u);
 }
-
-INSTANTIATE_TEST_SUITE_P(Tool, ToolLeaks, testing::Values(&ThisTool()),
-                         [](const testing::TestParamInfo<const ToolFace *> &i) {
-                             return std::string(i.param->name);
-                         });
 
 TEST_P(ToolDriverText, OpenFailureBoxShowsTheTextCutToTheBound)
 {
@@ -73,10 +68,6 @@ INSTANTIATE_TEST_SUITE_P(Shapes, ToolDriverText, testing::ValuesIn(kTextShapes))
 
 namespace
 {
-class ToolFrame : public testing::TestWithParam<const ToolFace *>
-{
-};
-
 // What the GUI thread does to the splash, seen from inside that thread, so no timing is involved.
 struct SplashWatch
 {
@@ -112,7 +103,7 @@ LRESULT CALLBACK SplashHook(int nCode, WPARAM wParam, LPARAM lParam)
 }
 } // namespace
 
-TEST_P(ToolFrame, AboutOpensForSystemCommands16To31Only)
+TEST_P(ToolSuite, AboutOpensForSystemCommands16To31Only)
 {
     const ToolFace &t = *GetParam();
     CSimSession sim(t.config(""));
@@ -160,7 +151,7 @@ TEST_P(ToolFrame, AboutOpensForSystemCommands16To31Only)
 }
 
 // The window's icons are the program's icon 128, big and small; minimised, it paints it itself.
-TEST_P(ToolFrame, SetsTheIconsAndPaintsThemWhenMinimised)
+TEST_P(ToolSuite, SetsTheIconsAndPaintsThemWhenMinimised)
 {
     const ToolFace &t = *GetParam();
     CSimSession sim(t.config(""));
@@ -185,7 +176,7 @@ TEST_P(ToolFrame, SetsTheIconsAndPaintsThemWhenMinimised)
     EXPECT_TRUE(bAlive);
 }
 
-TEST_P(ToolFrame, SplashIsCentredOnTheDesktopWhileTheLibraryOpensAndGoneAfterwards)
+TEST_P(ToolSuite, SplashIsCentredOnTheDesktopWhileTheLibraryOpensAndGoneAfterwards)
 {
     RECT rcDesk{0, 0, 800, 600}, rcSplash{0, 0, 300, 121};
     POINT pt = SplashOrigin(rcDesk, rcSplash);
@@ -224,7 +215,7 @@ TEST_P(ToolFrame, SplashIsCentredOnTheDesktopWhileTheLibraryOpensAndGoneAfterwar
     EXPECT_EQ(boxes.Count(), 0u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Tool, ToolFrame, testing::Values(&ThisTool()),
+INSTANTIATE_TEST_SUITE_P(Tool, ToolSuite, testing::Values(&ThisTool()),
                          [](const testing::TestParamInfo<const ToolFace *> &i) {
                              return std::string(i.param->name);
                          });
