@@ -1,11 +1,8 @@
 // StartupTests.cpp - start-up order, its four failures and family switching.
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "FlashTestHelpers.h"
 #include "TorvaneText.h"
-#include "MainDialog.h"
 #include "ThrowStyles.h"
 
 using namespace flashtest;
