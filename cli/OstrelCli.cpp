@@ -133,23 +133,34 @@ CliResult Save(CVtlBoard &board, const std::string &strPath)
     return {kExitLibraryFailure, std::string()};
 }
 
-// The library's image check that Update and Verify make first.
-bool IsValidImage(CVtlBoard &board, const std::string &strPath)
+// What Update and Verify do first: the library's image check, with a break honoured on either
+// side of it. False with the result to end on.
+bool ImageChecked(CVtlBoard &board, const std::string &strPath, CliResult &result)
 {
-    if (board.IsValidEepromFile(strPath.c_str()))
-        return true;
-    CliOutput().Err(std::string(kInvalidFile) + ": " + strPath);
-    return false;
+    if (CliBreak::Requested())
+    {
+        result = CliInterrupted();
+        return false;
+    }
+    if (!board.IsValidEepromFile(strPath.c_str()))
+    {
+        CliOutput().Err(std::string(kInvalidFile) + ": " + strPath);
+        result = {kExitBadFile, std::string()};
+        return false;
+    }
+    if (CliBreak::Requested())
+    {
+        result = CliInterrupted();
+        return false;
+    }
+    return true;
 }
 
 CliResult Verify(CVtlBoard &board, const std::string &strPath)
 {
-    if (CliBreak::Requested())
-        return CliInterrupted();
-    if (!IsValidImage(board, strPath))
-        return {kExitBadFile, std::string()};
-    if (CliBreak::Requested())
-        return CliInterrupted();
+    CliResult result{};
+    if (!ImageChecked(board, strPath, result))
+        return result;
     if (board.VerifyEeprom(strPath.c_str()) == 0)
         return {kExitDone, kVerifyDone};
     CliOutput().Err(WithLibraryText(kVerifyFailed, board));
@@ -159,12 +170,9 @@ CliResult Verify(CVtlBoard &board, const std::string &strPath)
 // Ostrel's decision; the consent is --allow-downgrade.
 CliResult Update(CVtlBoard &board, const std::string &strPath, bool bAllowDowngrade)
 {
-    if (CliBreak::Requested())
-        return CliInterrupted();
-    if (!IsValidImage(board, strPath))
-        return {kExitBadFile, std::string()};
-    if (CliBreak::Requested())
-        return CliInterrupted();
+    CliResult result{};
+    if (!ImageChecked(board, strPath, result))
+        return result;
     const EepromUpdateVersions v = ReadEepromUpdateVersions(board, strPath.c_str());
     if (v.NeedsConsent())
     {

@@ -1,7 +1,9 @@
 // WorkerTests.cpp - the flash commands on the worker thread against the simulator.
 #include <gtest/gtest.h>
 
+#include "DriverText.h"
 #include "FlashTestHelpers.h"
+#include "TextShapes.h"
 #include "ThrowStyles.h"
 
 using namespace flashtest;
@@ -16,6 +18,10 @@ std::string Config(const std::string &board0 = std::string())
 {
     return std::string(kFast) + "[board 0]\n" + board0;
 }
+
+class TorvaneDriverText : public vtltest::DriverTextShapeTest
+{
+};
 } // namespace
 
 TEST(TorvaneWorker, ProgramWithEmptyVersionBoxesPassesAndShowsTheDefaults)
@@ -322,3 +328,28 @@ TEST_P(TorvaneWorkerThrows, ThrownRecordIsShownAndLeavesTheButtonsDisabled)
     EXPECT_EQ(sim.Count("VtlUsbClose"), 1u) << "a later quit still ends the thread";
     EXPECT_EQ(sim.Count("board0.EraseFlash() = throw 13 \"Flash controller crashed\""), 1u);
 }
+
+// An over-long or unterminated error text of a failing command reaches its box cut to the bound.
+TEST_P(TorvaneDriverText, FailingCommandBoxShowsTheTextCutToTheBound)
+{
+    CSimSession sim(Config(std::string("fail.EraseFlash = 7 ") + vtltest::kShapeDigits + "\n" +
+                           vtltest::ShapeKeys(GetParam())));
+    CMsgBoxCatcher boxes;
+    bool bIdle = false;
+    {
+        CTestTorvaneDlg dlg;
+        RunDialog(dlg, [&](HWND h) {
+            Click(h, IDC_ERASE);
+            bIdle = WaitForIdle(h, kWait);
+        });
+    }
+    ASSERT_TRUE(bIdle);
+    ASSERT_EQ(boxes.Count(), 1u);
+    const std::string text = boxes.Record(0).text;
+    EXPECT_EQ(text, "Error when erasing the flash:\r\n" +
+                        vtltest::Repeated(vtltest::kShapeDigits, kMaxDriverText))
+        << text.size() << " characters";
+    EXPECT_EQ(sim.Count("board0.GetErrorText() = \"0123456789"), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Shapes, TorvaneDriverText, testing::ValuesIn(vtltest::kTextShapes));

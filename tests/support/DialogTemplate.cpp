@@ -60,10 +60,11 @@ void ExpectTemplate(UINT nTemplate, int cx, int cy, const char *pszCaption,
         MapWindowPoints(NULL, h, reinterpret_cast<POINT *>(&got), 2);
         EXPECT_EQ(got.left, units.left) << "control " << i;
         EXPECT_EQ(got.top, units.top) << "control " << i;
-        // An icon static takes the size of its icon at once: the template's size is the one it
-        // was created with.
+        // An icon or bitmap static takes the size of its image at once: the template's size is
+        // the one it was created with.
         SIZE size{got.right - got.left, got.bottom - got.top};
-        if (bStatic && (want.style & SS_TYPEMASK) == SS_ICON)
+        const LONG type = want.style & SS_TYPEMASK;
+        if (bStatic && (type == SS_ICON || type == SS_BITMAP))
         {
             EXPECT_TRUE(created.Get(c, size)) << "control " << i;
         }
