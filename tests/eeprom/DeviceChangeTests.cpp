@@ -39,7 +39,9 @@ Step Leaves(Step s, int nArrival, int nNodes, int nRemoval)
 void ExpectFlag(int nWant, int nFlag, const char *pszName, int n)
 {
     if (nWant >= 0)
+    {
         EXPECT_EQ(nFlag != 0, nWant == 1) << pszName << " after message " << n;
+    }
 }
 
 // Runs body on the real dialog with its refresh event swapped for a probe the test reads (the
