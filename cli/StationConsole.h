@@ -1,0 +1,45 @@
+// StationConsole.h - what the station shows: one status line rewritten in place (the counts,
+// the board, the phase and its percent), the same counts in the console title, and a line per
+// finished board with PASS in green and FAIL in red where the console takes VT sequences.
+#pragma once
+
+#include <string>
+
+struct StationCounts
+{
+    unsigned nPass = 0;
+    unsigned nFail = 0;
+    unsigned nInterrupted = 0;
+};
+
+class CStationConsole
+{
+public:
+    // Turns VT processing on when stdout/stderr is a console that takes it; remembers the
+    // original title and puts it back in the destructor.
+    CStationConsole();
+    ~CStationConsole();
+    CStationConsole(const CStationConsole &) = delete;
+    CStationConsole &operator=(const CStationConsole &) = delete;
+
+    // "PASS 3  FAIL 1  INTERRUPTED 0  waiting for a board"
+    void Waiting(const StationCounts &counts);
+    // "PASS 3  FAIL 1  INTERRUPTED 0  board 0 at 0x300 (VTL4410): flash 42%"; nPercent < 0: none
+    void Working(const StationCounts &counts, const std::string &strBoard, const std::string &strPhase,
+                 int nPercent);
+    // Ends the status line and prints the board's result line on stdout, coloured when it can be.
+    void Finished(const StationCounts &counts, const std::string &strResult, const std::string &strLine);
+    // A message on stderr (ends the status line first).
+    void Message(const std::string &strText);
+
+    bool Coloured() const { return m_bVt; }
+
+private:
+    void Title(const StationCounts &counts, const std::string &strState);
+
+    bool m_bVt;
+    std::wstring m_strOldTitle;
+};
+
+// "PASS 3  FAIL 1  INTERRUPTED 0"
+std::string StationCountsText(const StationCounts &counts);
