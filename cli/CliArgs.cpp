@@ -145,6 +145,15 @@ bool ReadBoardChoice(const CCliArgs &args, CliBoardChoice &choice, std::string &
     return true;
 }
 
+bool ParseCount(const std::wstring &strText, unsigned &nValue)
+{
+    std::uint64_t nNumber = 0;
+    if (!ParseNumber(strText, 10, 0x7FFFFFFF, nNumber) || nNumber == 0)
+        return false;
+    nValue = static_cast<unsigned>(nNumber);
+    return true;
+}
+
 bool ParseVersion(const std::wstring &strText, int &nMajor, int &nMinor)
 {
     const size_t nDot = strText.find(L'.');

@@ -57,6 +57,9 @@ extern const CliOption kCliBoardOptions[3];
 // Reads --board, --io and --all; false with the reason when they are malformed or combined.
 bool ReadBoardChoice(const CCliArgs &args, CliBoardChoice &choice, std::string &strError);
 
+// A decimal count from 1 to 2^31 - 1.
+bool ParseCount(const std::wstring &strText, unsigned &nValue);
+
 // "MAJOR.MINOR" with both parts decimal and below 2^31.
 bool ParseVersion(const std::wstring &strText, int &nMajor, int &nMinor);
 

@@ -14,7 +14,8 @@ namespace
 {
 std::atomic<bool> g_bRequested{false};
 std::atomic<int> g_nFinalCode{kExitInterrupted};
-HANDLE g_hFinished = nullptr; // manual-reset, set by Finish
+HANDLE g_hFinished = nullptr;  // manual-reset, set by Finish
+HANDLE g_hRequested = nullptr; // manual-reset, set with the flag
 
 const char kFinishing[] = "Interrupted: finishing the current board operation, then releasing "
                           "the board and closing the library.";
@@ -23,6 +24,8 @@ const char kStillFinishing[] = "Still finishing the current board operation.";
 BOOL WINAPI OnConsoleEvent(DWORD dwEvent)
 {
     const bool bFirst = !g_bRequested.exchange(true);
+    if (g_hRequested)
+        SetEvent(g_hRequested);
     CliOutput().Err(bFirst ? kFinishing : kStillFinishing);
     if (dwEvent == CTRL_C_EVENT || dwEvent == CTRL_BREAK_EVENT)
         return TRUE;
@@ -39,6 +42,7 @@ namespace CliBreak
 void Install()
 {
     g_hFinished = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    g_hRequested = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     CliOutput(); // built now, not first on the handler's thread
     SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
 }
@@ -46,6 +50,11 @@ void Install()
 bool Requested()
 {
     return g_bRequested.load();
+}
+
+HANDLE Event()
+{
+    return g_hRequested;
 }
 
 int Finish(int nCode)

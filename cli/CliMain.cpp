@@ -83,9 +83,9 @@ int CliMain(int argc, wchar_t **argv, const CliProgram &program)
     CliBreak::Install();
 
     int nCode = kExitUsage;
-    if (argc < 2)
+    if (argc < 2 && !program.bCommandless)
         nCode = CliUsageError(CliText::kNoCommand);
-    else if (IsOneOf(argv[1], {L"--help", L"-h", L"/?", L"help"}))
+    else if (argc >= 2 && IsOneOf(argv[1], {L"--help", L"-h", L"/?", L"help"}))
         nCode = PrintHelp(program);
     else if (argc == 2 && IsOneOf(argv[1], {L"--version"}))
     {
@@ -102,7 +102,7 @@ int CliMain(int argc, wchar_t **argv, const CliProgram &program)
             nCode = CliUsageError(args.Error());
         else if (args.Has(L"--help"))
             nCode = PrintHelp(program);
-        else if (args.Command().empty())
+        else if (args.Command().empty() && !program.bCommandless)
             nCode = CliUsageError(CliText::kNoCommand);
         else
             nCode = program.pfnRun(args);

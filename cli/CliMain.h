@@ -14,6 +14,7 @@ struct CliProgram
     const char *pszHelp;            // --help text, before the table of exit codes
     std::vector<CliOption> options; // its own options; the board choice and --help come with all
     int (*pfnRun)(const CCliArgs &args);
+    bool bCommandless = false; // options only: no command word, and none is asked for
 };
 
 // Runs the program: handler for Ctrl+C and console close, --help and --version, parsing, the

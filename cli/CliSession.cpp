@@ -20,7 +20,7 @@ std::string CliBoard::Describe() const
 }
 
 CCliSession::CCliSession(const CliTexts &texts)
-    : m_texts(texts), m_bLibraryOpen(false), m_pBoard(nullptr)
+    : m_texts(texts), m_dwWindow(0), m_bLibraryOpen(false), m_pBoard(nullptr)
 {
 }
 
@@ -36,7 +36,7 @@ int CCliSession::ReportException(const VTLExc &e)
     return kExitDriverException;
 }
 
-int CCliSession::Open()
+int CCliSession::Open(std::uint32_t dwWindow)
 {
     DWORD dwLoadError = 0;
     try
@@ -57,11 +57,24 @@ int CCliSession::Open()
     }
     if (CliBreak::Requested())
         return kExitInterrupted;
+    m_dwWindow = dwWindow;
+    return OpenLibrary();
+}
 
+int CCliSession::Reopen()
+{
+    const int nClose = Close();
+    const int nOpen = OpenLibrary();
+    return nOpen != kExitDone ? nOpen : nClose;
+}
+
+int CCliSession::OpenLibrary()
+{
+    m_boards.clear();
     try
     {
         m_bLibraryOpen = true;
-        const std::uint32_t nCode = m_pLoader->Open(0);
+        const std::uint32_t nCode = m_pLoader->Open(m_dwWindow);
         if (nCode != 0)
         {
             CliOutput().Err(

@@ -50,8 +50,11 @@ public:
     CCliSession &operator=(const CCliSession &) = delete;
 
     // Loads the library without any message box, opens it and reads the records: 0, or the exit
-    // code once the reason is printed. No board is opened here.
-    int Open();
+    // code once the reason is printed. No board is opened here. A window given here receives
+    // the library's device notices.
+    int Open(std::uint32_t dwWindow = 0);
+    // Closes the library and opens it again, for a list that follows the boards plugged now.
+    int Reopen();
     const std::vector<CliBoard> &Boards() const { return m_boards; }
 
     // The boards the choice names, in list order; empty after printing why there are none
@@ -76,12 +79,14 @@ public:
     static int ReportException(const VTLExc &e);
 
 private:
+    int OpenLibrary();
     // The command's result; the release's code goes to nRelease.
     CliResult RunOne(const CliBoard &board, const CliCommandFn &command, int &nRelease);
 
     CliTexts m_texts;
     std::unique_ptr<CVtlDrvUsbLoad> m_pLoader;
-    bool m_bLibraryOpen; // VtlUsbOpen was called, so VtlUsbClose is due, also after a failure
-    UsbBoard *m_pBoard;  // the board held now, if any
+    std::uint32_t m_dwWindow; // given to every open of the library
+    bool m_bLibraryOpen;      // VtlUsbOpen was called, so VtlUsbClose is due, also after a failure
+    UsbBoard *m_pBoard;       // the board held now, if any
     std::vector<CliBoard> m_boards;
 };

@@ -67,6 +67,7 @@ Var RemoveSettings
 !macro CompanionFiles
   File "${STAGE}\tools\torvane-cli.exe"
   File "${STAGE}\tools\ostrel-cli.exe"
+  File "${STAGE}\tools\vtl-station.exe"
 !macroend
 
 !macro DeleteToolFiles DIR
@@ -74,6 +75,7 @@ Var RemoveSettings
   Delete "${DIR}\Ostrel.exe"
   Delete "${DIR}\torvane-cli.exe"
   Delete "${DIR}\ostrel-cli.exe"
+  Delete "${DIR}\vtl-station.exe"
 !macroend
 
 Section "Torvane and Ostrel" SecTools

@@ -28,7 +28,7 @@ cmake -S "$VTL_ROOT" -B "$tree" -DCMAKE_TOOLCHAIN_FILE="$VTL_ROOT/cmake/mingw-w6
 cmake --build "$tree" -j"$(nproc)" >/dev/null
 
 bin=$tree/bin
-tools=(Torvane.exe Ostrel.exe torvane-cli.exe ostrel-cli.exe)
+tools=(Torvane.exe Ostrel.exe torvane-cli.exe ostrel-cli.exe vtl-station.exe)
 programs=("${tools[@]}" VtlSettingsAccess.exe vtlsim.exe VtlDrvUsb.dll)
 
 # Small, and nothing of this machine inside: no path of the source or build tree.

@@ -2,7 +2,7 @@
 # scripts/run.sh [torvane|ostrel] - starts a tool against the board simulator.
 # With a usable $DISPLAY the tool's window opens there. Without one the tool runs on a
 # virtual display, is worked through its main job, and screenshots are saved as PNG.
-# scripts/run.sh torvane-cli|ostrel-cli ARGS... runs a console companion in the current
+# scripts/run.sh torvane-cli|ostrel-cli|vtl-station ARGS... runs a console program in the current
 # folder instead and exits with its code.
 # The simulator reads VTLSIM_CONFIG / VTLSIM_JOURNAL when set (simulator/README.md).
 set -euo pipefail
@@ -11,8 +11,8 @@ console=
 case $tool in
   torvane) target=Torvane ;;
   ostrel) target=Ostrel ;;
-  torvane-cli|ostrel-cli) target=$tool; console=1; shift ;;
-  *) echo "usage: $0 [torvane|ostrel] | torvane-cli|ostrel-cli ARGS..." >&2; exit 2 ;;
+  torvane-cli|ostrel-cli|vtl-station) target=$tool; console=1; shift ;;
+  *) echo "usage: $0 [torvane|ostrel] | torvane-cli|ostrel-cli|vtl-station ARGS..." >&2; exit 2 ;;
 esac
 . "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 interactive=

@@ -2,11 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "DriverText.h"
 #include "ElapsedText.h"
 #include "FamilyRule.h"
+#include "StationRule.h"
 #include "TorvaneText.h"
 #include "VersionRule.h"
 
@@ -114,5 +117,74 @@ TEST(CoreRules, DriverFieldCopies)
         info.dwIoAddress = 0x74747474; // what follows the field reads as more text
         EXPECT_EQ(BoardTypeText(info), std::string(nType, 't')) << r.nFill;
     }
+}
+
+// A station's listings, one after the other: what each position is due for afterwards. Done
+// marks the positions the station ran between the listings.
+TEST(CoreRules, StationPositions)
+{
+    using P = CStationPositions;
+    const struct
+    {
+        std::uint32_t nCount;
+        bool bRemovals;
+        std::vector<std::uint32_t> done; // run after this listing
+        std::vector<P::Due> due;         // at this listing, before the runs
+        const char *pszCase;
+    } kRows[] = {
+        {1, false, {0}, {P::kNew}, "a board in an empty station is new"},
+        {1, false, {}, {P::kNotDue}, "a board left plugged is done once"},
+        {2, false, {1}, {P::kNotDue, P::kNew}, "a second board is new, the first still done"},
+        {2, true, {0, 1}, {P::kRerun, P::kRerun}, "after a removal no position is known"},
+        {1, false, {0}, {P::kRerun}, "fewer boards without a notice: a removal all the same"},
+        {0, false, {}, {}, "all gone"},
+        {1, false, {0}, {P::kNew}, "the position was empty: a re-plugged board runs again"},
+        {3, false, {}, {P::kNotDue, P::kNew, P::kNew}, "two arrivals at once"},
+    };
+    P positions;
+    for (const auto &r : kRows)
+    {
+        positions.Listed(r.nCount, r.bRemovals);
+        for (std::uint32_t i = 0; i < r.due.size(); ++i)
+            EXPECT_EQ(positions.At(i), r.due[i]) << r.pszCase << ", position " << i;
+        EXPECT_EQ(positions.At(r.nCount), P::kNotDue) << r.pszCase;
+        for (std::uint32_t n : r.done)
+        {
+            EXPECT_EQ(positions.Next(), static_cast<int>(n)) << r.pszCase;
+            positions.Done(n);
+        }
+    }
+}
+
+// How a board's run ends, and the station's exit code.
+TEST(CoreRules, StationVerdictAndExitCode)
+{
+    using R = StationResult;
+    const struct
+    {
+        StationRun run;
+        R nResult;
+    } kRuns[] = {
+        {{true, false, false, false}, R::kPass},
+        {{true, false, true, false}, R::kPass},         // another board left meanwhile
+        {{false, true, false, false}, R::kFail},        // verify failed, board still there
+        {{false, true, true, false}, R::kInterrupted},  // the failure came from pulling it out
+        {{false, false, false, true}, R::kInterrupted}, // the library threw
+        {{true, false, false, true}, R::kInterrupted},
+        {{false, false, false, false}, R::kInterrupted}, // a break before the recipe ended
+    };
+    for (size_t i = 0; i < std::size(kRuns); ++i)
+        EXPECT_EQ(StationVerdict(kRuns[i].run), kRuns[i].nResult) << "row " << i;
+
+    const struct
+    {
+        unsigned nFailed, nInterruptedByBoard;
+        bool bBreak;
+        int nCode;
+    } kCodes[] = {{0, 0, false, 0}, {1, 0, false, 4}, {0, 1, false, 4},
+                  {0, 0, true, 130}, {1, 0, true, 4}, {0, 2, true, 4}};
+    for (const auto &c : kCodes)
+        EXPECT_EQ(StationExitCode(c.nFailed, c.nInterruptedByBoard, c.bBreak), c.nCode)
+            << c.nFailed << " " << c.nInterruptedByBoard << " " << c.bBreak;
 }
 } // namespace

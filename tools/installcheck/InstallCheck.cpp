@@ -97,7 +97,8 @@ std::string LinkTarget(const std::string &lnk)
 }
 
 // The programs the installer puts in each tools folder.
-const char *const kTools[] = {"Torvane.exe", "Ostrel.exe", "torvane-cli.exe", "ostrel-cli.exe"};
+const char *const kTools[] = {"Torvane.exe", "Ostrel.exe", "torvane-cli.exe", "ostrel-cli.exe",
+                              "vtl-station.exe"};
 
 std::string Lower(std::string s)
 {
