@@ -21,6 +21,15 @@ std::string ComputerName()
     return GetComputerNameA(sz, &dwSize) ? std::string(sz, dwSize) : std::string();
 }
 
+// What the list tells of each board, to see a position change hands.
+std::vector<std::string> BoardKeys(const std::vector<CliBoard> &boards)
+{
+    std::vector<std::string> keys;
+    for (const CliBoard &board : boards)
+        keys.push_back(std::to_string(board.dwIoAddress) + " " + board.strType);
+    return keys;
+}
+
 CliTexts StationTexts()
 {
     return {OstrelText::kLockFailedCaption,
@@ -52,12 +61,13 @@ bool CStation::Relist()
     if (nCode != kExitDone)
     {
         CliOutput().Err(StationText::kListFailed);
-        m_positions.Listed(0, true);
+        m_positions.Listed(std::vector<std::string>(), true);
         m_nListed = 0;
         return false;
     }
     const std::uint32_t nCount = static_cast<std::uint32_t>(m_pSession->Boards().size());
-    m_positions.Listed(nCount, nRemovals != m_nRemovalsListed || nCount < m_nListed);
+    m_positions.Listed(BoardKeys(m_pSession->Boards()),
+                       nRemovals != m_nRemovalsListed || nCount < m_nListed);
     m_nRemovalsListed = nRemovals;
     m_nListed = nCount;
     return true;
@@ -91,7 +101,7 @@ int CStation::Run()
     if (nCode != kExitDone)
         return nCode;
     m_nListed = m_pSession->Boards().size();
-    m_positions.Listed(static_cast<std::uint32_t>(m_nListed), false);
+    m_positions.Listed(BoardKeys(m_pSession->Boards()), false);
     m_nRemovalsListed = m_pWatch->Removals();
 
     bool bRelist = false;

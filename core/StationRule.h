@@ -3,12 +3,14 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 // The list positions between two listings. The library gives a board no identity beyond its
 // position, so a position done once stays done until a listing shows it empty. A removal seen
 // since the last listing may have moved any board to another position: then no position can be
-// taken to hold the board done there before, and each is run again.
+// taken to hold the board done there before, and each is run again. Nor can one whose board
+// now shows another address or type.
 class CStationPositions
 {
 public:
@@ -19,16 +21,21 @@ public:
         kRerun // it was done, but a removal since makes its board unknown
     };
 
-    // A new listing of nCount boards; bRemovals: a removal was seen since the last one.
-    void Listed(std::uint32_t nCount, bool bRemovals)
+    // A new listing, one key per board (what the list tells of it: address and type);
+    // bRemovals: a removal was seen since the last one.
+    template <class Key> void Listed(const std::vector<Key> &keys, bool bRemovals)
     {
         // Fewer boards than before means one left, whether or not its notice came.
-        const bool bMoved = bRemovals || nCount < m_due.size();
-        m_due.resize(nCount, kNew);
-        for (Due &due : m_due)
+        const bool bMoved = bRemovals || keys.size() < m_due.size();
+        m_due.resize(keys.size(), kNew);
+        m_keys.resize(keys.size());
+        for (size_t i = 0; i < keys.size(); ++i)
         {
-            if (bMoved && due == kNotDue)
-                due = kRerun;
+            // A board of another kind where one was done has arrived before it in the list.
+            const std::string strKey = KeyText(keys[i]);
+            if (m_due[i] == kNotDue && (bMoved || strKey != m_keys[i]))
+                m_due[i] = kRerun;
+            m_keys[i] = strKey;
         }
     }
 
@@ -56,7 +63,11 @@ public:
     }
 
 private:
+    static std::string KeyText(const std::string &strKey) { return strKey; }
+    static std::string KeyText(std::uint32_t nKey) { return std::to_string(nKey); }
+
     std::vector<Due> m_due;
+    std::vector<std::string> m_keys;
 };
 
 enum class StationResult

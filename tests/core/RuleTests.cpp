@@ -126,33 +126,40 @@ TEST(CoreRules, StationPositions)
     using P = CStationPositions;
     const struct
     {
-        std::uint32_t nCount;
+        std::vector<std::uint32_t> keys; // one per listed board
         bool bRemovals;
         std::vector<std::uint32_t> done; // run after this listing
         std::vector<P::Due> due;         // at this listing, before the runs
         const char *pszCase;
     } kRows[] = {
-        {1, false, {0}, {P::kNew}, "a board in an empty station is new"},
-        {1, false, {}, {P::kNotDue}, "a board left plugged is done once"},
-        {2, false, {1}, {P::kNotDue, P::kNew}, "a second board is new, the first still done"},
-        {2, true, {0, 1}, {P::kRerun, P::kRerun}, "after a removal no position is known"},
-        {1, false, {0}, {P::kRerun}, "fewer boards without a notice: a removal all the same"},
-        {0, false, {}, {}, "all gone"},
-        {1, false, {0}, {P::kNew}, "the position was empty: a re-plugged board runs again"},
-        {3, false, {}, {P::kNotDue, P::kNew, P::kNew}, "two arrivals at once"},
+        {{7}, false, {0}, {P::kNew}, "a board in an empty station is new"},
+        {{7}, false, {}, {P::kNotDue}, "a board left plugged is done once"},
+        {{7, 7}, false, {1}, {P::kNotDue, P::kNew}, "a second board is new, the first still done"},
+        {{7, 7}, true, {0, 1}, {P::kRerun, P::kRerun}, "after a removal no position is known"},
+        {{7}, false, {0}, {P::kRerun}, "fewer boards without a notice: a removal all the same"},
+        {{}, false, {}, {}, "all gone"},
+        {{7}, false, {0}, {P::kNew}, "the position was empty: a re-plugged board runs again"},
+        {{7, 8, 9}, false, {1, 2}, {P::kNotDue, P::kNew, P::kNew}, "two arrivals at once"},
+        {{7, 5, 8, 9},
+         false,
+         {1, 2, 3},
+         {P::kNotDue, P::kRerun, P::kRerun, P::kNew},
+         "one arrived before the others: another kind at a done position"},
     };
     P positions;
     for (const auto &r : kRows)
     {
-        positions.Listed(r.nCount, r.bRemovals);
+        positions.Listed(r.keys, r.bRemovals);
+        const std::uint32_t nCount = static_cast<std::uint32_t>(r.keys.size());
         for (std::uint32_t i = 0; i < r.due.size(); ++i)
             EXPECT_EQ(positions.At(i), r.due[i]) << r.pszCase << ", position " << i;
-        EXPECT_EQ(positions.At(r.nCount), P::kNotDue) << r.pszCase;
+        EXPECT_EQ(positions.At(nCount), P::kNotDue) << r.pszCase;
         for (std::uint32_t n : r.done)
         {
             EXPECT_EQ(positions.Next(), static_cast<int>(n)) << r.pszCase;
             positions.Done(n);
         }
+        EXPECT_EQ(positions.Next(), -1) << r.pszCase;
     }
 }
 
@@ -181,8 +188,8 @@ TEST(CoreRules, StationVerdictAndExitCode)
         unsigned nFailed, nInterruptedByBoard;
         bool bBreak;
         int nCode;
-    } kCodes[] = {{0, 0, false, 0}, {1, 0, false, 4}, {0, 1, false, 4},
-                  {0, 0, true, 130}, {1, 0, true, 4}, {0, 2, true, 4}};
+    } kCodes[] = {{0, 0, false, 0},  {1, 0, false, 4}, {0, 1, false, 4},
+                  {0, 0, true, 130}, {1, 0, true, 4},  {0, 2, true, 4}};
     for (const auto &c : kCodes)
         EXPECT_EQ(StationExitCode(c.nFailed, c.nInterruptedByBoard, c.bBreak), c.nCode)
             << c.nFailed << " " << c.nInterruptedByBoard << " " << c.bBreak;
