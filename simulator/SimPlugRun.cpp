@@ -14,7 +14,7 @@ namespace
 
 // Guards the timeline: an old watcher that was told to stop may still be running next to a new one.
 SRWLOCK g_lock = SRWLOCK_INIT;
-ULONGLONG g_nStart = 0;    // tick count of the first open with a window; 0 before it
+ULONGLONG g_nStart = 0;    // tick count of the open with a window that started this timeline
 std::uint64_t g_nNext = 0; // events carried out, counted over all passes
 std::string g_identity;    // of the script the timeline belongs to
 
