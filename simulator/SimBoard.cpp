@@ -115,6 +115,11 @@ int CSimBoard::Error(int status, const std::string &text)
     return status;
 }
 
+int CSimBoard::Unplugged()
+{
+    return Error(9, "The board was unplugged");
+}
+
 int CSimBoard::Enter(int op, const std::string &call, bool bNeedLock)
 {
     EnterCriticalSection(&m_cs);
@@ -124,7 +129,7 @@ int CSimBoard::Enter(int op, const std::string &call, bool bNeedLock)
     if (bNeedLock && !bHeld)
         return Error(8, "The board was released or the library was closed");
     if (bNeedLock && !IsPlugged())
-        return Error(9, "The board was unplugged");
+        return Unplugged();
     if (ApplyFault(f, Prefix() + call, __LINE__, __FILE__))
         return Error(f.nFailStatus, f.failText);
     return -1;

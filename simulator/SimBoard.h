@@ -89,8 +89,11 @@ private:
     int CheckPath(const char *pszPath, std::string &path);
     // Reads a well-formed EEPROM image file; 0, else the status with the error text set.
     int ReadImageFile(const std::string &path, std::vector<std::uint8_t> &bytes);
-    // Reports rising percentages at the configured pace, on the caller's thread.
-    void RunProgress();
+    // Reports rising percentages at the configured pace, on the caller's thread; false when the
+    // board was unplugged on the way.
+    bool RunProgress();
+    // Status 9 with its text.
+    int Unplugged();
     std::string Prefix() const;
 
     CRITICAL_SECTION m_cs;

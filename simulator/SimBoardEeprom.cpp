@@ -6,6 +6,7 @@
 #include "SimFiles.h"
 #include "SimStrings.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace vtlsim
@@ -41,6 +42,9 @@ int CSimBoard::SaveEeprom(const char *pszPath)
     const int st = EnterWithPath(OpSaveEeprom, call, pszPath, path);
     if (st >= 0)
         return Leave(call, st);
+    // Unplugged during the operation's delay: nothing is written.
+    if (!IsPlugged())
+        return Leave(call, Unplugged());
     EnterCriticalSection(&m_cs);
     std::vector<std::uint8_t> bytes = m_eeprom;
     LeaveCriticalSection(&m_cs);
@@ -62,11 +66,15 @@ int CSimBoard::ProgramEeprom(const char *pszPath)
     std::vector<std::uint8_t> bytes;
     if ((st = ReadImageFile(path, bytes)) != 0)
         return Leave(call, st);
+    // Unplugged during the operation's delay: the write got halfway through the image.
+    const bool bCut = !IsPlugged();
+    if (bCut)
+        bytes.resize(bytes.size() / 2);
     bytes.resize(kEepromSize, 0xFF);
     EnterCriticalSection(&m_cs);
     m_eeprom = bytes;
     LeaveCriticalSection(&m_cs);
-    return Leave(call, 0);
+    return Leave(call, bCut ? Unplugged() : 0);
 }
 
 int CSimBoard::GetEepromVersion(int *pnMajor, int *pnMinor)
@@ -124,6 +132,8 @@ int CSimBoard::VerifyEeprom(const char *pszPath)
     }
     if (bytes.empty())
         return Leave(call, Error(2, path + ": file is empty"));
+    if (!IsPlugged())
+        return Leave(call, Unplugged());
     EnterCriticalSection(&m_cs);
     std::size_t i = 0;
     while (i < bytes.size() && bytes[i] == m_eeprom[i])
@@ -155,10 +165,12 @@ int CSimBoard::EraseEeprom()
     int st = Enter(OpEraseEeprom, call);
     if (st >= 0)
         return Leave(call, st);
+    // Unplugged during the operation's delay: the first half is erased.
+    const bool bCut = !IsPlugged();
     EnterCriticalSection(&m_cs);
-    m_eeprom.assign(kEepromSize, 0xFF);
+    std::fill(m_eeprom.begin(), m_eeprom.begin() + (bCut ? kEepromSize / 2 : kEepromSize), 0xFF);
     LeaveCriticalSection(&m_cs);
-    return Leave(call, 0);
+    return Leave(call, bCut ? Unplugged() : 0);
 }
 
 } // namespace vtlsim

@@ -1,6 +1,7 @@
 // SimBoardFlash.cpp - the flash operations of a simulated board and their progress reports.
 #include "SimBoard.h"
 
+#include "SimFiles.h"
 #include "SimJournal.h"
 #include "SimStrings.h"
 
@@ -14,7 +15,7 @@ namespace
 const char *const kFamilyNames[2] = {"Spartan", "Virtex"};
 } // namespace
 
-void CSimBoard::RunProgress()
+bool CSimBoard::RunProgress()
 {
     EnterCriticalSection(&m_cs);
     const ProgressCallback pfn = m_pfnProgress;
@@ -31,6 +32,8 @@ void CSimBoard::RunProgress()
         const ULONGLONG now = GetTickCount64();
         if (total > 0 && due > now)
             Sleep(static_cast<DWORD>(due - now));
+        if (!IsPlugged())
+            return false;
         const int pct = static_cast<int>(static_cast<std::uint64_t>(k) * 100 / steps);
         if (pct == last)
             continue;
@@ -42,6 +45,7 @@ void CSimBoard::RunProgress()
                     ", 0) = " + std::to_string(r));
         }
     }
+    return true;
 }
 
 int CSimBoard::EraseFlash()
@@ -50,7 +54,8 @@ int CSimBoard::EraseFlash()
     int st = Enter(OpEraseFlash, call);
     if (st >= 0)
         return Leave(call, st);
-    RunProgress();
+    // Cut short, the erase has gone far enough to leave nothing usable.
+    const bool bDone = RunProgress();
     EnterCriticalSection(&m_cs);
     for (int f = 0; f < 2; ++f)
     {
@@ -58,7 +63,7 @@ int CSimBoard::EraseFlash()
         m_bUseText[f] = false;
     }
     LeaveCriticalSection(&m_cs);
-    return Leave(call, 0);
+    return Leave(call, bDone ? 0 : Unplugged());
 }
 
 int CSimBoard::EraseBitstream(FpgaFamily family)
@@ -75,13 +80,13 @@ int CSimBoard::EraseBitstream(FpgaFamily family)
     LeaveCriticalSection(&m_cs);
     if (!bHasBit)
         return Leave(call, Error(4, std::string("no bitstream stored for ") + kFamilyNames[fam]));
-    RunProgress();
+    const bool bDone = RunProgress();
     EnterCriticalSection(&m_cs);
     m_flash[fam].bHasBit = false;
     m_flash[fam].bit = BitInfo();
     m_bUseText[fam] = false;
     LeaveCriticalSection(&m_cs);
-    return Leave(call, 0);
+    return Leave(call, bDone ? 0 : Unplugged());
 }
 
 int CSimBoard::ProgramFlash(const char *pszPath, FpgaFamily family, int nMajor, int nMinor)
@@ -101,12 +106,16 @@ int CSimBoard::ProgramFlash(const char *pszPath, FpgaFamily family, int nMajor, 
     LeaveCriticalSection(&m_cs);
     if (!LoadFlashFile(path, nMajor, nMinor, next, err))
         return Leave(call, Error(2, err));
-    RunProgress();
+    const bool bDone = RunProgress();
     EnterCriticalSection(&m_cs);
+    if (!bDone && ExtensionOf(path) == ".app")
+        next.bHasApp = false; // a slot written halfway holds nothing usable
+    else if (!bDone)
+        next.bHasBit = false;
     m_flash[fam] = next;
     m_bUseText[fam] = false;
     LeaveCriticalSection(&m_cs);
-    return Leave(call, 0);
+    return Leave(call, bDone ? 0 : Unplugged());
 }
 
 int CSimBoard::SetProgressCallback(ProgressCallback pfn, void *pContext)

@@ -279,6 +279,8 @@ void DriverKey(DriverConfig &c, const std::string &key, const std::string &v, bo
             Fail("bad throw_style \"" + v + "\" (use gcc, class, struct or other)");
         c.throwStyle = static_cast<ThrowStyle>(i);
     }
+    else if (key == "journal_times")
+        c.bJournalTimes = Flag(key, v);
     else if (key == "throw_runtime")
         c.throwRuntime = v;
     else if (!ShapeKey(c.errorShape, key, v))
@@ -321,14 +323,15 @@ bool ParseConfigText(const std::string &path, const std::string &text, DriverCon
                     Fail("section header without ']'");
                 const std::string name = Trim(raw.substr(1, raw.size() - 2));
                 std::uint32_t n = 0;
-                if (name == "driver")
+                if (name == "driver" || name == "plug")
                     board = -1;
                 else if (name.compare(0, 5, "board") == 0 && ParseUInt(Trim(name.substr(5)), n) &&
                          n < kMaxBoards)
                     board = static_cast<int>(n);
                 else
-                    Fail("unknown section [" + name + "] (use [driver] or [board N], N < 32)");
-                section = board < 0 ? "driver" : "board " + std::to_string(board);
+                    Fail("unknown section [" + name +
+                         "] (use [driver], [board N] with N < 32, or [plug])");
+                section = board < 0 ? name : "board " + std::to_string(board);
                 if (!seenSections.insert(section).second)
                     Fail("section [" + section + "] appears twice");
                 if (board >= 0)
@@ -343,9 +346,18 @@ bool ParseConfigText(const std::string &path, const std::string &text, DriverCon
             const std::string key = Trim(raw.substr(0, eq)), value = Trim(raw.substr(eq + 1));
             if (key.empty())
                 Fail("empty key");
-            if (!seenKeys.insert(section + "/" + key).second)
+            // Several plug events may share a time.
+            std::uint32_t nTime;
+            const bool bEvent = section == "plug" && ParseUInt(key, nTime);
+            if (!bEvent && !seenKeys.insert(section + "/" + key).second)
                 Fail("key \"" + key + "\" appears twice in [" + section + "]");
-            if (board >= 0)
+            if (section == "plug")
+            {
+                const std::string problem = PlugScriptKey(c.plug, key, value, line);
+                if (!problem.empty())
+                    Fail(problem);
+            }
+            else if (board >= 0)
             {
                 boards[board].identity += key + "=" + value + "\n";
                 if (!FaultKey(key, value, false, boards[board].faults, c))
@@ -372,6 +384,9 @@ bool ParseConfigText(const std::string &path, const std::string &text, DriverCon
             }
         boards.resize(count);
         c.boards = boards;
+        const std::string problem = FinishPlugScript(c.plug, count, line);
+        if (!problem.empty())
+            Fail(problem);
     }
     catch (const ParseError &e)
     {

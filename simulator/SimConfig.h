@@ -81,6 +81,36 @@ enum class ThrowStyle
     Other
 };
 
+// One timed change of the plug script ([plug] "<ms> = plug|unplug <board>").
+struct PlugEvent
+{
+    std::uint32_t nAtMs = 0;
+    bool bPlug = true;
+    std::uint32_t nBoard = 0;
+    int nLine = 0; // in the configuration, for problems found once the board count is known
+};
+
+// The [plug] section: every pass replays the events, pass k starting k * nPeriodMs after the
+// script's start.
+struct PlugScript
+{
+    std::vector<PlugEvent> events; // by time, in file order within one time
+    std::uint32_t nRepeat = 1;
+    std::uint32_t nPeriodMs = 0;
+    int nLine = 0;        // of repeat or period, for their problems
+    std::string identity; // the section's text: a changed script starts over
+};
+
+constexpr std::uint32_t kMaxPlugTimeMs = 86400000;
+constexpr std::uint32_t kMaxPlugRepeat = 1000000;
+
+// One line of [plug]; "" when good, else the problem.
+std::string PlugScriptKey(PlugScript &s, const std::string &key, const std::string &value,
+                          int nLine);
+// Orders the events and checks them against the board count; "" when good, else the problem
+// and its line in nLine.
+std::string FinishPlugScript(PlugScript &s, std::uint32_t nBoards, int &nLine);
+
 struct DriverConfig
 {
     std::string path; // empty: built-in defaults
@@ -94,6 +124,8 @@ struct DriverConfig
     std::vector<BoardConfig> boards;
     bool bReportCount = false; // board_count: what VtlUsbGetBoardCount says instead
     std::uint32_t nReportedCount = 0;
+    bool bJournalTimes = false; // journal_times: "<pid> @<ms> <entry>"
+    PlugScript plug;
 };
 
 constexpr std::uint32_t kMaxBoards = 32;

@@ -94,6 +94,7 @@ VTLDRVUSB_API std::uint32_t VtlUsbOpen(std::uint32_t hWnd)
     std::string error;
     bool bParsed = LoadCurrentConfig(config, error);
     EndSession();
+    SetJournalTimes(bParsed && config.bJournalTimes);
     // A Microsoft style whose runtime cannot throw would test nothing: refused like a bad file.
     const ThrowStyle style = bParsed ? config.throwStyle : ThrowStyle::Gcc;
     bParsed = SetThrowStyle(style, config.throwRuntime, error) && bParsed;

@@ -3,6 +3,7 @@
 
 #include "SimJournal.h"
 #include "SimCrossProcess.h"
+#include "SimPlugRun.h"
 #include "SimStrings.h"
 
 #include <dbt.h>
@@ -60,23 +61,39 @@ void Note(HWND hwnd, const char *pszEvent, std::uint32_t nSection)
             pszEvent + (nSection == ~0u ? std::string() : " board" + std::to_string(nSection)));
 }
 
+// Notifies the window of every board whose plugged state changed since the last time.
+void Deliver(WatchContext *ctx)
+{
+    const std::vector<bool> now = ReadPlugged(ctx->config);
+    for (std::size_t i = 0; i < now.size() && i < ctx->plugged.size(); ++i)
+    {
+        if (now[i] == ctx->plugged[i])
+            continue;
+        if (WaitForSingleObject(ctx->hStop, 0) == WAIT_OBJECT_0)
+            break;
+        ctx->plugged[i] = now[i];
+        if (IsWindow(ctx->hwnd))
+            SendPlugNotifications(ctx->hwnd, static_cast<std::uint32_t>(i), now[i]);
+    }
+}
+
 DWORD WINAPI WatcherMain(void *p)
 {
     WatchContext *ctx = static_cast<WatchContext *>(p);
     HANDLE hs[2] = {ctx->hStop, ctx->hPlug};
-    while (WaitForMultipleObjects(2, hs, FALSE, INFINITE) == WAIT_OBJECT_0 + 1)
+    for (;;)
     {
-        const std::vector<bool> now = ReadPlugged(ctx->config);
-        for (std::size_t i = 0; i < now.size() && i < ctx->plugged.size(); ++i)
+        // The plug script's next event is due when the wait times out.
+        const DWORD r = WaitForMultipleObjects(2, hs, FALSE, PlugScriptWait(ctx->config));
+        if (r == WAIT_TIMEOUT)
         {
-            if (now[i] == ctx->plugged[i])
-                continue;
-            if (WaitForSingleObject(ctx->hStop, 0) == WAIT_OBJECT_0)
-                break;
-            ctx->plugged[i] = now[i];
-            if (IsWindow(ctx->hwnd))
-                SendPlugNotifications(ctx->hwnd, static_cast<std::uint32_t>(i), now[i]);
+            if (RunPlugScriptEvent(ctx->config, ctx->hStop))
+                Deliver(ctx);
         }
+        else if (r == WAIT_OBJECT_0 + 1)
+            Deliver(ctx);
+        else
+            break;
     }
     CloseHandle(ctx->hStop);
     CloseHandle(ctx->hPlug);
@@ -147,6 +164,7 @@ bool StartWatcher(HWND hwnd, const DriverConfig &config, const std::vector<bool>
         delete ctx;
         return false;
     }
+    StartPlugScript(config);
     HANDLE hThread = CreateThread(nullptr, 0, WatcherMain, ctx, 0, nullptr);
     if (!hThread)
     {

@@ -115,6 +115,12 @@ TEST(Config, MalformedFilesAreReportedWithLineAndNeverApplied)
         {"[driver]\nthrow_style = msvc\n", "(2): bad throw_style \"msvc\""},
         {"[board 0]\nthrow.VtlUsbClose = 3\n", "(2): unknown operation \"VtlUsbClose\""},
         {"[board 0]\nnovalue\n", "(2): expected key = value"},
+        {"[plug]\nsoon = plug 0\n", "(2): bad time \"soon\""},
+        {"[plug]\n-5 = plug 0\n", "(2): bad time \"-5\""},
+        {"[plug]\n10 = dance 0\n", "(2): unknown plug event \"dance 0\""},
+        {"[driver]\nboards = 2\n[plug]\n10 = plug 2\n", "(4): no board 2 to plug (boards = 2)"},
+        {"[plug]\nrepeat = 5\n10 = plug 0\n500 = unplug 0\n", "(2): repeat needs a period"},
+        {"[plug]\nrepeat = 0\n", "(2): bad repeat \"0\""},
         {"[board 0]\nspartan = C:\\no\\such\\x.bit\n",
          "(2): spartan: C:\\no\\such\\x.bit: file not found"},
     };
@@ -127,6 +133,24 @@ TEST(Config, MalformedFilesAreReportedWithLineAndNeverApplied)
         EXPECT_NE(std::string::npos, err.find(k.expected)) << k.text << " gave: " << err;
         EXPECT_EQ(4242u, c.nProgressMs) << k.text;
     }
+}
+
+TEST(Config, PlugScriptKeepsEventsOfOneTimeInFileOrder)
+{
+    DriverConfig c;
+    std::string err;
+    ASSERT_TRUE(Parse("[driver]\nboards = 2\n[plug]\nrepeat = 3\nperiod = 400\n300 = unplug 0\n"
+                      "300 = plug 1\n0 = plug 0\n",
+                      c, err))
+        << err;
+    ASSERT_EQ(3u, c.plug.events.size());
+    EXPECT_EQ(0u, c.plug.events[0].nAtMs);
+    EXPECT_TRUE(c.plug.events[0].bPlug);
+    EXPECT_EQ(300u, c.plug.events[1].nAtMs);
+    EXPECT_FALSE(c.plug.events[1].bPlug);
+    EXPECT_EQ(1u, c.plug.events[2].nBoard);
+    EXPECT_EQ(3u, c.plug.nRepeat);
+    EXPECT_EQ(400u, c.plug.nPeriodMs);
 }
 
 TEST(Config, ValidLinesBeforeAnErrorAreNotApplied)

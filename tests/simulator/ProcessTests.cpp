@@ -6,6 +6,7 @@
 #include <dbt.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 using namespace simtest;
@@ -208,6 +209,51 @@ TEST(HotPlug, UnplugAndPlugSendTheNotificationsAndChangeTheNextOpen)
     EXPECT_NE(std::string::npos, out.find("0 process(es) notified")) << out;
     EXPECT_FALSE(WaitNotes(1, 300));
     DestroyWindow(hwnd);
+}
+
+// The script plugs board 0 at 50 ms and pulls it at 400 ms, in the middle of a flash operation; a
+// reopen continues the timeline of the first open.
+TEST(HotPlug, ScriptPlugsAndPullsTheBoardDuringAFlashOperation)
+{
+    CSimSession sim("[driver]\nprogress_ms = 1000\nprogress_step_ms = 10\njournal_times = 1\n"
+                    "[board 0]\nunplugged = 1\n[plug]\n50 = plug 0\n400 = unplug 0\n");
+    HWND hwnd = MakeRecorder();
+    ASSERT_NE(nullptr, hwnd);
+    g_notes.clear();
+    const auto wnd = static_cast<std::uint32_t>(reinterpret_cast<ULONG_PTR>(hwnd));
+    ASSERT_EQ(0u, VtlUsbOpen(wnd));
+    EXPECT_EQ(0u, VtlUsbGetBoardCount());
+    ASSERT_TRUE(WaitNotes(2, 10000)) << g_notes.size();
+    EXPECT_EQ(static_cast<WPARAM>(DBT_DEVICEARRIVAL), g_notes[0].wParam);
+    EXPECT_EQ(static_cast<WPARAM>(DBT_DEVNODES_CHANGED), g_notes[1].wParam);
+    VtlUsbClose();
+    ASSERT_EQ(0u, VtlUsbOpen(wnd));
+    ASSERT_EQ(1u, VtlUsbGetBoardCount());
+    UsbBoard *b = VtlUsbOpenBoard(0);
+    ASSERT_NE(nullptr, b);
+    int nTop = 0;
+    auto pfn = [](std::uint32_t, int pct, std::uint32_t, void *p) {
+        return *static_cast<int *>(p) = pct, 0;
+    };
+    ASSERT_EQ(0, b->SetProgressCallback(pfn, &nTop));
+    const std::string bit = vtltest::SamplePath("sample.bit");
+    EXPECT_EQ(9, b->ProgramFlash(bit.c_str(), FAMILY_SPARTAN, 1, 0));
+    EXPECT_GT(nTop, 0);
+    EXPECT_LT(nTop, 100);
+    EXPECT_STREQ("The board was unplugged", b->GetErrorText());
+    ASSERT_TRUE(WaitNotes(4, 10000)) << g_notes.size();
+    EXPECT_EQ(static_cast<WPARAM>(DBT_DEVICEREMOVECOMPLETE), g_notes[3].wParam);
+    VtlUsbClose();
+    ASSERT_EQ(0u, VtlUsbOpen(0));
+    EXPECT_EQ(0u, VtlUsbGetBoardCount());
+    VtlUsbClose();
+    DestroyWindow(hwnd);
+    const std::vector<std::string> calls = sim.Calls();
+    const auto plugs = std::count_if(calls.begin(), calls.end(), [](const std::string &c) {
+        return c.find(" script plug 0") != std::string::npos;
+    });
+    EXPECT_EQ(1, plugs) << "the reopen must not start the script over";
+    EXPECT_EQ(calls.size(), sim.CallsStartingWith("@").size()) << "every line is stamped";
 }
 
 TEST(HotPlug, CommandReportsBadUseAndBadConfiguration)
