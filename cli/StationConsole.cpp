@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <cctype>
+
 #ifndef ENABLE_VIRTUAL_TERMINAL_PROCESSING
 #define ENABLE_VIRTUAL_TERMINAL_PROCESSING 0x0004
 #endif
