@@ -37,8 +37,8 @@ struct StationRow
     std::string strError; // why, empty on PASS unless a note (e.g. "identical", a re-run)
 };
 
-// The header line and one row, each ending in CRLF. Fields holding a comma, a quote or a line
-// end are quoted, quotes doubled.
+// The header line and one row, each ending in CRLF. Fields holding a comma, a quote, a line end
+// or another control byte are quoted, quotes doubled; every byte is kept.
 std::string StationCsvHeader();
 std::string StationCsvLine(const StationRow &row);
 // The row as one JSON object on one line (no line end), keys as the CSV header names them:
