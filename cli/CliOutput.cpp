@@ -117,6 +117,24 @@ void CCliOutput::Err(const std::string &strText)
     WriteLines(true, strText);
 }
 
+void CCliOutput::OutColoured(const std::string &strBefore, const std::string &strWord,
+                             const char *pszSgr, const std::string &strAfter)
+{
+    // Each piece is made printable alone, so that no text given can carry an escape of its own.
+    std::string strLine = CliPrintable(strBefore);
+    if (pszSgr && m_out.bConsole)
+        strLine += "\x1b[" + std::string(pszSgr) + "m" + CliPrintable(strWord) + "\x1b[0m";
+    else
+        strLine += CliPrintable(strWord);
+    strLine += CliPrintable(strAfter);
+    if (strLine.empty() || strLine.back() != '\n')
+        strLine += '\n';
+    EnterCriticalSection(&m_cs);
+    EndProgressLocked();
+    Write(m_out, strLine);
+    LeaveCriticalSection(&m_cs);
+}
+
 void CCliOutput::SetErrPrefix(const std::string &strPrefix)
 {
     EnterCriticalSection(&m_cs);
@@ -164,4 +182,20 @@ std::string CliFormat(const char *pszFormat, ...)
         vsnprintf(&strText[0], strText.size() + 1, pszFormat, args);
     va_end(args);
     return strText;
+}
+
+std::string CliSystemText(DWORD dwError)
+{
+    char *pszText = nullptr;
+    const DWORD n = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, dwError, 0, reinterpret_cast<char *>(&pszText), 0, nullptr);
+    std::string strText = n && pszText ? CliOneLine(pszText) : std::string();
+    if (pszText)
+        LocalFree(pszText);
+    while (!strText.empty() && strText.back() == '.')
+        strText.pop_back();
+    if (strText.empty())
+        strText = "system error";
+    return strText + " (error " + std::to_string(dwError) + ")";
 }

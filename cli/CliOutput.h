@@ -19,6 +19,10 @@ public:
     // Writes text and ends its last line.
     void Out(const std::string &strText);
     void Err(const std::string &strText);
+    // Writes a line to stdout with strWord between strBefore and strAfter; on a console the word
+    // gets the SGR attributes pszSgr ("32" green), which needs VT processing turned on.
+    void OutColoured(const std::string &strBefore, const std::string &strWord, const char *pszSgr,
+                     const std::string &strAfter);
     // Put before every stderr message, e.g. the board that --all is working on.
     void SetErrPrefix(const std::string &strPrefix);
 
@@ -51,6 +55,9 @@ CCliOutput &CliOutput();
 
 // printf into a string of the length the text needs.
 std::string CliFormat(const char *pszFormat, ...) __attribute__((format(printf, 1, 2)));
+
+// The system's text for an error code, on one line, with the code: "Access is denied (error 5)".
+std::string CliSystemText(DWORD dwError);
 
 // Text made printable: CRLF and lone CR become LF, other control characters '?'.
 std::string CliPrintable(const std::string &strText);

@@ -3,6 +3,8 @@
 // finished board with PASS in green and FAIL in red where the console takes VT sequences.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 struct StationCounts
@@ -15,8 +17,8 @@ struct StationCounts
 class CStationConsole
 {
 public:
-    // Turns VT processing on when stdout/stderr is a console that takes it; remembers the
-    // original title and puts it back in the destructor.
+    // Turns VT processing on when stdout is a console that takes it; remembers the original
+    // title and mode and puts them back in the destructor.
     CStationConsole();
     ~CStationConsole();
     CStationConsole(const CStationConsole &) = delete;
@@ -25,10 +27,12 @@ public:
     // "PASS 3  FAIL 1  INTERRUPTED 0  waiting for a board"
     void Waiting(const StationCounts &counts);
     // "PASS 3  FAIL 1  INTERRUPTED 0  board 0 at 0x300 (VTL4410): flash 42%"; nPercent < 0: none
-    void Working(const StationCounts &counts, const std::string &strBoard, const std::string &strPhase,
-                 int nPercent);
-    // Ends the status line and prints the board's result line on stdout, coloured when it can be.
-    void Finished(const StationCounts &counts, const std::string &strResult, const std::string &strLine);
+    void Working(const StationCounts &counts, const std::string &strBoard,
+                 const std::string &strPhase, int nPercent);
+    // Ends the status line and prints the board's result line on stdout, coloured when it can be:
+    // the first word strResult in strLine is shown green (PASS) or red (FAIL).
+    void Finished(const StationCounts &counts, const std::string &strResult,
+                  const std::string &strLine);
     // A message on stderr (ends the status line first).
     void Message(const std::string &strText);
 
@@ -39,6 +43,11 @@ private:
 
     bool m_bVt;
     std::wstring m_strOldTitle;
+    bool m_bTitleSet;        // the title was changed, so it is put back
+    std::string m_strTitle;  // the last one set
+    std::string m_strStatus; // the status line shown, empty after a line ended it
+    HANDLE m_hOut;           // stdout, when its mode was changed
+    DWORD m_dwOldMode;
 };
 
 // "PASS 3  FAIL 1  INTERRUPTED 0"

@@ -33,15 +33,16 @@ struct StationRow
     std::string strFamily;  // "spartan" / "virtex", empty without a flash step
     std::string strVersion; // "1.0", empty without --flash
     int nMs[kStationPhaseCount] = {-1, -1, -1, -1, -1}; // -1: phase not run (empty cell)
-    std::string strResult; // PASS, FAIL or INTERRUPTED
-    std::string strError;  // why, empty on PASS unless a note (e.g. "identical", a re-run)
+    std::string strResult;                              // PASS, FAIL or INTERRUPTED
+    std::string strError; // why, empty on PASS unless a note (e.g. "identical", a re-run)
 };
 
-// The header line and one row, each ending in CRLF. Fields holding a comma, a quote or a line
-// end are quoted, quotes doubled.
+// The header line and one row, each ending in CRLF. Fields holding a comma, a quote, a line end
+// or another control byte are quoted, quotes doubled; every byte is kept.
 std::string StationCsvHeader();
 std::string StationCsvLine(const StationRow &row);
-// The row as one JSON object on one line (no line end), keys as the CSV header names them.
+// The row as one JSON object on one line (no line end), keys as the CSV header names them:
+// index and the milliseconds are numbers (null for a phase not run), everything else strings.
 std::string StationJsonLine(const StationRow &row);
 
 // station-YYYYMMDD.csv for today's local date
