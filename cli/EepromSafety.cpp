@@ -148,7 +148,10 @@ void SafeEepromUpdate(CVtlBoard &board, const CliBoard &info, const EepromUpdate
     {
         clock.End();
         if (!s.bValidImage)
+        {
+            outcome.strError = BoardError(board);
             decide();
+        }
         return;
     }
     // The version rule comes before the backup: a refused image then takes none, which would
