@@ -37,9 +37,11 @@ constexpr const char kOstrelHelp[] =
     "Usage:\n"
     "  ostrel-cli list [--json]\n"
     "  ostrel-cli save FILE [BOARD]\n"
-    "  ostrel-cli update FILE [--allow-downgrade] [BOARD]\n"
+    "  ostrel-cli update FILE [--allow-downgrade] [--force] [BACKUP] [BOARD]\n"
     "  ostrel-cli verify FILE [BOARD]\n"
-    "  ostrel-cli erase [BOARD]\n"
+    "  ostrel-cli erase [BACKUP] [BOARD]\n"
+    "  ostrel-cli restore [--latest | --from FILE] [BACKUP] [BOARD]\n"
+    "  ostrel-cli backups [--backup-dir DIR] [--io 0xADDR]\n"
     "  ostrel-cli --help | --version\n"
     "\n"
     "  list             one line per board: list index, I/O address, EEPROM version, type;\n"
@@ -48,9 +50,24 @@ constexpr const char kOstrelHelp[] =
     "                   {index} or {io}\n"
     "  update           writes the EEPROM image FILE, when the library accepts the file and\n"
     "                   its version is newer than the EEPROM's (or the EEPROM's cannot be\n"
-    "                   read); --allow-downgrade writes an older or equal version too\n"
+    "                   read); --allow-downgrade writes an older or equal version too.\n"
+    "                   An EEPROM that already holds FILE is left alone (--force writes it).\n"
+    "                   It backs the EEPROM up first, verifies after writing and, when the\n"
+    "                   write or the verify fails, writes the backup back and verifies it\n"
     "  verify           compares the EEPROM with FILE\n"
-    "  erase            erases the EEPROM\n"
+    "  erase            backs the EEPROM up, then erases it\n"
+    "  restore          writes a backup back and verifies it: --from FILE, or the newest\n"
+    "                   backup of the board's I/O address (--latest, the default); the\n"
+    "                   EEPROM is backed up first, so that a restore can be undone too\n"
+    "  backups          lists the backups in the folder, newest first (with --io only\n"
+    "                   those of that address); opens no board\n"
+    "\n"
+    "BACKUP: the backups go to a folder, one file per backup named\n"
+    "<io>-<board type>-<UTC yyyymmddThhmmssZ>.iic; per I/O address the 10 newest and the\n"
+    "oldest are kept, the others deleted:\n"
+    "  --backup-dir DIR the folder; without it\n"
+    "                   %LOCALAPPDATA%\\Veltrane\\VTL4410\\eeprom-backups\n"
+    "  --no-backup      takes no backup (update and erase then cannot be undone)\n"
     "\n"
     "In FILE, {index} stands for the board's list index and {io} for its I/O address\n"
     "(0x300), so that each board has a file of its own.\n"
@@ -74,6 +91,9 @@ constexpr const char kBadBoardIndex[] = "--board takes a list index such as 0, n
 constexpr const char kBadIoAddress[] = "--io takes a hexadecimal address such as 0x300, not \"%s\"";
 constexpr const char kBadFamily[] = "--family takes spartan or virtex, not \"%s\"";
 constexpr const char kBadVersion[] = "--version takes MAJOR.MINOR such as 1.0, not \"%s\"";
+constexpr const char kLatestAndFrom[] = "--latest and --from exclude each other";
+constexpr const char kNoBackupAndDir[] = "--no-backup and --backup-dir exclude each other";
+constexpr const char kEmptyBackupDir[] = "--backup-dir takes a folder name";
 constexpr const char kSaveAllNeedsPattern[] =
     "with --all, save needs {index} or {io} in the file name, so that each board is saved to a "
     "file of its own";
@@ -103,6 +123,27 @@ constexpr const char kDowngradeAllowed[] =
     "The EEPROM currently contains %s and the file %s; writing it as --allow-downgrade asks.";
 constexpr const char kEepromSaved[] = "EEPROM saved to %s";
 constexpr const char kEepromUpdated[] = "EEPROM updated. ";
+constexpr const char kEepromRestored[] = "EEPROM restored from %s. ";
+
+// The EEPROM safety net
+constexpr const char kUpdateIdentical[] =
+    "The EEPROM already holds this image; nothing written (--force writes it).";
+constexpr const char kRestoreIdentical[] = "The EEPROM already holds this backup; nothing written.";
+constexpr const char kBackupTaken[] = "EEPROM backed up to %s";
+constexpr const char kBackupFailed[] =
+    "The EEPROM could not be backed up; nothing written (--no-backup skips the backup).\n%s";
+constexpr const char kRestoredAfterFailure[] =
+    "The backup %s was written back and verified: the EEPROM holds what it held before.";
+constexpr const char kNotRestoredAfterFailure[] =
+    "Writing the backup %s back failed too: the board may not start after a reset. Once the "
+    "cause is fixed, restore it with:\n  %s";
+constexpr const char kNoBackupAfterFailure[] =
+    "No backup was taken (--no-backup), so nothing was written back.";
+constexpr const char kRestoringLatest[] = "Restoring the newest backup of %s: %s";
+constexpr const char kNoBackupOfBoard[] = "No backup of I/O address %s in %s.";
+constexpr const char kNoBackups[] = "No backups in %s.";
+constexpr const char kNoBackupFolder[] =
+    "LOCALAPPDATA is not set, so there is no backup folder; name one with --backup-dir.";
 constexpr const char kSummaryDone[] = "done";
 constexpr const char kSummaryStopped[] = "stopped (interrupted)";
 constexpr const char kSummaryFailed[] = "failed with code %d (%s)";
@@ -126,7 +167,8 @@ constexpr ExitCodeText kExitCodes[] = {
     {4, "the library reported a failure", "the library reported a failure (its text is printed)"},
     {5, "verify mismatch", "verify mismatch"},
     {6, "bad or missing input file",
-     "bad or missing input file, or a path the library cannot take"},
+     "bad or missing input file, a path the library cannot take, no backup to restore,\n"
+     "       or a backup folder or file that cannot be made"},
     {7, "driver exception", "a driver exception (its message is printed)"},
     {8, "refused downgrade", "refused downgrade"},
     {9, "crashed",

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "CliSession.h"
+#include "EepromSafetyRule.h" // EepromUpdateResult
 #include "VersionRule.h"
 
 #include <functional>
@@ -28,19 +29,6 @@ struct EepromUpdatePlan
     bool bForce = false; // write even when the EEPROM already holds the image
 };
 
-enum class EepromUpdateResult
-{
-    kIdentical,         // the EEPROM already held the image; nothing written
-    kUpdated,           // written and verified
-    kInvalidImage,      // the library refused the image; nothing written
-    kRefusedDowngrade,  // not newer and no consent; nothing written
-    kBackupFailed,      // the backup could not be taken; nothing written
-    kFailedRestored,    // the write or its verify failed; the backup was written back and verified
-    kFailedNotRestored, // ... and writing the backup back failed or it did not verify
-    kFailedNoBackup,    // the write or its verify failed, and no backup had been taken
-    kInterrupted        // a break came before the write; nothing written
-};
-
 struct EepromUpdateOutcome
 {
     EepromUpdateResult nResult = EepromUpdateResult::kInterrupted;
@@ -52,6 +40,9 @@ struct EepromUpdateOutcome
     std::string strError;   // the library's text for the failure, on one line
     bool bWriteStarted = false; // ProgramEeprom of the image was called
     int nMs[kPhaseCount] = {-1, -1, -1, -1, -1}; // milliseconds per phase, -1 when not run
+
+    EepromSafetySteps steps;        // each step's status, as the result was decided from them
+    bool bBackupPathFailed = false; // the backup's file could not be made, before the library
 };
 
 // Called as each phase starts, for a status line.
@@ -63,6 +54,12 @@ typedef std::function<void(EepromPhase)> EepromPhaseFn;
 // any restore run to the end, since stopping there could leave a board that no longer enumerates.
 void SafeEepromUpdate(CVtlBoard &board, const CliBoard &info, const EepromUpdatePlan &plan,
                       const EepromPhaseFn &onPhase, EepromUpdateOutcome &outcome);
+
+// Saves the EEPROM into a new file of the folder, made with its parents: true with the file's
+// path, else false with the reason (bPathFailed: the file could not be made, so the library was
+// not asked). Pruning is left to the caller (PruneEepromBackups).
+bool BackupEeprom(CVtlBoard &board, const CliBoard &info, const std::wstring &strDir,
+                  std::wstring &strBackup, std::string &strError, bool &bPathFailed);
 
 // The EEPROM backup folder without --backup-dir:
 // %LOCALAPPDATA%\Veltrane\VTL4410\eeprom-backups

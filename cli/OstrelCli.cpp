@@ -6,6 +6,8 @@
 #include "CliOutput.h"
 #include "CliSession.h"
 #include "CliText.h"
+#include "EepromBackup.h"
+#include "OstrelEepromCommands.h"
 #include "ExitCodes.h"
 #include "OstrelText.h"
 #include "VersionRule.h"
@@ -113,8 +115,13 @@ int List(CCliSession &session, bool bJson)
     return nCode;
 }
 
-CliResult Erase(CVtlBoard &board)
+CliResult Erase(CVtlBoard &board, const CliBoard &info, const std::wstring &strBackupDir)
 {
+    CliResult result{};
+    if (CliBreak::Requested())
+        return CliInterrupted();
+    if (!BackedUp(board, info, strBackupDir, result))
+        return result;
     if (CliBreak::Requested())
         return CliInterrupted();
     if (board.EraseEeprom() == 0)
@@ -167,31 +174,6 @@ CliResult Verify(CVtlBoard &board, const std::string &strPath)
     return {kExitVerifyMismatch, std::string()};
 }
 
-// Ostrel's decision; the consent is --allow-downgrade.
-CliResult Update(CVtlBoard &board, const std::string &strPath, bool bAllowDowngrade)
-{
-    CliResult result{};
-    if (!ImageChecked(board, strPath, result))
-        return result;
-    const EepromUpdateVersions v = ReadEepromUpdateVersions(board, strPath.c_str());
-    if (v.NeedsConsent())
-    {
-        // Written as the list writes versions: 1.10 and 1.05 must not read as 1.10 and 1.5.
-        CliOutput().Err(
-            CliFormat(bAllowDowngrade ? CliText::kDowngradeAllowed : CliText::kDowngradeRefused,
-                      CliFormat(kVersion, v.nEepromMajor, v.nEepromMinor).c_str(),
-                      CliFormat(kVersion, v.nFileMajor, v.nFileMinor).c_str()));
-        if (!bAllowDowngrade)
-            return {kExitRefusedDowngrade, std::string()};
-    }
-    if (CliBreak::Requested())
-        return CliInterrupted();
-    if (board.ProgramEeprom(strPath.c_str()) == 0)
-        return {kExitDone, std::string(CliText::kEepromUpdated) + kProgramDone};
-    CliOutput().Err(WithLibraryText(kProgramFailed, board));
-    return {kExitLibraryFailure, std::string()};
-}
-
 int Run(const CCliArgs &args)
 {
     const std::wstring &strCommand = args.Command();
@@ -199,25 +181,42 @@ int Run(const CCliArgs &args)
     const bool bUpdate = strCommand == L"update";
     const bool bErase = strCommand == L"erase";
     const bool bSave = strCommand == L"save";
-    const bool bWithFile = bUpdate || bSave || strCommand == L"verify";
-    if (!bList && !bErase && !bWithFile)
+    const bool bRestore = strCommand == L"restore";
+    const bool bBackups = strCommand == L"backups";
+    const bool bOperand = bUpdate || bSave || strCommand == L"verify";
+    const bool bWithFile = bOperand || (bRestore && args.Has(L"--from"));
+    if (!bList && !bErase && !bWithFile && !bRestore && !bBackups)
         return CliUsageError(CliFormat(CliText::kUnknownCommand, CliAnsi(strCommand).c_str()));
 
     std::string strError;
     bool bUseOk;
     if (bList)
         bUseOk = CheckCommandUse(args, 0, {L"--json"}, strError);
+    else if (bBackups)
+        bUseOk = CheckCommandUse(args, 0, {L"--io", L"--backup-dir"}, strError);
     else if (bUpdate)
-        bUseOk = CheckCommandUse(args, 1, {L"--board", L"--io", L"--all", L"--allow-downgrade"},
+        bUseOk = CheckCommandUse(args, 1,
+                                 {L"--board", L"--io", L"--all", L"--allow-downgrade", L"--force",
+                                  L"--backup-dir", L"--no-backup"},
+                                 strError);
+    else if (bErase)
+        bUseOk = CheckCommandUse(
+            args, 0, {L"--board", L"--io", L"--all", L"--backup-dir", L"--no-backup"}, strError);
+    else if (bRestore)
+        bUseOk = CheckCommandUse(args, 0,
+                                 {L"--board", L"--io", L"--all", L"--latest", L"--from",
+                                  L"--backup-dir", L"--no-backup"},
                                  strError);
     else
-        bUseOk =
-            CheckCommandUse(args, bWithFile ? 1 : 0, {L"--board", L"--io", L"--all"}, strError);
+        bUseOk = CheckCommandUse(args, bOperand ? 1 : 0, {L"--board", L"--io", L"--all"}, strError);
     CliBoardChoice choice;
-    if (!bUseOk || !ReadBoardChoice(args, choice, strError))
+    if (!bUseOk || !ReadBoardChoice(args, choice, strError) ||
+        !CheckBackupOptions(args, bRestore, strError))
         return CliUsageError(strError);
     const bool bAll = choice.nKind == CliBoardChoice::kAll;
-    const std::wstring strFile = bWithFile ? args.Operands()[0] : std::wstring();
+    const std::wstring strFile = !bWithFile ? std::wstring()
+                                 : bOperand ? args.Operands()[0]
+                                            : args.Value(L"--from");
     const bool bPerBoard = HasBoardPlaceholder(strFile);
     if (bSave && bAll && !bPerBoard)
         return CliUsageError(CliText::kSaveAllNeedsPattern);
@@ -229,6 +228,26 @@ int Run(const CCliArgs &args)
     int nCode = kExitDone;
     if (bWithFile && !bPerBoard && (nCode = CheckBoardFile(strFile, bSave, strPath)) != kExitDone)
         return nCode;
+    // The folder backups are read from, and the one they are written to (empty: none).
+    std::wstring strBackupDir;
+    std::wstring strNewBackups;
+    const bool bNoBackup = args.Has(L"--no-backup");
+    if (bRestore || bBackups || ((bUpdate || bErase) && !bNoBackup))
+    {
+        if ((nCode = BackupDirOf(args, strBackupDir)) != kExitDone)
+            return nCode;
+        if (bBackups)
+            return ListBackups(choice, strBackupDir);
+        if (!bNoBackup)
+        {
+            strNewBackups = strBackupDir;
+            if (!MakeEepromBackupDir(strNewBackups, strError))
+            {
+                CliOutput().Err(std::string(CliProgramName()) + ": " + strError);
+                return kExitBadFile;
+            }
+        }
+    }
 
     CCliSession session(kTexts);
     nCode = session.Open();
@@ -241,14 +260,22 @@ int Run(const CCliArgs &args)
         const std::vector<const CliBoard *> chosen = session.Choose(choice);
         if (bPerBoard && !chosen.empty())
             nCode = BoardFiles(strFile, bSave, chosen, paths);
-        const bool bAllowDowngrade = args.Has(L"--allow-downgrade");
+        EepromUpdatePlan plan;
+        plan.strBackupDir = strNewBackups;
+        plan.bAllowDowngrade = args.Has(L"--allow-downgrade");
+        plan.bForce = args.Has(L"--force");
         if (nCode == kExitDone)
             nCode = session.Run(chosen, bAll, [&](CVtlBoard &board, const CliBoard &info) {
                 const std::string &strBoardPath = bPerBoard ? paths[info.nPosition] : strPath;
                 if (bErase)
-                    return Erase(board);
+                    return Erase(board, info, strNewBackups);
+                if (bRestore)
+                    return RestoreEeprom(board, info, strBoardPath, strBackupDir, plan);
                 if (bUpdate)
-                    return Update(board, strBoardPath, bAllowDowngrade);
+                {
+                    plan.strImage = strBoardPath;
+                    return UpdateEeprom(board, info, plan, false);
+                }
                 if (bSave)
                     return Save(board, strBoardPath);
                 return Verify(board, strBoardPath);
@@ -262,7 +289,13 @@ int wmain(int argc, wchar_t **argv)
 {
     const CliProgram program = {"ostrel-cli",
                                 CliText::kOstrelHelp,
-                                {{L"--json", false}, {L"--allow-downgrade", false}},
+                                {{L"--json", false},
+                                 {L"--allow-downgrade", false},
+                                 {L"--force", false},
+                                 {L"--backup-dir", true},
+                                 {L"--no-backup", false},
+                                 {L"--latest", false},
+                                 {L"--from", true}},
                                 &Run};
     return CliMain(argc, argv, program);
 }

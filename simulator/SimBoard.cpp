@@ -124,7 +124,9 @@ int CSimBoard::Enter(int op, const std::string &call, bool bNeedLock)
 {
     EnterCriticalSection(&m_cs);
     const bool bHeld = m_hLock != nullptr;
-    const Fault f = m_cfg.faults[op];
+    Fault f = m_cfg.faults[op];
+    if (f.nFailTimes != 0 && ++m_nCalls[op] > f.nFailTimes)
+        f.bFail = false;
     LeaveCriticalSection(&m_cs);
     if (bNeedLock && !bHeld)
         return Error(8, "The board was released or the library was closed");

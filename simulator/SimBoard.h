@@ -111,7 +111,8 @@ private:
     bool m_bUseText[2] = {false, false};
     std::vector<std::uint8_t> m_eeprom;
     std::string m_error;
-    CEdgeText m_shapedError; // what GetErrorText returned last, when shaped
+    std::uint32_t m_nCalls[OpCount] = {}; // for fail_times.
+    CEdgeText m_shapedError;              // what GetErrorText returned last, when shaped
     ProgressCallback m_pfnProgress = nullptr;
     void *m_pContext = nullptr;
 };

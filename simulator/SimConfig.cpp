@@ -120,10 +120,12 @@ bool FaultKey(const std::string &key, const std::string &v, bool bDriver, Fault 
     if (dot == std::string::npos)
         return false;
     const std::string kind = key.substr(0, dot), name = key.substr(dot + 1);
-    if (kind != "fail" && kind != "delay" && kind != "throw")
+    if (kind != "fail" && kind != "delay" && kind != "throw" && kind != "fail_times")
         return false;
     Fault *f = &FaultOf(key, name, bDriver, faults, c);
-    if (kind == "delay")
+    if (kind == "fail_times")
+        f->nFailTimes = Number(key, v);
+    else if (kind == "delay")
     {
         f->nDelayMs = Number(key, v);
         if (f->nDelayMs > 600000)

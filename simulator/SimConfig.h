@@ -38,6 +38,7 @@ struct Fault
     bool bFail = false;
     std::int32_t nFailStatus = 0;
     std::string failText;
+    std::uint32_t nFailTimes = 0; // only the first N calls fail; 0: every call
     bool bThrow = false;
     std::int32_t nThrowCode = 0;
     std::string throwText;

@@ -88,9 +88,26 @@ const Outcome kOutcomes[] = {
      L"update \"{samples}sample.iic\"", 8, false,
      "The EEPROM currently contains Ver 1.10 and the file Ver 1.05, which is not newer",
      "board0.GetFileVersion(", "board0.ProgramEeprom("},
-    {"EqualVersionRefused", "ostrel-cli", kBeside, "[board 0]\neeprom_version = 1.05\n",
-     L"update \"{samples}sample.iic\"", 8, false, "not written (--allow-downgrade writes it)",
-     "board0.GetEepromVersion() = 0 1.5", "board0.ProgramEeprom("},
+    {"EqualVersionRefused", "ostrel-cli", kBeside, "[board 0]\neeprom_version = 1.07\n",
+     L"update \"{samples}sample_c2.iic\"", 8, false, "not written (--allow-downgrade writes it)",
+     "board0.GetEepromVersion() = 0 1.7", "board0.ProgramEeprom("},
+    {"IdenticalNotWritten", "ostrel-cli", kBeside, "[board 0]\neeprom_version = 1.05\n",
+     L"update \"{samples}sample.iic\"", 0, true,
+     "The EEPROM already holds this image; nothing written (--force writes it).",
+     "board0.VerifyEeprom(", "board0.ProgramEeprom("},
+    {"VerifyFailsRestored", "ostrel-cli", kBeside,
+     "[board 0]\nfail.VerifyEeprom = 6 Differs at 0x5\nfail_times.VerifyEeprom = 2\n",
+     L"update \"{samples}sample.iic\" --backup-dir \"{scratch}bk\"", 5, false,
+     "Differs at 0x5\nThe backup ", "board0.SaveEeprom(", nullptr},
+    {"WriteFailsNotRestored", "ostrel-cli", kBeside, "[board 0]\nfail.ProgramEeprom = 7\n",
+     L"update \"{samples}sample.iic\" --backup-dir \"{scratch}bk\"", 4, false,
+     "restore it with:\n  ostrel-cli restore --from \"", "board0.SaveEeprom(", nullptr},
+    {"NoBackup", "ostrel-cli", kBeside, "", L"update \"{samples}sample.iic\" --no-backup", 0, true,
+     "EEPROM updated.", "board0.ProgramEeprom(", "board0.SaveEeprom("},
+    {"NoBackupToRestore", "ostrel-cli", kBeside, "", L"restore --backup-dir \"{scratch}bk\"", 6,
+     false, "No backup of I/O address 0x300 in ", nullptr, "board0.ProgramEeprom("},
+    {"NoBackupsListed", "ostrel-cli", kBeside, "", L"backups --backup-dir \"{scratch}bk\"", 0, true,
+     "No backups in ", nullptr, "VtlUsbOpen("},
     {"DowngradeAllowed", "ostrel-cli", kBeside, "[board 0]\neeprom_version = 2.0\n",
      L"update --allow-downgrade \"{samples}sample.iic\"", 0, true, "EEPROM updated.",
      "board0.ProgramEeprom(", nullptr},
@@ -138,15 +155,18 @@ std::wstring Expand(std::wstring strArgs, const CSimSession &sim)
 bool Start(CChildProcess &process, const Outcome &o, const CSimSession &sim)
 {
     const std::wstring strArgs = Expand(o.pszArgs, sim);
+    vtltest::ChildOptions options = CliOptions();
+    // Backups by default into the test's folder
+    options.vars.push_back({"LOCALAPPDATA", sim.Dir().Path()});
     if (o.nPlace == kBeside)
-        return process.Start(CliCommand(o.pszExe, strArgs), CliOptions());
+        return process.Start(CliCommand(o.pszExe, strArgs), options);
     const std::string strExe = sim.File(std::string(o.pszExe) + ".exe");
     CopyFileA((vtltest::BinDir() + o.pszExe + ".exe").c_str(), strExe.c_str(), FALSE);
     if (o.nPlace == kNoFunction)
         CopyFileA((vtltest::ExeDir() + "loaderstubs\\no_open\\VtlDrvUsb.dll").c_str(),
                   sim.File("VtlDrvUsb.dll").c_str(), FALSE);
-    vtltest::ChildOptions options = CliOptions(
-        o.nPlace == kStubInCwd ? vtltest::ExeDir() + "loaderstubs\\no_open" : sim.File(""));
+    options.strDir =
+        o.nPlace == kStubInCwd ? vtltest::ExeDir() + "loaderstubs\\no_open" : sim.File("");
     options.bCleanPath = o.nPlace != kStubInCwd;
     return process.Start(L"\"" + Widen(strExe) + L"\" " + strArgs, options);
 }

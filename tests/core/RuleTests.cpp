@@ -3,10 +3,14 @@
 
 #include <cstring>
 #include <iterator>
+#include <algorithm>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "BackupRule.h"
 #include "DriverText.h"
+#include "EepromSafetyRule.h"
 #include "ElapsedText.h"
 #include "FamilyRule.h"
 #include "StationRule.h"
@@ -193,5 +197,139 @@ TEST(CoreRules, StationVerdictAndExitCode)
     for (const auto &c : kCodes)
         EXPECT_EQ(StationExitCode(c.nFailed, c.nInterruptedByBoard, c.bBreak), c.nCode)
             << c.nFailed << " " << c.nInterruptedByBoard << " " << c.bBreak;
+}
+TEST(CoreRules, BackupNames)
+{
+    const struct
+    {
+        std::uint32_t dwIo;
+        const char *pszType;
+        unsigned nSerial;
+        const char *pszName;
+    } kRows[] = {
+        {0x300, "VTL4410", 1, "0x300-VTL4410-20261208T225347Z.iic"},
+        {0x310, "VTL4410", 3, "0x310-VTL4410-20261208T225347Z-3.iic"},
+        {0xFFFFFFFF, "a<b>c:d\"e/f\\g|h?i*j", 1,
+         "0xFFFFFFFF-a_b_c_d_e_f_g_h_i_j-20261208T225347Z.iic"},
+        {0x300, "two\r\nlines\x7f\xe9", 1, "0x300-two__lines__-20261208T225347Z.iic"},
+        {0x300, "dots. .", 1, "0x300-dots___-20261208T225347Z.iic"},
+        {0x300, "", 1, "0x300-board-20261208T225347Z.iic"},
+        {0x300, "A-B", 1, "0x300-A-B-20261208T225347Z.iic"},
+        {0x300, "0123456789012345678901234567890123456789", 1,
+         "0x300-01234567890123456789012345678901-20261208T225347Z.iic"},
+    };
+    for (const auto &r : kRows)
+    {
+        EepromBackupName name;
+        name.dwIoAddress = r.dwIo;
+        name.strType = r.pszType;
+        name.nSerial = r.nSerial;
+        ASSERT_TRUE(BackupStamp(2026, 12, 8, 22, 53, 47, name.strStamp));
+        EXPECT_EQ(BackupFileName(name), r.pszName);
+        EepromBackupName back;
+        ASSERT_TRUE(ParseBackupFileName(r.pszName, back)) << r.pszName;
+        EXPECT_EQ(back.dwIoAddress, r.dwIo) << r.pszName;
+        EXPECT_EQ(back.strType, BackupSafeType(r.pszType)) << r.pszName;
+        EXPECT_EQ(back.strStamp, "20261208T225347Z") << r.pszName;
+        EXPECT_EQ(back.nSerial, r.nSerial) << r.pszName;
+    }
+    // Other files in the folder are never taken for backups.
+    for (const char *pszOther :
+         {"notes.txt", "0x300-VTL4410-20261208T225347Z.bin", "0x300-20261208T225347Z.iic",
+          "300-VTL4410-20261208T225347Z.iic", "0x30g-VTL4410-20261208T225347Z.iic",
+          "0x300-VTL4410-20261208225347Z.iic", "0x300-VTL4410-20261208T225347Z-1.iic",
+          "0x300-VTL4410-20261208T225347Z-02.iic", "0x300-VTL4410-20261208T225347Z-x.iic",
+          "0x123456789-VTL4410-20261208T225347Z.iic", "0x300-VTL4410-20261208T225347.iic"})
+    {
+        EepromBackupName name;
+        EXPECT_FALSE(ParseBackupFileName(pszOther, name)) << pszOther;
+    }
+    std::string strStamp;
+    EXPECT_FALSE(BackupStamp(2026, 13, 8, 22, 53, 47, strStamp));
+}
+
+// Per I/O address the 10 newest and the oldest stay; a later serial is newer.
+TEST(CoreRules, BackupsToDelete)
+{
+    const struct
+    {
+        size_t nOf300, nOf310;         // backups of each address, one a day from the oldest
+        size_t nDoomed300, nDoomed310; // deleted: the 2nd oldest onwards
+    } kRows[] = {{0, 1, 0, 0}, {11, 1, 0, 0}, {12, 1, 1, 0}, {13, 13, 2, 2}, {30, 0, 19, 0}};
+    for (const auto &r : kRows)
+    {
+        const size_t n = r.nOf300 + r.nOf310;
+        std::vector<EepromBackupName> names;
+        for (size_t i = 0; i < n; ++i)
+        {
+            EepromBackupName name;
+            name.dwIoAddress = i < r.nOf300 ? 0x300 : 0x310;
+            const int nDay = static_cast<int>(i < r.nOf300 ? i : i - r.nOf300) + 1;
+            BackupStamp(2026, 1 + nDay / 28, 1 + nDay % 28, 0, 0, 0, name.strStamp);
+            names.push_back(name);
+        }
+        std::reverse(names.begin(), names.end()); // the order of the folder does not count
+        std::set<size_t> expected;
+        for (size_t j = 0; j < r.nDoomed300; ++j)
+            expected.insert(n - 2 - j);
+        for (size_t j = 0; j < r.nDoomed310; ++j)
+            expected.insert(r.nOf310 - 2 - j);
+        const std::vector<size_t> doomed = BackupsToDelete(names);
+        EXPECT_EQ(std::set<size_t>(doomed.begin(), doomed.end()), expected) << r.nOf300;
+    }
+    EepromBackupName a, b;
+    a.strStamp = b.strStamp = "20261208T225347Z";
+    b.nSerial = 2;
+    EXPECT_TRUE(BackupIsNewer(b, a));
+    EXPECT_FALSE(BackupIsNewer(a, b));
+}
+
+// Each row: the steps that ran (-1 not run, 0 success) and what the update came to.
+TEST(CoreRules, EepromSafetyOutcome)
+{
+    using R = EepromUpdateResult;
+    const struct
+    {
+        bool bValid;
+        int nCompare;
+        bool bForce, bRefused, bBackupWanted;
+        int nBackup, nWrite, nVerify, nRestore, nRestoreVerify;
+        R nResult;
+    } kRows[] = {
+        {false, -1, false, false, true, -1, -1, -1, -1, -1, R::kInvalidImage},
+        {true, 0, false, false, true, -1, -1, -1, -1, -1, R::kIdentical},
+        {true, 0, false, true, true, -1, -1, -1, -1, -1, R::kIdentical}, // equal: not refused
+        {true, 0, true, false, true, 0, 0, 0, -1, -1, R::kUpdated},      // --force writes
+        {true, 6, false, true, true, -1, -1, -1, -1, -1, R::kRefusedDowngrade},
+        {true, 6, false, false, true, 1, -1, -1, -1, -1, R::kBackupFailed},
+        {true, -1, false, false, true, -1, -1, -1, -1, -1, R::kInterrupted}, // break after check
+        {true, 6, false, false, true, 0, -1, -1, -1, -1, R::kInterrupted},   // break after backup
+        {true, 6, false, false, true, 0, 0, 0, -1, -1, R::kUpdated},
+        {true, 6, false, false, false, -1, 0, 0, -1, -1, R::kUpdated}, // --no-backup
+        {true, 6, false, false, true, 0, 0, 6, 0, 0, R::kFailedRestored},
+        {true, 6, false, false, true, 0, 7, -1, 0, 0, R::kFailedRestored},
+        {true, 6, false, false, true, 0, 0, 6, 0, 6, R::kFailedNotRestored},
+        {true, 6, false, false, true, 0, 7, -1, 7, -1, R::kFailedNotRestored},
+        {true, 6, false, false, true, 0, 0, -1, -1, -1, R::kFailedNotRestored}, // verify threw
+        {true, 6, false, false, false, -1, 0, 6, -1, -1, R::kFailedNoBackup},
+        {true, 6, false, false, false, -1, 7, -1, -1, -1, R::kFailedNoBackup},
+    };
+    for (size_t i = 0; i < std::size(kRows); ++i)
+    {
+        const auto &r = kRows[i];
+        EepromSafetySteps s;
+        s.bValidImage = r.bValid;
+        s.nCompare = r.nCompare;
+        s.bForce = r.bForce;
+        s.bRefused = r.bRefused;
+        s.bBackupWanted = r.bBackupWanted;
+        s.nBackup = r.nBackup;
+        s.nWrite = r.nWrite;
+        s.nVerify = r.nVerify;
+        s.nRestore = r.nRestore;
+        s.nRestoreVerify = r.nRestoreVerify;
+        EXPECT_EQ(static_cast<int>(EepromSafetyResult(s)), static_cast<int>(r.nResult))
+            << "row " << i;
+    }
 }
 } // namespace
