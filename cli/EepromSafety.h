@@ -36,9 +36,9 @@ struct EepromUpdateOutcome
     bool bVersionAfter = false;    // the EEPROM's version read after the update
     int nMajorAfter = 0;
     int nMinorAfter = 0;
-    std::wstring strBackup; // the backup taken, if any
-    std::string strError;   // the library's text for the failure, on one line
-    bool bWriteStarted = false; // ProgramEeprom of the image was called
+    std::wstring strBackup;                      // the backup taken, if any
+    std::string strError;                        // the library's text for the failure, on one line
+    bool bWriteStarted = false;                  // ProgramEeprom of the image was called
     int nMs[kPhaseCount] = {-1, -1, -1, -1, -1}; // milliseconds per phase, -1 when not run
 
     EepromSafetySteps steps;        // each step's status, as the result was decided from them
