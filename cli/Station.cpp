@@ -42,7 +42,7 @@ CliTexts StationTexts()
 
 CStation::CStation(const StationOptions &options)
     : m_options(options), m_nInterruptedByBoard(0), m_nRemovalsListed(0), m_nListed(0),
-      m_strComputer(ComputerName()), m_nLastPercent(-1), m_bLogFailed(false)
+      m_strComputer(ComputerName()), m_nLastPercent(-1), m_bErrConsole(false), m_bLogFailed(false)
 {
 }
 
@@ -82,17 +82,23 @@ int CStation::Run()
         return nCode;
     if ((nCode = m_log.Open(m_options.strLog)) != kExitDone)
         return nCode;
+    // With --json, stdout holds the rows alone.
+    const auto Say = [&](const std::string &strText) {
+        m_options.bJson ? CliOutput().Err(strText) : CliOutput().Out(strText);
+    };
     for (const CStationImage *pImage : {&m_eeprom, &m_flash})
     {
         if (!pImage->LibraryPath().empty())
-            CliOutput().Out(CliFormat(StationText::kImage, pImage == &m_eeprom ? "EEPROM" : "Flash",
-                                      pImage->LibraryPath().c_str(),
-                                      static_cast<unsigned long long>(pImage->Size()),
-                                      pImage->Sha256().c_str()));
+            Say(CliFormat(StationText::kImage, pImage == &m_eeprom ? "EEPROM" : "Flash",
+                          pImage->LibraryPath().c_str(),
+                          static_cast<unsigned long long>(pImage->Size()),
+                          pImage->Sha256().c_str()));
     }
-    CliOutput().Out(CliFormat(StationText::kLogAt, CliAnsi(m_log.Path()).c_str()));
+    Say(CliFormat(StationText::kLogAt, CliAnsi(m_log.Path()).c_str()));
 
-    m_pConsole.reset(new CStationConsole);
+    m_pConsole.reset(new CStationConsole(m_options.bJson));
+    DWORD dwMode = 0;
+    m_bErrConsole = GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &dwMode) != 0;
     m_pWatch.reset(new CStationWatch);
     m_pSession.reset(new CCliSession(StationTexts()));
     // The library takes the low 32 bits of a window handle, which is all a handle holds.

@@ -65,5 +65,6 @@ private:
     std::string m_strComputer;
     std::string m_strBoard; // the board being run, for the status line
     int m_nLastPercent;
+    bool m_bErrConsole; // stderr is a console, where the status line is rewritten in place
     bool m_bLogFailed;
 };

@@ -15,7 +15,7 @@ namespace
 {
 std::string VersionText(int nMajor, int nMinor)
 {
-    return CliFormat(OstrelText::kVersion, nMajor, nMinor);
+    return CliFormat(StationText::kVersion, nMajor, nMinor);
 }
 
 // Notes and failures of one run, joined for the row's error column.
@@ -51,7 +51,10 @@ void CStation::Show(const std::string &strPhase, int nPercent)
 int CStation::OnProgress(std::uint32_t, int nPercent, std::uint32_t, void *pContext)
 {
     CStation *pThis = static_cast<CStation *>(pContext);
-    if (nPercent != pThis->m_nLastPercent)
+    // Into a pipe or a file each status is a line: every tenth percent is enough there.
+    const int nStep = pThis->m_bErrConsole ? 1 : 10;
+    const int nLast = pThis->m_nLastPercent;
+    if (nLast < 0 || nPercent >= nLast + nStep || (nPercent == 100 && nLast != 100))
     {
         pThis->m_nLastPercent = nPercent;
         pThis->Show(pThis->m_options.bEraseFlash ? StationText::kPhaseErase
@@ -201,7 +204,7 @@ void CStation::RunBoard(const CliBoard &info, CStationPositions::Due nDue)
         AddNote(row.strError, StationText::kRerun);
 
     StationRun run = {false, false, false, false};
-    Show(std::string(), -1);
+    Show(StationText::kPhaseOpen, -1);
     try
     {
         UsbBoard *pBoard = CliBreak::Requested() ? nullptr : m_pSession->OpenBoard(info);

@@ -32,8 +32,8 @@ std::string StationCountsText(const StationCounts &counts)
            "  INTERRUPTED " + std::to_string(counts.nInterrupted);
 }
 
-CStationConsole::CStationConsole()
-    : m_bVt(false), m_bTitleSet(false), m_hOut(nullptr), m_dwOldMode(0)
+CStationConsole::CStationConsole(bool bJsonOut)
+    : m_bVt(false), m_bJsonOut(bJsonOut), m_bTitleSet(false), m_hOut(nullptr), m_dwOldMode(0)
 {
     const HANDLE hOut = GetStdHandle(STD_OUTPUT_HANDLE);
     DWORD dwMode = 0;
@@ -115,6 +115,11 @@ void CStationConsole::Finished(const StationCounts &counts, const std::string &s
     size_t nAt = strResult.empty() ? std::string::npos : strLine.find(strResult);
     while (nAt != std::string::npos && !IsWordAt(strLine, nAt, strResult.size()))
         nAt = strLine.find(strResult, nAt + 1);
+    if (m_bJsonOut)
+    {
+        CliOutput().Err(strLine);
+        return;
+    }
     if (nAt == std::string::npos)
     {
         CliOutput().Out(strLine);

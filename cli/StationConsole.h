@@ -19,7 +19,8 @@ class CStationConsole
 public:
     // Turns VT processing on when stdout is a console that takes it; remembers the original
     // title and mode and puts them back in the destructor.
-    CStationConsole();
+    // bJsonOut: stdout is kept for JSON lines, so result lines go to stderr.
+    explicit CStationConsole(bool bJsonOut = false);
     ~CStationConsole();
     CStationConsole(const CStationConsole &) = delete;
     CStationConsole &operator=(const CStationConsole &) = delete;
@@ -42,6 +43,7 @@ private:
     void Title(const StationCounts &counts, const std::string &strState);
 
     bool m_bVt;
+    bool m_bJsonOut;
     std::wstring m_strOldTitle;
     bool m_bTitleSet;        // the title was changed, so it is put back
     std::string m_strTitle;  // the last one set

@@ -22,7 +22,10 @@ public:
     int Open(const std::wstring &strPath);
 
     const std::wstring &Path() const { return m_strPath; } // full path
-    const std::string &LibraryPath() const { return m_strLibraryPath; } // ANSI, as the library takes it
+    const std::string &LibraryPath() const
+    {
+        return m_strLibraryPath;
+    }                                                         // ANSI, as the library takes it
     const std::string &Sha256() const { return m_strSha256; } // 64 lowercase hex digits
     std::uint64_t Size() const { return m_nSize; }
 

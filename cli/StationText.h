@@ -44,9 +44,11 @@ constexpr const char kOperand[] = "unexpected \"%s\": vtl-station takes options 
 
 constexpr const char kImage[] = "%s image: %s (%llu bytes, SHA-256 %s)";
 constexpr const char kLogAt[] = "Log: %s";
+constexpr const char kVersion[] = "%d.%02d"; // as the list shows it, without "Ver"
 constexpr const char kWaiting[] = "waiting for a board";
 constexpr const char kListFailed[] = "The board list could not be read; trying again.";
 
+constexpr const char kPhaseOpen[] = "opening";
 constexpr const char kPhaseCheck[] = "EEPROM compare";
 constexpr const char kPhaseBackup[] = "EEPROM backup";
 constexpr const char kPhaseWrite[] = "EEPROM write";
@@ -71,7 +73,7 @@ constexpr const char kFlashFailed[] = "flash failed";
 constexpr const char kRemoved[] = "board removed during the run";
 constexpr const char kBreak[] = "stopped by Ctrl+C";
 constexpr const char kException[] = "driver exception %d: %s";
-constexpr const char kFlashDone[] = "%llu bytes in %.1f s (%.0f KiB/s)";
+constexpr const char kFlashDone[] = "%llu bytes in %.1f s (%.1f KiB/s)";
 constexpr const char kEraseDone[] = "flash erased in %.1f s";
 constexpr const char kRestoreHint[] = "The EEPROM write of %s was cut short. To write its backup "
                                       "back:\n  %s";

@@ -65,7 +65,8 @@ TEST(Station, RunsEachNewBoardOnceAndLogsEveryRun)
 {
     CSimSession sim("[driver]\nboards = 5\nprogress_ms = 3000\nprogress_step_ms = 50\n"
                     "[board 0]\ntype = Alpha\nio = 0x300\nunplugged = 1\n"
-                    "[board 1]\ntype = Beta\nio = 0x310\nunplugged = 1\nfail.VerifyEeprom = 6 EEPROM differs at 0x0006\nfail_times.VerifyEeprom = 2\n"
+                    "[board 1]\ntype = Beta\nio = 0x310\nunplugged = 1\nfail.VerifyEeprom = 6 "
+                    "EEPROM differs at 0x0006\nfail_times.VerifyEeprom = 2\n"
                     "[board 2]\ntype = Gamma\nio = 0x320\nunplugged = 1\n"
                     "[board 3]\ntype = Delta\nio = 0x330\nunplugged = 1\n"
                     "[board 4]\ntype = Epsilon\nio = 0x340\nunplugged = 1\n"
@@ -120,7 +121,9 @@ TEST(Station, RunsEachNewBoardOnceAndLogsEveryRun)
         EXPECT_EQ(row[nResult], kRows[i].pszResult);
         EXPECT_NE(row[nError].find(kRows[i].pszNote), std::string::npos) << row[nError];
         if (kRows[i].pszBefore)
+        {
             EXPECT_EQ(row[Column(h, "eeprom_before")], kRows[i].pszBefore);
+        }
         EXPECT_EQ(row[Column(h, "family")], "virtex");
         EXPECT_EQ(row[Column(h, "version")], "1.3");
         EXPECT_EQ(row[Column(h, "flash_sha256")], strSha);
