@@ -92,7 +92,7 @@ TEST(Station, RunsEachNewBoardOnceAndLogsEveryRun)
     EXPECT_EQ(4, run.nExit) << run.strErr;
 
     const std::vector<CsvRow> rows = ReadLog(strLog);
-    ASSERT_EQ(8u, rows.size()) << run.strErr;
+    ASSERT_EQ(7u, rows.size()) << run.strErr;
     const CsvRow &h = rows[0];
     ASSERT_EQ(20u, h.size());
     const size_t nType = Column(h, "board_type"), nIndex = Column(h, "index"),
