@@ -79,11 +79,16 @@ bool CStation::EepromStep(CVtlBoard &board, const CliBoard &info, StationRow &ro
     }
     catch (VTLExc &)
     {
-        // The write may have begun: the user needs the backup's way back all the same.
-        if (outcome.bWriteStarted && !outcome.strBackup.empty())
+        // The write had begun: the backup was written back, or the user needs the way back.
+        if (outcome.nResult == EepromUpdateResult::kFailedRestored)
+            AddNote(row.strError, StationText::kRestored);
+        else if (outcome.nResult == EepromUpdateResult::kFailedNotRestored)
+        {
+            AddNote(row.strError, StationText::kNotRestored);
             m_pConsole->Message(
                 CliFormat(StationText::kRestoreHint, info.Describe().c_str(),
                           RestoreCommand(outcome.strBackup, info.dwIoAddress).c_str()));
+        }
         throw;
     }
     const EepromUpdateVersions &v = outcome.versions;

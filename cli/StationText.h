@@ -31,7 +31,11 @@ constexpr const char kHelp[] =
     "The images are read once at start and held open, so that they cannot change during the\n"
     "run. Each board is done once when it appears, and again only after it was unplugged.\n"
     "A board unplugged or failing in the middle is INTERRUPTED. Ctrl+C finishes the running\n"
-    "board operation, logs the board, releases it and ends.\n";
+    "board operation, logs the board, releases it and ends.\n"
+    "\n"
+    "The station exits with 0 when every board it did passed, 4 when a board failed or was\n"
+    "interrupted by itself (pulled out, a driver exception), 130 after Ctrl+C with no failure;\n"
+    "a problem at start gives the code of the table below.\n";
 
 constexpr const char kNoRecipe[] = "no recipe: give --eeprom, --flash or --erase-flash";
 constexpr const char kFlashAndErase[] = "--flash and --erase-flash exclude each other";
