@@ -71,9 +71,9 @@ TEST(Station, RunsEachNewBoardOnceAndLogsEveryRun)
                     "[board 3]\ntype = Delta\nio = 0x330\nunplugged = 1\n"
                     "[board 4]\ntype = Epsilon\nio = 0x340\nunplugged = 1\n"
                     "delay.SaveEeprom = 3000\n"
-                    "[plug]\n500 = plug 0\n5000 = unplug 0\n5500 = plug 1\n7000 = unplug 1\n"
-                    "7500 = plug 2\n9500 = unplug 2\n11000 = plug 2\n15000 = plug 3\n"
-                    "20000 = plug 4\n");
+                    "[plug]\n500 = plug 0\n6000 = unplug 0\n6500 = plug 1\n8000 = unplug 1\n"
+                    "8500 = plug 2\n10500 = unplug 2\n12000 = plug 2\n16000 = plug 3\n"
+                    "21000 = plug 4\n");
     const std::string strLog = sim.File("line.csv");
     CChildProcess process;
     ASSERT_TRUE(process.Start(
