@@ -3,6 +3,7 @@
 
 #include "CliBreak.h"
 #include "CliOutput.h"
+#include "EepromBackup.h"
 #include "ExitCodes.h"
 #include "OstrelText.h"
 #include "StationText.h"
@@ -80,6 +81,12 @@ int CStation::Run()
         return nCode;
     if (!m_options.strFlash.empty() && (nCode = m_flash.Open(m_options.strFlash)) != kExitDone)
         return nCode;
+    std::string strError;
+    if (!m_options.strEeprom.empty() && !MakeEepromBackupDir(m_options.strBackupDir, strError))
+    {
+        CliOutput().Err(strError);
+        return kExitBadFile;
+    }
     if ((nCode = m_log.Open(m_options.strLog)) != kExitDone)
         return nCode;
     // With --json, stdout holds the rows alone.

@@ -77,6 +77,12 @@ bool ReadOptions(const CCliArgs &args, StationOptions &options, std::string &str
     options.strBackupDir =
         args.Has(L"--backup-dir") ? args.Value(L"--backup-dir") : DefaultEepromBackupDir();
     options.bJson = args.Has(L"--json");
+    // Every EEPROM write must be undoable: without a folder for the backups, none is written.
+    if (!options.strEeprom.empty() && options.strBackupDir.empty())
+    {
+        strError = CliText::kNoBackupFolder;
+        return false;
+    }
     for (const wchar_t *pszPath : {L"--eeprom", L"--flash", L"--log", L"--backup-dir"})
     {
         if (args.Has(pszPath) && args.Value(pszPath).empty())
