@@ -32,7 +32,7 @@ vtl_log "progress and GUI ping"
 progress=$("$WINE" "$tree/tools/torvane_bench.exe" | tr -d '\r')
 guard_row=$("$WINE" "$tree/tools/guard_bench.exe" | tr -d '\r' | sed -n '$p')
 hash_rate=$("$WINE" "$tree/tools/hash_bench.exe" | tr -d '\r' | sed -n 's/^hash 64 MiB image: \([0-9]*\) MB\/s median.*/\1/p' || true)
-vtl_log "station: 20 boards, then 1000 (a few minutes)"
+vtl_log "station: 20 boards, then 1000 (about 9 minutes)"
 station=$("$WINE" "$tree/tools/station_bench.exe" | tr -d '\r' || true)
 load_after=$(cut -d' ' -f1-3 /proc/loadavg)
 

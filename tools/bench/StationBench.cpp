@@ -1,6 +1,6 @@
 // StationBench.cpp - station_bench [period_ms [boards]]: vtl-station against plug scripts. Its
 // time per board beyond the driver's, how soon it takes a new board, and whether a long run
-// leaves memory or handles behind (period and boards of that run; default 200 ms, 1000).
+// leaves memory or handles behind (period and boards of that run; default 500 ms, 1000).
 #include "StationRun.h"
 
 #include <psapi.h>
@@ -245,7 +245,7 @@ bool Endurance(CScratch &scratch, int nPeriodMs, int nBoards)
 
 int main(int argc, char **argv)
 {
-    const int nPeriodMs = argc > 1 ? atoi(argv[1]) : 200;
+    const int nPeriodMs = argc > 1 ? atoi(argv[1]) : 500;
     const int nBoards = argc > 2 ? atoi(argv[2]) : 1000;
     if (nPeriodMs < 20 || nBoards < kEarlyRows)
     {
