@@ -196,12 +196,18 @@ std::string CStationRun::End()
     std::string strHow = "already ended";
     if (WaitForSingleObject(m_pi.hProcess, 0) != WAIT_OBJECT_0)
     {
-        strHow = "Ctrl+C";
-        if (!SendCtrlC(m_pi.dwProcessId) || WaitForSingleObject(m_pi.hProcess, 20000) != 0)
+        // Ctrl+C means leaving this process's console for a moment, after which output to that
+        // console is lost: with its output on a console it ends the station the hard way.
+        DWORD dwMode = 0;
+        const bool bOwnConsole = GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &dwMode) != 0;
+        strHow = bOwnConsole ? "TerminateProcess" : "Ctrl+C";
+        if (bOwnConsole || !SendCtrlC(m_pi.dwProcessId) ||
+            WaitForSingleObject(m_pi.hProcess, 20000) != 0)
         {
             TerminateProcess(m_pi.hProcess, 1);
             WaitForSingleObject(m_pi.hProcess, 20000);
-            strHow = "terminated, Ctrl+C did not end it";
+            if (!bOwnConsole)
+                strHow = "TerminateProcess, Ctrl+C did not end it";
         }
     }
     DWORD dwCode = 0;

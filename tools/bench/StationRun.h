@@ -46,7 +46,8 @@ public:
     // Polls the log every 50 ms until it holds nRows rows (false when the station ended or the
     // time ran out); onRow sees each new count.
     bool WaitForRows(int nRows, DWORD dwTimeoutMs, const std::function<void(int)> &onRow);
-    // Ctrl+C, then TerminateProcess after 20 s: how it ended.
+    // Ctrl+C, then TerminateProcess after 20 s (at once when this process writes to a console):
+    // how it ended.
     std::string End();
     // The station's last words on one line, for a run that went wrong.
     std::string Tail() const;
