@@ -5,7 +5,9 @@
 #   to the bare dialog's figure of the same kind), and next to the same bare dialog taking the
 #   tools' splash steps first, which shows what the splash costs; executable sizes, the progress
 #   figures of torvane_bench, and the cost of one guarded driver call (guard_bench's last output
-#   line is the row), and the station's SHA-256 of a 64 MiB image (hash_bench's median).
+#   line is the row), the station's SHA-256 of a 64 MiB image (hash_bench's median), and
+#   vtl-station against plug scripts (station_bench: its time per board beyond the driver's and
+#   its detection over 20 boards, then the growth of its memory and handles over 1000 boards).
 # Everything is built as the release is (-O2, stripped) in build/bench-build.
 set -euo pipefail
 runs=${1:-25}
@@ -18,7 +20,8 @@ export WINEPATH
 vtl_session
 cmake -S "$VTL_ROOT" -B "$tree" -DCMAKE_TOOLCHAIN_FILE="$VTL_ROOT/cmake/mingw-w64-x86_64.cmake" \
   -DCMAKE_BUILD_TYPE=Release >/dev/null
-targets=(startup_bench torvane_bench guard_bench hash_bench Torvane Ostrel torvane-cli ostrel-cli VtlDrvUsb)
+targets=(startup_bench torvane_bench guard_bench hash_bench station_bench Torvane Ostrel torvane-cli
+  ostrel-cli vtl-station VtlDrvUsb)
 vtl_log "building ${targets[*]} in $tree"
 cmake --build "$tree" -j"$(nproc)" --target "${targets[@]}" >/dev/null
 
@@ -29,6 +32,8 @@ vtl_log "progress and GUI ping"
 progress=$("$WINE" "$tree/tools/torvane_bench.exe" | tr -d '\r')
 guard_row=$("$WINE" "$tree/tools/guard_bench.exe" | tr -d '\r' | sed -n '$p')
 hash_rate=$("$WINE" "$tree/tools/hash_bench.exe" | tr -d '\r' | sed -n 's/^hash 64 MiB image: \([0-9]*\) MB\/s median.*/\1/p' || true)
+vtl_log "station: 20 boards, then 1000 (about 9 minutes)"
+station=$("$WINE" "$tree/tools/station_bench.exe" | tr -d '\r' || true)
 load_after=$(cut -d' ' -f1-3 /proc/loadavg)
 
 # startup NAME: "median p25 min max runs" of one program
@@ -78,3 +83,11 @@ row "progress: messages per report, both texts change" "$(per_report 'both texts
 row "GUI ping during a command" "$ping"
 row "guarded driver call" "$guard_row"
 row "hash 64 MiB image" "${hash_rate:-failed} MB/s (goal >= 200)"
+station_row() {
+  local figure
+  figure=$(sed -n "s/^$2: //p" <<<"$station")
+  row "$1" "${figure:-failed}"
+}
+station_row "station overhead per board" "station overhead per board"
+station_row "station detection" "station detection"
+station_row "station endurance, 1000 boards" "station endurance, [0-9]* boards"
