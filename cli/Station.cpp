@@ -129,7 +129,7 @@ int CStation::Run()
             const CliBoard board = m_pSession->Boards()[static_cast<size_t>(nNext)];
             RunBoard(board, m_positions.At(static_cast<std::uint32_t>(nNext)));
             // A notice that came meanwhile is taken at the next turn.
-            bRelist = WaitForSingleObject(m_pWatch->ChangeEvent(), 0) == WAIT_OBJECT_0 || bRelist;
+            bRelist = WaitForSingleObject(m_pWatch->ChangeEvent(), 0) == WAIT_OBJECT_0;
             continue;
         }
         m_pConsole->Waiting(m_counts);
