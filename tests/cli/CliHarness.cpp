@@ -57,29 +57,6 @@ CliRun RunCli(const char *pszExe, const std::wstring &strArgs)
     return Finish(process);
 }
 
-namespace
-{
-BOOL WINAPI SwallowConsoleEvent(DWORD)
-{
-    return TRUE;
-}
-} // namespace
-
-bool SendCtrlC(DWORD dwPid)
-{
-    // This process joins the child's console for a moment and must not end on the event. A
-    // handler, not the ignore flag: children inherit that flag and would ignore events too.
-    static const BOOL s_bSwallowing = SetConsoleCtrlHandler(SwallowConsoleEvent, TRUE);
-    if (!s_bSwallowing)
-        return false;
-    FreeConsole();
-    if (!AttachConsole(dwPid))
-        return false;
-    const BOOL bSent = GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
-    FreeConsole();
-    return bSent != FALSE;
-}
-
 HANDLE SendConsoleClose(HANDLE hProcess)
 {
     // The console host starts CtrlRoutine in each process on the console; it runs the handlers.

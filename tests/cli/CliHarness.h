@@ -45,7 +45,7 @@ CliRun RunCli(const char *pszExe, const std::wstring &strArgs);
 using vtltest::GaveEverythingBack;
 
 // Console events as the console host delivers them.
-bool SendCtrlC(DWORD dwPid);              // to every process on the child's console
+using vtltest::SendCtrlC;
 HANDLE SendConsoleClose(HANDLE hProcess); // the thread that runs the handlers, or null
 
 // A small JSON reader for list --json.

@@ -182,4 +182,26 @@ int RunChild(const std::string &strCommand, DWORD timeoutMs, std::string *pOutpu
         *pOutput = child.Out() + child.Err();
     return static_cast<int>(dwCode);
 }
+namespace
+{
+BOOL WINAPI SwallowConsoleEvent(DWORD)
+{
+    return TRUE;
+}
+} // namespace
+
+bool SendCtrlC(DWORD dwPid)
+{
+    // This process joins the child's console for a moment and must not end on the event. A
+    // handler, not the ignore flag: children inherit that flag and would ignore events too.
+    static const BOOL s_bSwallowing = SetConsoleCtrlHandler(SwallowConsoleEvent, TRUE);
+    if (!s_bSwallowing)
+        return false;
+    FreeConsole();
+    if (!AttachConsole(dwPid))
+        return false;
+    const BOOL bSent = GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
+    FreeConsole();
+    return bSent != FALSE;
+}
 } // namespace vtltest

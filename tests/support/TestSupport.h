@@ -254,6 +254,9 @@ struct ChildOptions
 };
 
 // The one way tests start a program.
+// Ctrl+C to every process on the console of process dwPid, as an operator gives it.
+bool SendCtrlC(DWORD dwPid);
+
 class CChildProcess
 {
 public:

@@ -1,6 +1,8 @@
 // StationRun.cpp - the scratch folder and the station's process for station_bench.
 #include "StationRun.h"
 
+#include "TestSupport.h"
+
 #include <algorithm>
 #include <cstdio>
 
@@ -34,25 +36,6 @@ bool WriteText(const std::wstring &strPath, const std::string &strText)
     return h != INVALID_HANDLE_VALUE && CloseHandle(h) && bOk;
 }
 
-BOOL WINAPI SwallowConsoleEvent(DWORD)
-{
-    return TRUE;
-}
-
-// Ctrl+C into the station's own console, as an operator gives it.
-bool SendCtrlC(DWORD dwPid)
-{
-    // A handler, not the ignore flag, which the next station would inherit.
-    static const BOOL s_bSwallowing = SetConsoleCtrlHandler(SwallowConsoleEvent, TRUE);
-    if (!s_bSwallowing)
-        return false;
-    FreeConsole();
-    if (!AttachConsole(dwPid))
-        return false;
-    const BOOL bSent = GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
-    FreeConsole();
-    return bSent != FALSE;
-}
 } // namespace
 
 std::wstring Wide(const std::string &str)
@@ -201,7 +184,7 @@ std::string CStationRun::End()
         DWORD dwMode = 0;
         const bool bOwnConsole = GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &dwMode) != 0;
         strHow = bOwnConsole ? "TerminateProcess" : "Ctrl+C";
-        if (bOwnConsole || !SendCtrlC(m_pi.dwProcessId) ||
+        if (bOwnConsole || !vtltest::SendCtrlC(m_pi.dwProcessId) ||
             WaitForSingleObject(m_pi.hProcess, 20000) != 0)
         {
             TerminateProcess(m_pi.hProcess, 1);
